@@ -1,0 +1,88 @@
+// The log calls every part of the program makes: logError, logWarning, logInfo, logDebug.
+//
+//   logInfo("removeApp(path:)", "done");
+//   logError("removeApp(path:)", [&] { return error.description(); }); // built only if it passes
+//
+// The function is the caller's name in signature form; file and line come from the call site.
+#pragma once
+
+#include <atomic>
+#include <functional>
+#include <source_location>
+#include <string>
+#include <string_view>
+#include <type_traits>
+#include <utility>
+
+#include "logging/LogFlag.hpp"
+
+namespace tavrel::logging {
+
+/// Tested at every log call before the message is built. Starts at all; the program never
+/// changes it (tests may).
+inline std::atomic<LogLevel> runtimeLogLevel{LogLevels::all};
+/// The asynchronous argument of every non-error log call. Starts true.
+inline std::atomic<bool> logAsynchronously{true};
+
+namespace detail {
+
+/// Takes the shared dispatcher; true when a line of this flag passes runtimeLogLevel.
+bool shouldLog(LogFlag flag) noexcept;
+
+/// Makes the record and hands it to the shared dispatcher.
+void submit(LogFlag flag, bool asynchronous, std::string&& message, std::string_view function,
+            const std::source_location& location) noexcept;
+
+template <class Message>
+void logCall(LogFlag flag, bool asynchronous, std::string_view function, Message&& message,
+             const std::source_location& location) noexcept {
+    if (!shouldLog(flag)) {
+        return;
+    }
+    try {
+        if constexpr (std::is_invocable_v<Message>) {
+            submit(flag, asynchronous, std::string(std::invoke(std::forward<Message>(message))),
+                   function, location);
+        } else {
+            submit(flag, asynchronous, std::string(std::forward<Message>(message)), function,
+                   location);
+        }
+    } catch (...) {
+        // A log call never fails; a message that cannot be built is dropped.
+    }
+}
+
+} // namespace detail
+
+/// Writes an error line; returns after every logger that accepts it has written it.
+template <class Message>
+void logError(std::string_view function, Message&& message,
+              std::source_location location = std::source_location::current()) noexcept {
+    detail::logCall(LogFlag::error, false, function, std::forward<Message>(message), location);
+}
+
+/// Writes a warning line, asynchronously.
+template <class Message>
+void logWarning(std::string_view function, Message&& message,
+                std::source_location location = std::source_location::current()) noexcept {
+    detail::logCall(LogFlag::warning, logAsynchronously.load(std::memory_order_relaxed), function,
+                    std::forward<Message>(message), location);
+}
+
+/// Writes an info line, asynchronously.
+template <class Message>
+void logInfo(std::string_view function, Message&& message,
+             std::source_location location = std::source_location::current()) noexcept {
+    detail::logCall(LogFlag::info, logAsynchronously.load(std::memory_order_relaxed), function,
+                    std::forward<Message>(message), location);
+}
+
+/// Writes a debug line, asynchronously.
+template <class Message>
+void logDebug(std::string_view function, Message&& message,
+              std::source_location location = std::source_location::current()) noexcept {
+    detail::logCall(LogFlag::debug, logAsynchronously.load(std::memory_order_relaxed), function,
+                    std::forward<Message>(message), location);
+}
+
+} // namespace tavrel::logging

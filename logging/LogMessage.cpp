@@ -1,0 +1,89 @@
+// Log records: the derived fields are worked out on the thread that makes the record.
+#include "logging/LogMessage.hpp"
+
+#include <array>
+#include <charconv>
+#include <functional>
+#include <pthread.h>
+#include <unistd.h>
+
+#include "logging/LogAssert.hpp"
+#include "logging/SerialQueue.hpp"
+
+namespace tavrel::logging {
+
+namespace {
+
+// A thread's id never changes; the system call is made once per thread.
+const std::string& currentThreadID() {
+    thread_local const std::string id = [] {
+        std::array<char, 24> digits{};
+        const auto result =
+            std::to_chars(digits.data(), digits.data() + digits.size(), static_cast<long>(gettid()));
+        return std::string(digits.data(), result.ptr);
+    }();
+    return id;
+}
+
+} // namespace
+
+ThreadIdentity ThreadIdentity::current() {
+    ThreadIdentity identity;
+    identity.threadID = currentThreadID();
+    std::array<char, 16> name{};
+    if (pthread_getname_np(pthread_self(), name.data(), name.size()) == 0 && name[0] != '\0') {
+        identity.threadName.emplace(name.data());
+    }
+    if (const SerialQueue* queue = SerialQueue::current()) {
+        identity.queueLabel = queue->label();
+    }
+    return identity;
+}
+
+LogMessage::LogMessage(std::string message, LogLevel level, LogFlag flag, std::intptr_t context,
+                       const char* file, std::optional<std::string> function, std::size_t line,
+                       std::shared_ptr<const void> tag, unsigned options,
+                       std::optional<Clock::time_point> timestamp,
+                       std::optional<ThreadIdentity> identity)
+    : message_(std::move(message)), level_(level), flag_(flag), context_(context),
+      file_(file != nullptr ? file : ""), fileName_(fileNameOf(file_)), function_(std::move(function)),
+      line_(line), tag_(std::move(tag)), options_(options),
+      timestamp_(timestamp ? *timestamp : Clock::now()),
+      identity_(identity ? std::move(*identity) : ThreadIdentity::current()) {
+    TAVREL_ASSERT(file != nullptr, "Invalid parameter not satisfying: file");
+}
+
+std::string LogMessage::fileNameOf(std::string_view file) {
+    const auto slash = file.find_last_of('/');
+    std::string_view name = slash == std::string_view::npos ? file : file.substr(slash + 1);
+    if (const auto dot = name.find_last_of('.'); dot != std::string_view::npos) {
+        name = name.substr(0, dot);
+    }
+    return std::string(name);
+}
+
+bool operator==(const LogMessage& lhs, const LogMessage& rhs) noexcept {
+    return lhs.message_ == rhs.message_ && lhs.level_ == rhs.level_ && lhs.flag_ == rhs.flag_ &&
+           lhs.context_ == rhs.context_ && lhs.file_ == rhs.file_ &&
+           lhs.function_ == rhs.function_ && lhs.line_ == rhs.line_ && lhs.tag_ == rhs.tag_ &&
+           lhs.timestamp_ == rhs.timestamp_ && lhs.identity_.threadID == rhs.identity_.threadID &&
+           lhs.identity_.queueLabel == rhs.identity_.queueLabel &&
+           lhs.identity_.qos == rhs.identity_.qos;
+}
+
+std::size_t LogMessage::hash() const noexcept {
+    const std::hash<std::string> text;
+    std::size_t value = text(message_) ^ std::hash<LogLevel>{}(level_) ^
+                        std::hash<LogLevel>{}(static_cast<LogLevel>(flag_)) ^
+                        std::hash<std::intptr_t>{}(context_) ^ text(file_) ^
+                        std::hash<std::size_t>{}(line_) ^ std::hash<const void*>{}(tag_.get()) ^
+                        std::hash<Clock::rep>{}(timestamp_.time_since_epoch().count()) ^
+                        text(identity_.threadID) ^ text(identity_.queueLabel) ^
+                        std::hash<std::uint32_t>{}(identity_.qos);
+    if (function_) {
+        value ^= text(*function_);
+    }
+    return value;
+}
+
+} // namespace tavrel::logging

@@ -1,0 +1,87 @@
+// One log record: the line's text and everything known about where and when it was made.
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "logging/LogFlag.hpp"
+
+namespace tavrel::logging {
+
+/// Facts about the thread that makes a record. Taken from the calling thread unless given.
+struct ThreadIdentity {
+    std::string threadID;                  // decimal system thread id
+    std::optional<std::string> threadName; // none when the thread has no name
+    std::string queueLabel;                // "" off any serial queue
+    std::uint32_t qos = 0;                 // no quality-of-service classes on this platform
+
+    /// The identity of the calling thread.
+    static ThreadIdentity current();
+};
+
+class LogMessage {
+public:
+    using Clock = std::chrono::system_clock;
+
+    /// Option bits: the record keeps its own copy of file (1) and function (2); bit 4 would leave
+    /// the message uncopied. In C++ the record always owns its texts; the bits are kept as given.
+    static constexpr unsigned kCopyFile = 1;
+    static constexpr unsigned kCopyFunction = 2;
+    static constexpr unsigned kDontCopyMessage = 4;
+
+    /// Makes a record. `file` must not be null (a programming error). With no timestamp the
+    /// record takes the current time; with no identity, the calling thread's.
+    LogMessage(std::string message, LogLevel level, LogFlag flag, std::intptr_t context,
+               const char* file, std::optional<std::string> function, std::size_t line,
+               std::shared_ptr<const void> tag, unsigned options,
+               std::optional<Clock::time_point> timestamp,
+               std::optional<ThreadIdentity> identity = std::nullopt);
+
+    [[nodiscard]] const std::string& message() const noexcept { return message_; }
+    [[nodiscard]] LogLevel level() const noexcept { return level_; }
+    [[nodiscard]] LogFlag flag() const noexcept { return flag_; }
+    [[nodiscard]] std::intptr_t context() const noexcept { return context_; }
+    [[nodiscard]] const std::string& file() const noexcept { return file_; }
+    [[nodiscard]] const std::string& fileName() const noexcept { return fileName_; }
+    [[nodiscard]] const std::optional<std::string>& function() const noexcept { return function_; }
+    [[nodiscard]] std::size_t line() const noexcept { return line_; }
+    [[nodiscard]] const std::shared_ptr<const void>& tag() const noexcept { return tag_; }
+    [[nodiscard]] const std::shared_ptr<const void>& representedObject() const noexcept {
+        return tag_;
+    }
+    [[nodiscard]] unsigned options() const noexcept { return options_; }
+    [[nodiscard]] Clock::time_point timestamp() const noexcept { return timestamp_; }
+    [[nodiscard]] const std::string& threadID() const noexcept { return identity_.threadID; }
+    [[nodiscard]] const std::optional<std::string>& threadName() const noexcept {
+        return identity_.threadName;
+    }
+    [[nodiscard]] const std::string& queueLabel() const noexcept { return identity_.queueLabel; }
+    [[nodiscard]] std::uint32_t qos() const noexcept { return identity_.qos; }
+
+    /// The last path component of a file path, cut before its last "." if it has one.
+    static std::string fileNameOf(std::string_view file);
+
+    friend bool operator==(const LogMessage& lhs, const LogMessage& rhs) noexcept;
+    [[nodiscard]] std::size_t hash() const noexcept;
+
+private:
+    std::string message_;
+    LogLevel level_;
+    LogFlag flag_;
+    std::intptr_t context_;
+    std::string file_;
+    std::string fileName_;
+    std::optional<std::string> function_;
+    std::size_t line_;
+    std::shared_ptr<const void> tag_;
+    unsigned options_;
+    Clock::time_point timestamp_;
+    ThreadIdentity identity_;
+};
+
+} // namespace tavrel::logging

@@ -1,0 +1,163 @@
+// Serial queue: one worker that drains everything queued before it sleeps, and that spins
+// briefly before sleeping, since a per-record handoff to a sleeping thread costs far more than
+// the I/O the logging queues do.
+#include "logging/SerialQueue.hpp"
+
+#include <chrono>
+#include <exception>
+#include <pthread.h>
+
+#include "platform/SystemLog.hpp"
+
+namespace tavrel::logging {
+
+namespace {
+
+thread_local const SerialQueue::Scope* tInnermostScope = nullptr; // NOLINT: per-thread state
+
+// How long an idle worker looks for new work before it sleeps.
+constexpr std::chrono::microseconds kSpinBeforeSleep{50};
+
+inline void cpuRelax() noexcept {
+#if defined(__x86_64__) || defined(__i386__)
+    __builtin_ia32_pause();
+#elif defined(__aarch64__)
+    asm volatile("yield");
+#endif
+}
+
+} // namespace
+
+SerialQueue::Scope::Scope(const SerialQueue* queue) noexcept
+    : queue_(queue), outer_(tInnermostScope) {
+    tInnermostScope = this;
+}
+
+SerialQueue::Scope::~Scope() { tInnermostScope = outer_; }
+
+const SerialQueue::Scope* SerialQueue::Scope::innermost() noexcept { return tInnermostScope; }
+
+SerialQueue::SerialQueue(std::string label) : label_(std::move(label)) {
+    worker_ = std::thread([this] { workerLoop(); });
+}
+
+SerialQueue::~SerialQueue() {
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    wake_.notify_one();
+    worker_.join();
+}
+
+void SerialQueue::async(Task task) {
+    bool notify = false;
+    {
+        std::lock_guard lock(mutex_);
+        pending_.push_back(std::move(task));
+        hasPending_.store(true, std::memory_order_release);
+        notify = sleeping_ && !busy_;
+    }
+    if (notify) {
+        wake_.notify_one();
+    }
+}
+
+bool SerialQueue::isCurrent() const noexcept {
+    for (const Scope* scope = Scope::innermost(); scope != nullptr; scope = scope->outer()) {
+        if (scope->queue() == this) {
+            return true;
+        }
+    }
+    return false;
+}
+
+const SerialQueue* SerialQueue::current() noexcept {
+    const Scope* scope = Scope::innermost();
+    return scope != nullptr ? scope->queue() : nullptr;
+}
+
+bool SerialQueue::tryBorrow() {
+    std::lock_guard lock(mutex_);
+    if (busy_ || !pending_.empty()) {
+        return false;
+    }
+    busy_ = true;
+    return true;
+}
+
+void SerialQueue::endBorrow() {
+    bool notify = false;
+    {
+        std::lock_guard lock(mutex_);
+        busy_ = false;
+        notify = sleeping_ && !pending_.empty();
+    }
+    if (notify) {
+        wake_.notify_one();
+    }
+}
+
+void SerialQueue::syncQueued(Task task, Waiter& waiter) {
+    async([&waiter, task = std::move(task)]() mutable {
+        task();
+        std::lock_guard lock(waiter.mutex);
+        waiter.finished = true;
+        // Notify under the lock: the waiter's frame may end as soon as it sees finished.
+        waiter.done.notify_one();
+    });
+    std::unique_lock lock(waiter.mutex);
+    waiter.done.wait(lock, [&waiter] { return waiter.finished; });
+}
+
+void SerialQueue::workerLoop() {
+    // Thread names are limited to 15 bytes; the tail of a label is the telling part.
+    const std::string name = label_.size() > 15 ? label_.substr(label_.size() - 15) : label_;
+    pthread_setname_np(pthread_self(), name.c_str());
+
+    std::vector<Task> batch;
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        if (pending_.empty() || busy_) {
+            if (stopping_ && pending_.empty() && !busy_) {
+                return;
+            }
+            lock.unlock();
+            const auto spinUntil = std::chrono::steady_clock::now() + kSpinBeforeSleep;
+            while (!hasPending_.load(std::memory_order_acquire) &&
+                   std::chrono::steady_clock::now() < spinUntil) {
+                cpuRelax();
+            }
+            lock.lock();
+            while ((pending_.empty() || busy_) && !stopping_) {
+                sleeping_ = true;
+                wake_.wait(lock);
+                sleeping_ = false;
+            }
+            continue;
+        }
+        busy_ = true;
+        batch.swap(pending_);
+        hasPending_.store(false, std::memory_order_relaxed);
+        lock.unlock();
+        runBatch(batch);
+        lock.lock();
+        busy_ = false;
+    }
+}
+
+void SerialQueue::runBatch(std::vector<Task>& batch) {
+    Scope scope(this);
+    for (Task& task : batch) {
+        try {
+            task();
+        } catch (const std::exception& error) {
+            platform::systemLog(std::string("SerialQueue ") + label_ + ": task failed: " + error.what());
+        } catch (...) {
+            platform::systemLog(std::string("SerialQueue ") + label_ + ": task failed");
+        }
+    }
+    batch.clear();
+}
+
+} // namespace tavrel::logging

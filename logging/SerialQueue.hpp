@@ -1,0 +1,122 @@
+// A serial executor with one worker thread: FIFO, asynchronous and synchronous submission, and a
+// way for running code to ask whether it runs on behalf of a given queue.
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <exception>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "logging/Task.hpp"
+
+namespace tavrel::logging {
+
+class SerialQueue {
+public:
+    /// Starts the worker thread. The label names the queue in log records and in the thread name.
+    explicit SerialQueue(std::string label);
+    /// Runs every task already queued, then stops the worker. Must not run on this queue.
+    ~SerialQueue();
+
+    SerialQueue(const SerialQueue&) = delete;
+    SerialQueue& operator=(const SerialQueue&) = delete;
+
+    [[nodiscard]] const std::string& label() const noexcept { return label_; }
+
+    /// Queues the task and returns at once. Tasks run one at a time in submission order.
+    void async(Task task);
+
+    /// Runs the work on behalf of this queue and returns when it has run, after every task
+    /// queued before it. Runs inline when the caller already runs on this queue (no self-wait),
+    /// and on the calling thread when the queue is idle, as a borrowed turn of the queue.
+    /// An exception thrown by the work reaches the caller.
+    template <class F>
+    void sync(F&& work);
+
+    /// True when the calling code runs on behalf of this queue, on its worker or in a sync turn,
+    /// also from inside a sync turn of another queue entered from it.
+    [[nodiscard]] bool isCurrent() const noexcept;
+
+    /// The innermost queue the calling code runs on behalf of, or none.
+    [[nodiscard]] static const SerialQueue* current() noexcept;
+
+    class Scope;
+
+private:
+    struct Waiter;
+
+    bool tryBorrow();
+    void endBorrow();
+    void syncQueued(Task task, Waiter& waiter);
+    void workerLoop();
+    void runBatch(std::vector<Task>& batch);
+
+    std::string label_;
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::vector<Task> pending_;
+    bool busy_ = false;     // a batch or a borrowed turn is running
+    bool sleeping_ = false; // the worker waits on wake_ and needs a notify
+    bool stopping_ = false;
+    std::atomic<bool> hasPending_{false};
+    std::thread worker_;
+};
+
+// Marks the calling thread as running on behalf of a queue for the scope's lifetime.
+class SerialQueue::Scope {
+public:
+    explicit Scope(const SerialQueue* queue) noexcept;
+    ~Scope();
+    Scope(const Scope&) = delete;
+    Scope& operator=(const Scope&) = delete;
+
+    static const Scope* innermost() noexcept;
+    const SerialQueue* queue() const noexcept { return queue_; }
+    const Scope* outer() const noexcept { return outer_; }
+
+private:
+    const SerialQueue* queue_;
+    const Scope* outer_;
+};
+
+struct SerialQueue::Waiter {
+    std::mutex mutex;
+    std::condition_variable done;
+    bool finished = false;
+    std::exception_ptr error;
+};
+
+template <class F>
+void SerialQueue::sync(F&& work) {
+    if (isCurrent()) {
+        work();
+        return;
+    }
+    if (tryBorrow()) {
+        struct EndTurn {
+            SerialQueue* queue;
+            ~EndTurn() { queue->endBorrow(); }
+        } endTurn{this};
+        Scope scope(this);
+        work();
+        return;
+    }
+    Waiter waiter;
+    syncQueued(Task([&work, &waiter] {
+                   try {
+                       work();
+                   } catch (...) {
+                       waiter.error = std::current_exception();
+                   }
+               }),
+               waiter);
+    if (waiter.error) {
+        std::rethrow_exception(waiter.error);
+    }
+}
+
+} // namespace tavrel::logging

@@ -1,0 +1,119 @@
+// Terminal logger. A typical line allocates nothing: the message is copied into a stack buffer,
+// the timestamp is formatted by hand with a per-second cache, and the line is one writev.
+#include "logging/TTYLogger.hpp"
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <sys/uio.h>
+#include <unistd.h>
+
+#include "platform/SystemLog.hpp"
+
+namespace tavrel::logging {
+
+namespace {
+
+constexpr std::size_t kStackMessageLimit = 4096;
+constexpr std::size_t kThreadIDLength = 8;
+constexpr const char* kStartUpWarning =
+    "Warning: Usage of TTYLogger detected when the system logger is available and can be used! "
+    "Please consider migrating to the system logger.";
+
+iovec piece(const char* data, std::size_t length) noexcept {
+    return iovec{const_cast<char*>(data), length};
+}
+
+} // namespace
+
+std::shared_ptr<TTYLogger> TTYLogger::sharedInstance() {
+    static const std::shared_ptr<TTYLogger> instance = [] {
+        platform::systemLog(kStartUpWarning);
+        return std::shared_ptr<TTYLogger>(
+            new TTYLogger(program_invocation_short_name, static_cast<int>(getpid()), STDERR_FILENO));
+    }();
+    return instance;
+}
+
+std::shared_ptr<TTYLogger> TTYLogger::make(std::string processName, int processID,
+                                           int fileDescriptor) {
+    return std::shared_ptr<TTYLogger>(new TTYLogger(std::move(processName), processID, fileDescriptor));
+}
+
+TTYLogger::TTYLogger(std::string processName, int processID, int fileDescriptor)
+    : AbstractLogger("logging.ttyLogger"),
+      appName_(processName.empty() ? "<UnnamedApp>" : std::move(processName)),
+      processID_(std::to_string(processID)), fileDescriptor_(fileDescriptor) {
+    (void)colorsEnabled_;
+    (void)automaticallyAppendNewlineForCustomFormatters_;
+}
+
+std::size_t TTYLogger::formatTimestamp(LogMessage::Clock::time_point timestamp, char* buffer) {
+    using namespace std::chrono;
+    const auto whole = floor<seconds>(timestamp);
+    const long long second = whole.time_since_epoch().count();
+    const long milliseconds = static_cast<long>(duration_cast<std::chrono::milliseconds>(timestamp - whole).count());
+    if (!cacheValid_ || second != cachedSecond_) {
+        const std::time_t time = static_cast<std::time_t>(second);
+        std::tm local{};
+        if (localtime_r(&time, &local) == nullptr) {
+            return 0;
+        }
+        const int length = std::snprintf(cachedPrefix_, sizeof cachedPrefix_, "%04d-%02d-%02d %02d:%02d:%02d",
+                                         local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
+                                         local.tm_hour, local.tm_min, local.tm_sec);
+        cachedLength_ = std::clamp(length, 0, 19);
+        cachedSecond_ = second;
+        cacheValid_ = true;
+    }
+    std::memcpy(buffer, cachedPrefix_, cachedLength_);
+    buffer[cachedLength_] = ':';
+    buffer[cachedLength_ + 1] = static_cast<char>('0' + milliseconds / 100);
+    buffer[cachedLength_ + 2] = static_cast<char>('0' + milliseconds / 10 % 10);
+    buffer[cachedLength_ + 3] = static_cast<char>('0' + milliseconds % 10);
+    return cachedLength_ + 4;
+}
+
+void TTYLogger::logMessage(const LogMessage& message) {
+    const std::string& text = message.message();
+
+    // The line's own copy of the message: on the stack for the usual short line.
+    std::array<char, kStackMessageLimit> stackBuffer; // NOLINT: filled before use
+    std::unique_ptr<char[]> heapBuffer;
+    char* buffer = stackBuffer.data();
+    if (text.size() >= kStackMessageLimit) {
+        heapBuffer.reset(new (std::nothrow) char[text.size() + 1]);
+        if (!heapBuffer) {
+            return;
+        }
+        buffer = heapBuffer.get();
+    }
+    std::memcpy(buffer, text.data(), text.size());
+    buffer[text.size()] = '\0';
+
+    std::array<char, 24> timestamp{};
+    const std::size_t timestampLength = formatTimestamp(message.timestamp(), timestamp.data());
+
+    const std::size_t threadIDLength = std::min(message.threadID().size(), kThreadIDLength);
+    const bool endsWithNewline = !text.empty() && text.back() == '\n';
+
+    const std::array<iovec, 10> line{
+        piece(timestamp.data(), timestampLength),
+        piece(" ", 1),
+        piece(appName_.data(), appName_.size()),
+        piece("[", 1),
+        piece(processID_.data(), processID_.size()),
+        piece(":", 1),
+        piece(message.threadID().data(), threadIDLength),
+        piece("] ", 2),
+        piece(buffer, text.size()),
+        piece("\n", endsWithNewline ? 0 : 1),
+    };
+    // The result is not examined: a failed write to the terminal has nowhere to be reported.
+    (void)writev(fileDescriptor_, line.data(), static_cast<int>(line.size()));
+}
+
+} // namespace tavrel::logging
