@@ -1,0 +1,103 @@
+// Bundle and data folder removal, with its log lines.
+#include "Source/Job/AppBundleJob.hpp"
+
+#include "Source/Job/RemoveAppBundleError.hpp"
+#include "logging/Log.hpp"
+#include "platform/FileManager.hpp"
+#include "platform/HomeFolder.hpp"
+
+namespace tavrel::jobs {
+
+namespace {
+
+using logging::logError;
+using logging::logInfo;
+using platform::FileManager;
+
+constexpr const char* kRemove = "remove(at:folder:)";
+
+std::string quotedPath(const std::string& path, const char* remark) {
+    std::string line;
+    line.reserve(path.size() + 24);
+    line += '"';
+    line += path;
+    line += "\" ";
+    line += remark;
+    return line;
+}
+
+} // namespace
+
+RemoveResult AppBundleJob::remove(const std::string& path, bool folder) {
+    const FileManager::Item item = FileManager::itemAt(path);
+    if (item.error) {
+        // Whether anything is there is unknown: say so rather than call it missing.
+        logError(kRemove, [&] { return item.error->description(); });
+        throw RemoveAppBundleError(path, *item.error);
+    }
+    if (!item.exists) {
+        logInfo(kRemove, [&] { return quotedPath(path, "does not exist."); });
+        return RemoveResult::missing;
+    }
+    if (folder && !item.isFolder) {
+        logInfo(kRemove, [&] { return quotedPath(path, "not folder."); });
+        return RemoveResult::notFolder;
+    }
+    if (auto error = FileManager::removeItem(path)) {
+        logError(kRemove, [&] { return error->description(); });
+        throw RemoveAppBundleError(path, std::move(*error));
+    }
+    logInfo(kRemove, "done");
+    return RemoveResult::removed;
+}
+
+RemoveResult AppBundleJob::removeApp(const std::string& path) {
+    logInfo("removeApp(path:)", "----- Remove App Bundle -----");
+    return remove(path, true);
+}
+
+RemoveResult AppBundleJob::removeApplicationSupport(const std::string& bundleID) {
+    constexpr const char* function = "removeApplicationSupport(bundleID:)";
+    logInfo(function, "----- Remove \"Application Support\" -----");
+    logInfo(function, bundleID);
+    return remove(applicationSupportPath(bundleID), true);
+}
+
+RemoveResult AppBundleJob::removePreferences(const std::string& bundleID) {
+    constexpr const char* function = "removePreferences(bundleID:)";
+    logInfo(function, "----- Remove \"Preferences\" -----");
+    logInfo(function, [&] { return bundleID + ".plist"; });
+    return remove(preferencesPath(bundleID), false);
+}
+
+RemoveResult AppBundleJob::removeContainers(const std::string& bundleID) {
+    constexpr const char* function = "removeContainers(bundleID:)";
+    logInfo(function, "----- Remove \"Containers\" -----");
+    logInfo(function, bundleID);
+    return remove(containersPath(bundleID), true);
+}
+
+RemoveResult AppBundleJob::removeGroupContainers(const std::string& groupID) {
+    constexpr const char* function = "removeGroupContainers(bundleID:)";
+    logInfo(function, "----- Remove \"Group Containers\" -----");
+    logInfo(function, groupID);
+    return remove(groupContainersPath(groupID), true);
+}
+
+std::string AppBundleJob::applicationSupportPath(const std::string& bundleID) {
+    return platform::homeFolder() + "/Library/Application Support/" + bundleID;
+}
+
+std::string AppBundleJob::preferencesPath(const std::string& bundleID) {
+    return platform::homeFolder() + "/Library/Preferences/" + bundleID + ".plist";
+}
+
+std::string AppBundleJob::containersPath(const std::string& bundleID) {
+    return platform::homeFolder() + "/Library/Containers/" + bundleID;
+}
+
+std::string AppBundleJob::groupContainersPath(const std::string& groupID) {
+    return platform::homeFolder() + "/Library/Group Containers/" + groupID;
+}
+
+} // namespace tavrel::jobs

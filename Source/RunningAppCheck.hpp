@@ -1,0 +1,12 @@
+// The check made before an uninstall: an application of the product must not be running.
+#pragma once
+
+#include <string>
+
+namespace tavrel {
+
+/// Returns when no application with that bundle identifier runs for the current user; otherwise
+/// throws RunningAppError naming the first (oldest) one found.
+void checkNotRunning(const std::string& bundleIdentifier);
+
+} // namespace tavrel

@@ -1,0 +1,14 @@
+// What became of one step of the uninstall run.
+#pragma once
+
+namespace tavrel {
+
+enum class StepStatus {
+    removed,     // the item was there and is gone
+    notFound,    // nothing was there; never a failure
+    leftInPlace, // something other than the expected folder is there and was not touched
+    switchedOff, // the login item will no longer start at login
+    failed,      // the step's error is in the report
+};
+
+} // namespace tavrel

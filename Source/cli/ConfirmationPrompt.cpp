@@ -1,0 +1,32 @@
+// Asking for confirmation on the terminal.
+#include "Source/cli/ConfirmationPrompt.hpp"
+
+#include <algorithm>
+#include <cctype>
+#include <istream>
+#include <ostream>
+#include <string>
+#include <unistd.h>
+
+namespace tavrel::cli {
+
+bool ConfirmationPrompt::canAsk() {
+    return isatty(STDIN_FILENO) == 1;
+}
+
+bool ConfirmationPrompt::ask(std::istream& in, std::ostream& out) {
+    out << kQuestion << std::flush;
+    std::string answer;
+    if (!std::getline(in, answer)) {
+        out << '\n';
+        return false;
+    }
+    const auto blank = [](unsigned char c) { return std::isspace(c) != 0; };
+    answer.erase(answer.begin(), std::find_if_not(answer.begin(), answer.end(), blank));
+    answer.erase(std::find_if_not(answer.rbegin(), answer.rend(), blank).base(), answer.end());
+    std::transform(answer.begin(), answer.end(), answer.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return answer == "y" || answer == "yes";
+}
+
+} // namespace tavrel::cli

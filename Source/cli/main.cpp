@@ -1,0 +1,79 @@
+// tavrel-uninstall: removes Tavrel and all its data from the current account, from a terminal.
+#include "Source/Logger.hpp"
+#include "Source/RunningAppCheck.hpp"
+#include "Source/RunningAppError.hpp"
+#include "Source/Uninstaller.hpp"
+#include "Source/cli/ConfirmationPrompt.hpp"
+#include "Source/cli/SummaryPrinter.hpp"
+#include "logging/LogDispatcher.hpp"
+
+#include <CLI/CLI.hpp>
+#include <cstdio>
+#include <exception>
+#include <iostream>
+
+namespace {
+
+// Exit statuses; 64 is the usual "usage error" (EX_USAGE).
+constexpr int kSucceeded = 0;
+constexpr int kStepFailed = 1;
+constexpr int kApplicationRunning = 2;
+constexpr int kUsageError = 64;
+
+constexpr const char* kDescription =
+    "Removes Tavrel and all its data from this account: the application bundles in /Applications,\n"
+    "its Application Support folder, preference files, containers and group containers, its\n"
+    "copy in the Trash and its launcher's login item. Refuses while Tavrel or Tavrel\n"
+    "Authenticator is running.\n\n"
+    "Exit status: 0 everything was removed (or was not there); 1 some step failed (listed);\n"
+    "2 a Tavrel application is running; 64 usage error or no confirmation possible.";
+
+int run(bool confirmed) {
+    if (!confirmed) {
+        if (!tavrel::cli::ConfirmationPrompt::canAsk()) {
+            std::cerr
+                << "tavrel-uninstall: standard input is not a terminal, so no one can confirm;"
+                   " run with --yes to remove Tavrel without asking.\n";
+            return kUsageError;
+        }
+        if (!tavrel::cli::ConfirmationPrompt::ask(std::cin, std::cout)) {
+            std::cout << "Nothing was removed.\n";
+            return kSucceeded;
+        }
+    }
+    tavrel::Logger::startUp();
+    try {
+        tavrel::checkNotRunning("com.quillorchid.TavrelOSX");
+        tavrel::checkNotRunning("com.quillorchid.TavrelAuthenticator");
+    } catch (const tavrel::RunningAppError& error) {
+        std::cerr << "tavrel-uninstall: " << error.alert().messageText << " Nothing was removed.\n";
+        return kApplicationRunning;
+    }
+    const tavrel::UninstallOutcome outcome = tavrel::Uninstaller().uninstall();
+    // The log lines go before the summary, so the terminal reads in order.
+    tavrel::logging::LogDispatcher::sharedInstance().flushLog();
+    tavrel::cli::SummaryPrinter::print(outcome, std::cout);
+    std::cout.flush();
+    return outcome.succeeded() ? kSucceeded : kStepFailed;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    try {
+        CLI::App app(kDescription, "tavrel-uninstall");
+        bool yes = false;
+        app.add_flag("-y,--yes", yes, "Remove without asking for confirmation");
+        app.set_version_flag("--version", "tavrel-uninstall " TAVREL_VERSION);
+        try {
+            app.parse(argc, argv);
+        } catch (const CLI::ParseError& error) {
+            const int status = app.exit(error); // prints help, version or the usage error
+            return status == 0 ? kSucceeded : kUsageError;
+        }
+        return run(yes);
+    } catch (const std::exception& error) {
+        std::cerr << "tavrel-uninstall: " << error.what() << '\n';
+        return kStepFailed;
+    }
+}

@@ -1,0 +1,42 @@
+// The error value of a failed file operation: the system error number and the item it concerns.
+#pragma once
+
+#include <string>
+
+namespace tavrel::platform {
+
+class FileError {
+public:
+    /// What was being done to the item; it chooses the verb of the localized description.
+    enum class Operation { remove, inspect, change };
+
+    /// An error with the system's error number for the item at `path`.
+    FileError(int code, std::string path, Operation operation = Operation::remove)
+        : code_(code), path_(std::move(path)), operation_(operation) {}
+
+    /// The system error number (errno).
+    [[nodiscard]] int code() const noexcept { return code_; }
+    /// The path of the item the failed operation concerned.
+    [[nodiscard]] const std::string& path() const noexcept { return path_; }
+    /// What was being done to the item.
+    [[nodiscard]] Operation operation() const noexcept { return operation_; }
+
+    /// The reason in the system's words, e.g. "Read-only file system".
+    [[nodiscard]] std::string reason() const;
+
+    /// One short sentence naming the item and the reason.
+    [[nodiscard]] std::string localizedDescription() const;
+
+    /// The full textual form: Error Domain=NSPOSIXErrorDomain Code=<errno>
+    /// "<localized description>" UserInfo={NSFilePath=<path>}.
+    [[nodiscard]] std::string description() const;
+
+    friend bool operator==(const FileError&, const FileError&) = default;
+
+private:
+    int code_;
+    std::string path_;
+    Operation operation_;
+};
+
+} // namespace tavrel::platform
