@@ -1,14 +1,55 @@
 // Log set-up.
 #include "Source/Logger.hpp"
 
+#include <memory>
+#include <string>
+
+#include "logging/FileLogger.hpp"
+#include "logging/Log.hpp"
 #include "logging/LogDispatcher.hpp"
+#include "logging/LogFileManagerDefault.hpp"
 #include "logging/TTYLogger.hpp"
+#include "platform/BundleInfo.hpp"
+#include "platform/HomeFolder.hpp"
+#include "platform/OperatingSystemVersion.hpp"
 
 namespace tavrel {
 
+namespace {
+constexpr const char* kFunction = "startUp()";
+constexpr const char* kAsteriskRow = "*************************************************************";
+constexpr double kRollingFrequency = 60 * 60 * 24;
+constexpr unsigned long kMaximumNumberOfLogFiles = 7;
+} // namespace
+
 void Logger::startUp() {
     using namespace logging;
-    LogDispatcher::sharedInstance().addLogger(TTYLogger::sharedInstance(), LogLevels::info);
+    LogDispatcher& dispatcher = LogDispatcher::sharedInstance();
+    dispatcher.addLogger(TTYLogger::sharedInstance(), LogLevels::info);
+
+    const std::string logsDirectory = platform::homeFolder() + "/Library/Logs/TavrelUninstaller/";
+    auto fileManager = std::make_shared<LogFileManagerDefault>(logsDirectory);
+    auto fileLogger = FileLogger::make(fileManager);
+    fileLogger->setRollingFrequency(kRollingFrequency);
+    fileManager->setMaximumNumberOfLogFiles(kMaximumNumberOfLogFiles);
+    dispatcher.addLogger(fileLogger, LogLevels::info);
+
+    logInfo(kFunction, kAsteriskRow);
+    logInfo(kFunction, [] {
+        return platform::OperatingSystemVersion::platformName() + ": " +
+               platform::OperatingSystemVersion::versionString();
+    });
+    // Both versions or none: a line with one of them missing would read as a real version.
+    const auto shortVersion = platform::BundleInfo::infoString("CFBundleShortVersionString");
+    const auto bundleVersion = platform::BundleInfo::infoString("CFBundleVersion");
+    logInfo(kFunction, [&] {
+        return "TavelUninstaller: " + shortVersion.value_or("unknown") + " (" +
+               bundleVersion.value_or("unknown") + ")";
+    });
+#ifndef NDEBUG
+    logDebug(kFunction, "DEBUG Build Version");
+#endif
+    logInfo(kFunction, kAsteriskRow);
 }
 
 } // namespace tavrel

@@ -5,7 +5,10 @@ namespace tavrel {
 
 class Logger {
 public:
-    /// Registers the terminal logger at info level. Called once per process, at launch.
+    /// Registers the terminal logger and a file logger writing into
+    /// ~/Library/Logs/TavrelUninstaller/ (rolled every 24 hours, at most 7 files), both at info
+    /// level, then writes the start-up banner. Called once per process, at launch; returns
+    /// without waiting for any logger, and never fails (file problems go to the system log).
     static void startUp();
 };
 

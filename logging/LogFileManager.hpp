@@ -1,0 +1,29 @@
+// The protocol between the file logger and the manager of its log folder.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "logging/LogFileInfo.hpp"
+
+namespace tavrel::logging {
+
+class LogFileManager {
+public:
+    virtual ~LogFileManager() = default;
+
+    /// The log set, newest first. Reads the folder afresh on every call.
+    [[nodiscard]] virtual std::vector<LogFileInfo> sortedLogFileInfos() = 0;
+
+    /// Creates a new, empty log file that did not exist before and returns its path; none when
+    /// no file could be made, with a description of the last error in `error` when given.
+    virtual std::optional<std::string> createNewLogFile(std::string* error) = 0;
+
+protected:
+    LogFileManager() = default;
+    LogFileManager(const LogFileManager&) = default;
+    LogFileManager& operator=(const LogFileManager&) = default;
+};
+
+} // namespace tavrel::logging
