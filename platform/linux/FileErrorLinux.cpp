@@ -22,17 +22,17 @@ std::string FileError::localizedDescription() const {
     if (const auto slash = name.rfind('/'); slash != std::string_view::npos && name.size() > 1) {
         name.remove_prefix(slash + 1);
     }
-    std::string text = "\"";
+    std::string text = "\u201c"; // typographic quotes, as the system writes them
     text.append(name);
     switch (operation_) {
     case Operation::remove:
-        text += "\" couldn't be removed: ";
+        text += "\u201d couldn\u2019t be removed: ";
         break;
     case Operation::inspect:
-        text += "\" couldn't be examined: ";
+        text += "\u201d couldn\u2019t be examined: ";
         break;
     case Operation::change:
-        text += "\" couldn't be changed: ";
+        text += "\u201d couldn\u2019t be changed: ";
         break;
     }
     text += reason();
