@@ -8,21 +8,18 @@
 
 namespace tavrel::logging::detail {
 
-namespace {
-constexpr unsigned kOwnFileAndFunction = LogMessage::kCopyFile | LogMessage::kCopyFunction;
-}
-
 bool shouldLog(LogFlag flag) noexcept {
     (void)LogDispatcher::sharedInstance();
     return passes(flag, runtimeLogLevel.load(std::memory_order_relaxed));
 }
 
-void submit(LogFlag flag, bool asynchronous, std::string&& message, std::string_view function,
+void submit(LogFlag flag, bool asynchronous, std::string&& message, FunctionName function,
             const std::source_location& location) noexcept {
     try {
-        auto record = std::make_unique<LogMessage>(
-            std::move(message), LogLevels::all, flag, 0, location.file_name(),
-            std::string(function), location.line(), nullptr, kOwnFileAndFunction, std::nullopt);
+        // A source location's file name has static storage: the record need not copy it.
+        std::unique_ptr<LogMessage> record(new LogMessage(LogMessage::fromLogCall(
+            std::move(message), flag, LogText::literal(location.file_name()), function,
+            location.line())));
         LogDispatcher::sharedInstance().log(asynchronous, std::move(record));
     } catch (...) {
         // Out of memory: the line is lost, the caller goes on.

@@ -3,7 +3,8 @@
 //   logInfo("removeApp(path:)", "done");
 //   logError("removeApp(path:)", [&] { return error.description(); }); // built only if it passes
 //
-// The function is the caller's name in signature form; file and line come from the call site.
+// The function is the caller's name in signature form, a literal; file and line come from the
+// call site.
 #pragma once
 
 #include <atomic>
@@ -15,6 +16,7 @@
 #include <utility>
 
 #include "logging/LogFlag.hpp"
+#include "logging/LogText.hpp"
 
 namespace tavrel::logging {
 
@@ -30,11 +32,11 @@ namespace detail {
 bool shouldLog(LogFlag flag) noexcept;
 
 /// Makes the record and hands it to the shared dispatcher.
-void submit(LogFlag flag, bool asynchronous, std::string&& message, std::string_view function,
+void submit(LogFlag flag, bool asynchronous, std::string&& message, FunctionName function,
             const std::source_location& location) noexcept;
 
 template <class Message>
-void logCall(LogFlag flag, bool asynchronous, std::string_view function, Message&& message,
+void logCall(LogFlag flag, bool asynchronous, FunctionName function, Message&& message,
              const std::source_location& location) noexcept {
     if (!shouldLog(flag)) {
         return;
@@ -56,14 +58,14 @@ void logCall(LogFlag flag, bool asynchronous, std::string_view function, Message
 
 /// Writes an error line; returns after every logger that accepts it has written it.
 template <class Message>
-void logError(std::string_view function, Message&& message,
+void logError(FunctionName function, Message&& message,
               std::source_location location = std::source_location::current()) noexcept {
     detail::logCall(LogFlag::error, false, function, std::forward<Message>(message), location);
 }
 
 /// Writes a warning line, asynchronously.
 template <class Message>
-void logWarning(std::string_view function, Message&& message,
+void logWarning(FunctionName function, Message&& message,
                 std::source_location location = std::source_location::current()) noexcept {
     detail::logCall(LogFlag::warning, logAsynchronously.load(std::memory_order_relaxed), function,
                     std::forward<Message>(message), location);
@@ -71,7 +73,7 @@ void logWarning(std::string_view function, Message&& message,
 
 /// Writes an info line, asynchronously.
 template <class Message>
-void logInfo(std::string_view function, Message&& message,
+void logInfo(FunctionName function, Message&& message,
              std::source_location location = std::source_location::current()) noexcept {
     detail::logCall(LogFlag::info, logAsynchronously.load(std::memory_order_relaxed), function,
                     std::forward<Message>(message), location);
@@ -79,7 +81,7 @@ void logInfo(std::string_view function, Message&& message,
 
 /// Writes a debug line, asynchronously.
 template <class Message>
-void logDebug(std::string_view function, Message&& message,
+void logDebug(FunctionName function, Message&& message,
               std::source_location location = std::source_location::current()) noexcept {
     detail::logCall(LogFlag::debug, logAsynchronously.load(std::memory_order_relaxed), function,
                     std::forward<Message>(message), location);

@@ -111,8 +111,8 @@ void LogDispatcher::fanOut(std::vector<LoggerNode*>& targets,
     if (targets.empty()) {
         return;
     }
-    if (processorCount_ < 2) {
-        // One after the other, in list order, each waited for.
+    if (processorCount_ < 2 || targets.size() == 1) {
+        // One after the other, in list order, each waited for; a single logger needs no group.
         for (LoggerNode* node : targets) {
             node->loggerQueue->sync([&] { runGuarded(work, *node->logger, message); });
         }

@@ -25,15 +25,26 @@ const std::string& currentThreadID() {
     return id;
 }
 
+// Reading a thread's name is a system call that costs more than the rest of a log call, so it is
+// read once per thread, at its first record. Only the thread id is ever written out.
+const std::optional<std::string>& currentThreadName() {
+    thread_local const std::optional<std::string> name = []() -> std::optional<std::string> {
+        std::array<char, 16> buffer{};
+        if (pthread_getname_np(pthread_self(), buffer.data(), buffer.size()) == 0 &&
+            buffer[0] != '\0') {
+            return std::string(buffer.data());
+        }
+        return std::nullopt;
+    }();
+    return name;
+}
+
 } // namespace
 
 ThreadIdentity ThreadIdentity::current() {
     ThreadIdentity identity;
     identity.threadID = currentThreadID();
-    std::array<char, 16> name{};
-    if (pthread_getname_np(pthread_self(), name.data(), name.size()) == 0 && name[0] != '\0') {
-        identity.threadName.emplace(name.data());
-    }
+    identity.threadName = currentThreadName();
     if (const SerialQueue* queue = SerialQueue::current()) {
         identity.queueLabel = queue->label();
     }
@@ -45,43 +56,60 @@ LogMessage::LogMessage(std::string message, LogLevel level, LogFlag flag, std::i
                        std::shared_ptr<const void> tag, unsigned options,
                        std::optional<Clock::time_point> timestamp,
                        std::optional<ThreadIdentity> identity)
-    : message_(std::move(message)), level_(level), flag_(flag), context_(context),
-      file_(file != nullptr ? file : ""), fileName_(fileNameOf(file_)), function_(std::move(function)),
-      line_(line), tag_(std::move(tag)), options_(options),
-      timestamp_(timestamp ? *timestamp : Clock::now()),
-      identity_(identity ? std::move(*identity) : ThreadIdentity::current()) {
+    : LogMessage(std::move(message), level, flag, context,
+                 LogText::copy(file != nullptr ? file : ""),
+                 function ? LogText::copy(*function) : LogText(), function.has_value(), line,
+                 std::move(tag), options, timestamp, std::move(identity)) {
     TAVREL_ASSERT(file != nullptr, "Invalid parameter not satisfying: file");
 }
 
-std::string LogMessage::fileNameOf(std::string_view file) {
+LogMessage::LogMessage(std::string message, LogLevel level, LogFlag flag, std::intptr_t context,
+                       LogText file, LogText function, bool hasFunction, std::size_t line,
+                       std::shared_ptr<const void> tag, unsigned options,
+                       std::optional<Clock::time_point> timestamp,
+                       std::optional<ThreadIdentity> identity)
+    : message_(std::move(message)), level_(level), flag_(flag), context_(context),
+      file_(std::move(file)), fileName_(fileNameOf(file_.view())), function_(std::move(function)),
+      hasFunction_(hasFunction), line_(line), tag_(std::move(tag)), options_(options),
+      timestamp_(timestamp ? *timestamp : Clock::now()),
+      identity_(identity ? std::move(*identity) : ThreadIdentity::current()) {}
+
+LogMessage LogMessage::fromLogCall(std::string message, LogFlag flag, LogText file,
+                                   FunctionName function, std::size_t line) {
+    return LogMessage(std::move(message), LogLevels::all, flag, 0, std::move(file),
+                      LogText::literal(function.view()), true, line, nullptr,
+                      kCopyFile | kCopyFunction, std::nullopt, std::nullopt);
+}
+
+std::string_view LogMessage::fileNameOf(std::string_view file) noexcept {
     const auto slash = file.find_last_of('/');
     std::string_view name = slash == std::string_view::npos ? file : file.substr(slash + 1);
     if (const auto dot = name.find_last_of('.'); dot != std::string_view::npos) {
         name = name.substr(0, dot);
     }
-    return std::string(name);
+    return name;
 }
 
 bool operator==(const LogMessage& lhs, const LogMessage& rhs) noexcept {
     return lhs.message_ == rhs.message_ && lhs.level_ == rhs.level_ && lhs.flag_ == rhs.flag_ &&
-           lhs.context_ == rhs.context_ && lhs.file_ == rhs.file_ &&
-           lhs.function_ == rhs.function_ && lhs.line_ == rhs.line_ && lhs.tag_ == rhs.tag_ &&
+           lhs.context_ == rhs.context_ && lhs.file() == rhs.file() &&
+           lhs.function() == rhs.function() && lhs.line_ == rhs.line_ && lhs.tag_ == rhs.tag_ &&
            lhs.timestamp_ == rhs.timestamp_ && lhs.identity_.threadID == rhs.identity_.threadID &&
            lhs.identity_.queueLabel == rhs.identity_.queueLabel &&
            lhs.identity_.qos == rhs.identity_.qos;
 }
 
 std::size_t LogMessage::hash() const noexcept {
-    const std::hash<std::string> text;
+    const std::hash<std::string_view> text;
     std::size_t value = text(message_) ^ std::hash<LogLevel>{}(level_) ^
                         std::hash<LogLevel>{}(static_cast<LogLevel>(flag_)) ^
-                        std::hash<std::intptr_t>{}(context_) ^ text(file_) ^
+                        std::hash<std::intptr_t>{}(context_) ^ text(file()) ^
                         std::hash<std::size_t>{}(line_) ^ std::hash<const void*>{}(tag_.get()) ^
                         std::hash<Clock::rep>{}(timestamp_.time_since_epoch().count()) ^
                         text(identity_.threadID) ^ text(identity_.queueLabel) ^
                         std::hash<std::uint32_t>{}(identity_.qos);
-    if (function_) {
-        value ^= text(*function_);
+    if (const auto name = function()) {
+        value ^= text(*name);
     }
     return value;
 }

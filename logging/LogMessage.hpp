@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "logging/LogFlag.hpp"
+#include "logging/LogText.hpp"
 
 namespace tavrel::logging {
 
@@ -34,21 +35,29 @@ public:
     static constexpr unsigned kCopyFunction = 2;
     static constexpr unsigned kDontCopyMessage = 4;
 
-    /// Makes a record. `file` must not be null (a programming error). With no timestamp the
-    /// record takes the current time; with no identity, the calling thread's.
+    /// Makes a record that keeps its own copies of file and function. `file` must not be null (a
+    /// programming error). With no timestamp the record takes the current time; with no identity,
+    /// the calling thread's.
     LogMessage(std::string message, LogLevel level, LogFlag flag, std::intptr_t context,
                const char* file, std::optional<std::string> function, std::size_t line,
                std::shared_ptr<const void> tag, unsigned options,
                std::optional<Clock::time_point> timestamp,
                std::optional<ThreadIdentity> identity = std::nullopt);
 
+    /// The record of a log call: file and function are literals of the program, so they are kept
+    /// without a copy; level all, context 0, no tag, options 3, the current time and thread.
+    static LogMessage fromLogCall(std::string message, LogFlag flag, LogText file,
+                                  FunctionName function, std::size_t line);
+
     [[nodiscard]] const std::string& message() const noexcept { return message_; }
     [[nodiscard]] LogLevel level() const noexcept { return level_; }
     [[nodiscard]] LogFlag flag() const noexcept { return flag_; }
     [[nodiscard]] std::intptr_t context() const noexcept { return context_; }
-    [[nodiscard]] const std::string& file() const noexcept { return file_; }
-    [[nodiscard]] const std::string& fileName() const noexcept { return fileName_; }
-    [[nodiscard]] const std::optional<std::string>& function() const noexcept { return function_; }
+    [[nodiscard]] std::string_view file() const noexcept { return file_.view(); }
+    [[nodiscard]] std::string_view fileName() const noexcept { return fileName_; }
+    [[nodiscard]] std::optional<std::string_view> function() const noexcept {
+        return hasFunction_ ? std::optional<std::string_view>(function_.view()) : std::nullopt;
+    }
     [[nodiscard]] std::size_t line() const noexcept { return line_; }
     [[nodiscard]] const std::shared_ptr<const void>& tag() const noexcept { return tag_; }
     [[nodiscard]] const std::shared_ptr<const void>& representedObject() const noexcept {
@@ -64,19 +73,25 @@ public:
     [[nodiscard]] std::uint32_t qos() const noexcept { return identity_.qos; }
 
     /// The last path component of a file path, cut before its last "." if it has one.
-    static std::string fileNameOf(std::string_view file);
+    static std::string_view fileNameOf(std::string_view file) noexcept;
 
     friend bool operator==(const LogMessage& lhs, const LogMessage& rhs) noexcept;
     [[nodiscard]] std::size_t hash() const noexcept;
 
 private:
+    LogMessage(std::string message, LogLevel level, LogFlag flag, std::intptr_t context,
+               LogText file, LogText function, bool hasFunction, std::size_t line,
+               std::shared_ptr<const void> tag, unsigned options,
+               std::optional<Clock::time_point> timestamp, std::optional<ThreadIdentity> identity);
+
     std::string message_;
     LogLevel level_;
     LogFlag flag_;
     std::intptr_t context_;
-    std::string file_;
-    std::string fileName_;
-    std::optional<std::string> function_;
+    LogText file_;
+    std::string_view fileName_; // part of file_
+    LogText function_;
+    bool hasFunction_;
     std::size_t line_;
     std::shared_ptr<const void> tag_;
     unsigned options_;

@@ -4,6 +4,7 @@
 #include "logging/SerialQueue.hpp"
 
 #include <chrono>
+#include <thread>
 #include <exception>
 #include <pthread.h>
 
@@ -37,29 +38,49 @@ SerialQueue::Scope::~Scope() { tInnermostScope = outer_; }
 
 const SerialQueue::Scope* SerialQueue::Scope::innermost() noexcept { return tInnermostScope; }
 
+void SerialQueue::SpinLock::lock() noexcept {
+    for (int spins = 0; locked_.exchange(true, std::memory_order_acquire); ++spins) {
+        while (locked_.load(std::memory_order_relaxed)) {
+            // The holder may have been preempted; give it the processor after a short spin.
+            if (++spins > 64) {
+                std::this_thread::yield();
+            } else {
+                cpuRelax();
+            }
+        }
+    }
+}
+
 SerialQueue::SerialQueue(std::string label) : label_(std::move(label)) {
     worker_ = std::thread([this] { workerLoop(); });
 }
 
 SerialQueue::~SerialQueue() {
-    {
-        std::lock_guard lock(mutex_);
-        stopping_ = true;
-    }
-    wake_.notify_one();
+    lock_.lock();
+    stopping_ = true;
+    lock_.unlock();
+    wakeWorker();
     worker_.join();
 }
 
+void SerialQueue::wakeWorker() noexcept {
+    wakeups_.fetch_add(1, std::memory_order_release);
+    wakeups_.notify_one();
+}
+
 void SerialQueue::async(Task task) {
-    bool notify = false;
-    {
-        std::lock_guard lock(mutex_);
+    lock_.lock();
+    try {
         pending_.push_back(std::move(task));
-        hasPending_.store(true, std::memory_order_release);
-        notify = sleeping_ && !busy_;
+    } catch (...) {
+        lock_.unlock();
+        throw;
     }
+    hasPending_.store(true, std::memory_order_release);
+    const bool notify = sleeping_ && !busy_;
+    lock_.unlock();
     if (notify) {
-        wake_.notify_one();
+        wakeWorker();
     }
 }
 
@@ -78,7 +99,7 @@ const SerialQueue* SerialQueue::current() noexcept {
 }
 
 bool SerialQueue::tryBorrow() {
-    std::lock_guard lock(mutex_);
+    std::lock_guard lock(lock_);
     if (busy_ || !pending_.empty()) {
         return false;
     }
@@ -87,14 +108,12 @@ bool SerialQueue::tryBorrow() {
 }
 
 void SerialQueue::endBorrow() {
-    bool notify = false;
-    {
-        std::lock_guard lock(mutex_);
-        busy_ = false;
-        notify = sleeping_ && !pending_.empty();
-    }
+    lock_.lock();
+    busy_ = false;
+    const bool notify = sleeping_ && !pending_.empty();
+    lock_.unlock();
     if (notify) {
-        wake_.notify_one();
+        wakeWorker();
     }
 }
 
@@ -116,33 +135,46 @@ void SerialQueue::workerLoop() {
     pthread_setname_np(pthread_self(), name.c_str());
 
     std::vector<Task> batch;
-    std::unique_lock lock(mutex_);
     for (;;) {
-        if (pending_.empty() || busy_) {
-            if (stopping_ && pending_.empty() && !busy_) {
-                return;
-            }
-            lock.unlock();
+        lock_.lock();
+        if (!pending_.empty() && !busy_) {
+            busy_ = true;
+            batch.swap(pending_);
+            hasPending_.store(false, std::memory_order_relaxed);
+            lock_.unlock();
+            runBatch(batch);
+            lock_.lock();
+            busy_ = false;
+            lock_.unlock();
+            continue;
+        }
+        if (stopping_ && pending_.empty() && !busy_) {
+            lock_.unlock();
+            return;
+        }
+        const bool idle = pending_.empty();
+        lock_.unlock();
+
+        if (idle) {
             const auto spinUntil = std::chrono::steady_clock::now() + kSpinBeforeSleep;
             while (!hasPending_.load(std::memory_order_acquire) &&
                    std::chrono::steady_clock::now() < spinUntil) {
                 cpuRelax();
             }
-            lock.lock();
-            while ((pending_.empty() || busy_) && !stopping_) {
-                sleeping_ = true;
-                wake_.wait(lock);
-                sleeping_ = false;
-            }
-            continue;
         }
-        busy_ = true;
-        batch.swap(pending_);
-        hasPending_.store(false, std::memory_order_relaxed);
-        lock.unlock();
-        runBatch(batch);
-        lock.lock();
-        busy_ = false;
+
+        // Sleep until a submission or the end of a borrowed turn says there is work.
+        lock_.lock();
+        const bool nothingToDo = (pending_.empty() || busy_) && !stopping_;
+        sleeping_ = nothingToDo;
+        const std::uint32_t seen = wakeups_.load(std::memory_order_acquire);
+        lock_.unlock();
+        if (nothingToDo) {
+            wakeups_.wait(seen, std::memory_order_acquire);
+            lock_.lock();
+            sleeping_ = false;
+            lock_.unlock();
+        }
     }
 }
 

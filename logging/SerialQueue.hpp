@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <cstdint>
 #include <exception>
 #include <mutex>
 #include <string>
@@ -55,14 +56,27 @@ private:
     void workerLoop();
     void runBatch(std::vector<Task>& batch);
 
+    // The queue's state is guarded by a spin lock: every critical section is a push or a swap,
+    // and a blocking mutex would put a submitting thread to sleep whenever the worker swaps.
+    class SpinLock {
+    public:
+        void lock() noexcept;
+        void unlock() noexcept { locked_.store(false, std::memory_order_release); }
+
+    private:
+        std::atomic<bool> locked_{false};
+    };
+
+    void wakeWorker() noexcept;
+
     std::string label_;
-    std::mutex mutex_;
-    std::condition_variable wake_;
+    SpinLock lock_;
     std::vector<Task> pending_;
     bool busy_ = false;     // a batch or a borrowed turn is running
-    bool sleeping_ = false; // the worker waits on wake_ and needs a notify
+    bool sleeping_ = false; // the worker sleeps on wakeups_ and needs a notify
     bool stopping_ = false;
     std::atomic<bool> hasPending_{false};
+    std::atomic<std::uint32_t> wakeups_{0};
     std::thread worker_;
 };
 

@@ -19,6 +19,8 @@ namespace {
 
 constexpr std::size_t kStackMessageLimit = 4096;
 constexpr std::size_t kThreadIDLength = 8;
+// A longer process name is cut so that the prefix fits its fixed buffer.
+constexpr std::size_t kMaxPrefixName = 255;
 constexpr const char* kStartUpWarning =
     "Warning: Usage of TTYLogger detected when the system logger is available and can be used! "
     "Please consider migrating to the system logger.";
@@ -94,21 +96,25 @@ void TTYLogger::logMessage(const LogMessage& message) {
     std::memcpy(buffer, text.data(), text.size());
     buffer[text.size()] = '\0';
 
-    std::array<char, 24> timestamp{};
-    const std::size_t timestampLength = formatTimestamp(message.timestamp(), timestamp.data());
+    // Pieces 1 to 8 (timestamp, name, process and thread id) go into one prefix buffer: a
+    // gathering write of more than eight pieces makes the kernel allocate for the piece list.
+    std::array<char, 24 + 1 + kMaxPrefixName + 1 + 16 + 1 + kThreadIDLength + 2> prefix; // NOLINT
+    std::size_t length = formatTimestamp(message.timestamp(), prefix.data());
+    const auto append = [&](std::string_view text) {
+        std::memcpy(prefix.data() + length, text.data(), text.size());
+        length += text.size();
+    };
+    append(" ");
+    append(std::string_view(appName_).substr(0, kMaxPrefixName));
+    append("[");
+    append(std::string_view(processID_).substr(0, 16));
+    append(":");
+    append(std::string_view(message.threadID()).substr(0, kThreadIDLength));
+    append("] ");
 
-    const std::size_t threadIDLength = std::min(message.threadID().size(), kThreadIDLength);
     const bool endsWithNewline = !text.empty() && text.back() == '\n';
-
-    const std::array<iovec, 10> line{
-        piece(timestamp.data(), timestampLength),
-        piece(" ", 1),
-        piece(appName_.data(), appName_.size()),
-        piece("[", 1),
-        piece(processID_.data(), processID_.size()),
-        piece(":", 1),
-        piece(message.threadID().data(), threadIDLength),
-        piece("] ", 2),
+    const std::array<iovec, 3> line{
+        piece(prefix.data(), length),
         piece(buffer, text.size()),
         piece("\n", endsWithNewline ? 0 : 1),
     };
