@@ -1,1 +1,198 @@
+// The dispatcher: order, lockstep fan-out on the loggers' own queues, registration, filtering,
+// synchronous records and flushing.
+#include "logging/LogDispatcher.hpp"
+
+#include <atomic>
 #include <gtest/gtest.h>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "logging/AbstractLogger.hpp"
+#include "tests/support/RecordingLogger.hpp"
+
+using namespace tavrel::logging;
+using tavrel::testing::RecordingLogger;
+
+namespace {
+
+std::unique_ptr<LogMessage> record(std::string text, LogFlag flag = LogFlag::info) {
+    return std::make_unique<LogMessage>(std::move(text), LogLevels::all, flag, 0, __FILE__,
+                                        std::string("test()"), __LINE__, nullptr, 3, std::nullopt);
+}
+
+// A logger that is slow on purpose, so that a record overtaking another would show.
+class SlowLogger : public AbstractLogger {
+public:
+    SlowLogger() : AbstractLogger("test.slowLogger") {}
+    void logMessage(const LogMessage& message) override {
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+        std::lock_guard lock(mutex_);
+        messages_.push_back(message.message());
+    }
+    std::vector<std::string> messages() {
+        std::lock_guard lock(mutex_);
+        return messages_;
+    }
+
+private:
+    std::mutex mutex_;
+    std::vector<std::string> messages_;
+};
+
+// A logger that offers no queue and no name, so the dispatcher makes a queue for it.
+class BareLogger : public LoggerInterface {
+public:
+    void logMessage(const LogMessage& message) override {
+        onSomeQueue = SerialQueue::current() != nullptr;
+        last = message.message();
+    }
+    std::atomic<bool> onSomeQueue{false};
+    std::string last;
+};
+
+class LogDispatcherPaths : public ::testing::TestWithParam<unsigned> {};
+
+} // namespace
+
+TEST_P(LogDispatcherPaths, EveryLoggerSeesEveryRecordInTheSameOrder) {
+    LogDispatcher dispatcher(GetParam());
+    auto first = std::make_shared<RecordingLogger>("test.first");
+    auto second = std::make_shared<SlowLogger>();
+    auto third = std::make_shared<RecordingLogger>("test.third");
+    dispatcher.addLogger(first, LogLevels::info);
+    dispatcher.addLogger(second, LogLevels::info);
+    dispatcher.addLogger(third, LogLevels::all);
+
+    constexpr int kThreads = 4;
+    constexpr int kPerThread = 150;
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < kPerThread; ++i) {
+                dispatcher.log(i % 10 != 0, record(std::to_string(t) + ":" + std::to_string(i)));
+            }
+        });
+    }
+    for (auto& thread : threads) {
+        thread.join();
+    }
+    dispatcher.flushLog();
+
+    const auto seen = first->messages();
+    ASSERT_EQ(seen.size(), static_cast<std::size_t>(kThreads * kPerThread));
+    EXPECT_EQ(second->messages(), seen);
+    EXPECT_EQ(third->messages(), seen);
+    EXPECT_TRUE(first->allOnOwnQueue());
+    EXPECT_TRUE(third->allOnOwnQueue());
+    // Each thread's records keep their order.
+    std::vector<int> next(kThreads, 0);
+    for (const auto& text : seen) {
+        const int thread = std::stoi(text.substr(0, text.find(':')));
+        const int index = std::stoi(text.substr(text.find(':') + 1));
+        EXPECT_EQ(index, next[thread]++);
+    }
+}
+
+TEST_P(LogDispatcherPaths, ASyncRecordIsWrittenAfterEarlierAsyncOnesWhenItsCallReturns) {
+    LogDispatcher dispatcher(GetParam());
+    auto fast = std::make_shared<RecordingLogger>();
+    auto slow = std::make_shared<SlowLogger>();
+    dispatcher.addLogger(slow, LogLevels::info);
+    dispatcher.addLogger(fast, LogLevels::info);
+    for (int i = 0; i < 20; ++i) {
+        dispatcher.log(true, record("async " + std::to_string(i)));
+    }
+    dispatcher.log(false, record("sync"));
+    // No flush: the synchronous call alone must have waited for everything before it.
+    const auto slowSeen = slow->messages();
+    ASSERT_EQ(slowSeen.size(), 21U);
+    EXPECT_EQ(slowSeen.back(), "sync");
+    EXPECT_EQ(fast->messages(), slowSeen);
+}
+
+INSTANTIATE_TEST_SUITE_P(OneAndManyProcessors, LogDispatcherPaths, ::testing::Values(1U, 2U, 8U),
+                         [](const auto& info) { return std::to_string(info.param) + "cpu"; });
+
+TEST(LogDispatcher, SyncRecordFromTheLoggingQueueRunsInline) {
+    LogDispatcher dispatcher(2);
+    auto logger = std::make_shared<RecordingLogger>();
+    dispatcher.addLogger(logger, LogLevels::info);
+    std::atomic<bool> returned{false};
+    LogDispatcher::loggingQueue().async([&] {
+        dispatcher.log(false, record("from the logging queue"));
+        returned = true;
+    });
+    dispatcher.flushLog();
+    EXPECT_TRUE(returned);
+    EXPECT_EQ(logger->messages(), std::vector<std::string>{"from the logging queue"});
+}
+
+TEST(LogDispatcher, RegistrationIsDeduplicatedPerLevel) {
+    LogDispatcher dispatcher(2);
+    auto once = std::make_shared<RecordingLogger>("test.once");
+    auto twice = std::make_shared<RecordingLogger>("test.twice");
+    dispatcher.addLogger(once, LogLevels::info);
+    dispatcher.addLogger(once, LogLevels::info);
+    dispatcher.addLogger(twice, LogLevels::info);
+    dispatcher.addLogger(twice, LogLevels::all);
+    dispatcher.addLogger(nullptr, LogLevels::all);
+    dispatcher.log(false, record("line"));
+    EXPECT_EQ(once->messages().size(), 1U);
+    EXPECT_EQ(twice->messages().size(), 2U);
+}
+
+TEST(LogDispatcher, RecordsOutsideEveryLevelReachNoLogger) {
+    LogDispatcher dispatcher(2);
+    auto infoLogger = std::make_shared<RecordingLogger>("test.info");
+    auto errorsOnly = std::make_shared<RecordingLogger>("test.errors");
+    dispatcher.addLogger(infoLogger, LogLevels::info);
+    dispatcher.addLogger(errorsOnly, static_cast<LogLevel>(LogFlag::error));
+    dispatcher.log(false, record("debug line", LogFlag::debug));
+    dispatcher.log(false, record("warning line", LogFlag::warning));
+    dispatcher.log(false, record("error line", LogFlag::error));
+    EXPECT_EQ(infoLogger->messages(), (std::vector<std::string>{"warning line", "error line"}));
+    EXPECT_EQ(errorsOnly->messages(), std::vector<std::string>{"error line"});
+}
+
+TEST(LogDispatcher, MakesAQueueForALoggerThatOffersNone) {
+    LogDispatcher dispatcher(1);
+    auto bare = std::make_shared<BareLogger>();
+    dispatcher.addLogger(bare, LogLevels::info);
+    dispatcher.log(false, record("bare"));
+    EXPECT_TRUE(bare->onSomeQueue);
+    EXPECT_EQ(bare->last, "bare");
+}
+
+TEST(LogDispatcher, FlushWaitsForPendingRecordsAndFlushesEveryLogger) {
+    LogDispatcher dispatcher(2);
+    auto slow = std::make_shared<SlowLogger>();
+    auto recording = std::make_shared<RecordingLogger>();
+    dispatcher.addLogger(slow, LogLevels::info);
+    dispatcher.addLogger(recording, LogLevels::info);
+    for (int i = 0; i < 50; ++i) {
+        dispatcher.log(true, record(std::to_string(i)));
+    }
+    dispatcher.flushLog();
+    EXPECT_EQ(slow->messages().size(), 50U);
+    EXPECT_EQ(recording->messages().size(), 50U);
+    EXPECT_EQ(recording->flushes(), 1);
+    dispatcher.applicationWillTerminate();
+    EXPECT_EQ(recording->flushes(), 2);
+}
+
+#ifndef NDEBUG
+TEST(LogDispatcherDeathTest, ProgrammingErrorsStopADebugBuildWithTheirMessage) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_DEATH(
+        {
+            LogDispatcher dispatcher(1);
+            LogDispatcher::loggingQueue().sync([&] { dispatcher.flushLog(); });
+        },
+        "This method shouldn't be run on the logging thread/queue that make flush fast enough");
+    EXPECT_DEATH(LogMessage("m", LogLevels::all, LogFlag::info, 0, nullptr, std::nullopt, 1,
+                            nullptr, 3, std::nullopt),
+                 "Invalid parameter not satisfying: file");
+}
+#endif
