@@ -1,0 +1,77 @@
+// Shared pieces of the log file tests: records, a file logger on a private dispatcher, and
+// looking at a log folder.
+#pragma once
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "logging/FileLogger.hpp"
+#include "logging/LogDispatcher.hpp"
+#include "logging/LogFileManagerDefault.hpp"
+#include "logging/LogMessage.hpp"
+#include "tests/support/TemporaryFolder.hpp"
+
+namespace tavrel::testing {
+
+inline std::unique_ptr<logging::LogMessage>
+makeRecord(std::string text, logging::LogFlag flag = logging::LogFlag::info,
+           std::optional<logging::LogMessage::Clock::time_point> timestamp = std::nullopt) {
+    return std::make_unique<logging::LogMessage>(std::move(text), logging::LogLevels::all, flag, 0,
+                                                 "Source/Test.cpp", "test()", 1, nullptr, 3U,
+                                                 timestamp);
+}
+
+/// A file logger on a log folder inside a temporary folder, registered with a dispatcher of
+/// its own, so no test shares state with another.
+struct FileLoggerRig {
+    TemporaryFolder root;
+    std::string folder = root.string() + "/Logs/";
+    std::shared_ptr<logging::LogFileManagerDefault> manager =
+        std::make_shared<logging::LogFileManagerDefault>(folder);
+    std::shared_ptr<logging::FileLogger> logger = logging::FileLogger::make(manager);
+    logging::LogDispatcher dispatcher{2};
+
+    FileLoggerRig() { dispatcher.addLogger(logger, logging::LogLevels::info); }
+    ~FileLoggerRig() { dispatcher.flushLog(); }
+    FileLoggerRig(const FileLoggerRig&) = delete;
+    FileLoggerRig& operator=(const FileLoggerRig&) = delete;
+
+    /// Writes a line and returns once the logger has written it.
+    void write(const std::string& text) { dispatcher.log(false, makeRecord(text)); }
+    /// Waits until every setting and line handed over so far has been applied.
+    void settle() { dispatcher.flushLog(); }
+};
+
+/// The log set of a folder (names that start with the application name), sorted by name.
+inline std::vector<std::filesystem::path> logFiles(const std::string& folder) {
+    std::vector<std::filesystem::path> files;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+        const std::string name = entry.path().filename().string();
+        if (name.rfind(logging::LogFileManagerDefault::applicationName() + " ", 0) == 0) {
+            files.push_back(entry.path());
+        }
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+/// Polls the condition until it holds or the time is up; true when it held.
+inline bool eventually(const std::function<bool()>& condition,
+                       std::chrono::milliseconds limit = std::chrono::seconds(10)) {
+    const auto until = std::chrono::steady_clock::now() + limit;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > until) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return true;
+}
+
+} // namespace tavrel::testing

@@ -1,0 +1,193 @@
+// Log files where the test process cannot go itself: a full disk, a file system without user
+// attributes and a read-only home, each in a private mount namespace; and start-up in a fresh
+// process with a temporary home.
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <regex>
+#include <sstream>
+
+#include "logging/LogFileInfo.hpp"
+#include "tests/support/TemporaryFolder.hpp"
+
+namespace tavrel::logging {
+namespace {
+
+using testing::readFile;
+using testing::TemporaryFolder;
+
+struct Outcome {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs a shell command with HOME and the XDG folders inside `home`.
+Outcome run(const TemporaryFolder& scratch, const std::string& home, const std::string& command) {
+    const std::string out = scratch.string() + "/out";
+    const std::string err = scratch.string() + "/err";
+    const std::string line = "env HOME='" + home + "' XDG_CONFIG_HOME='" + home +
+                             "/.config' XDG_DATA_HOME='" + home + "/.local/share' sh -c '" +
+                             command + "' >'" + out + "' 2>'" + err + "'";
+    Outcome result;
+    result.status = std::system(line.c_str()); // NOLINT(cert-env33-c): the test's own command
+    result.out = readFile(out);
+    result.err = readFile(err);
+    return result;
+}
+
+bool namespacesAvailable() {
+    return std::system("unshare -rm true >/dev/null 2>&1") == 0; // NOLINT(cert-env33-c)
+}
+
+std::vector<std::string> lines(const std::string& text) {
+    std::vector<std::string> result;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        result.push_back(line);
+    }
+    return result;
+}
+
+const std::string kHelper = TAVREL_LOGFILES_HELPER;
+const std::string kStamp = R"(\d{4}/\d\d/\d\d \d\d:\d\d:\d\d:\d{3}  )";
+const std::string kStars(61, '*');
+
+TEST(LogSetUpTest, StartUpWritesTheBannerToTheTerminalAndANewLogFile) {
+    TemporaryFolder scratch;
+    TemporaryFolder home;
+    const Outcome result = run(scratch, home.string(), kHelper + " startup \"after the banner\"");
+    ASSERT_EQ(result.status, 0) << result.err;
+
+    const std::string folder = home.string() + "/Library/Logs/TavrelUninstaller";
+    std::vector<std::filesystem::path> files;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        files.push_back(entry.path());
+    }
+    ASSERT_EQ(files.size(), 1U);
+    EXPECT_TRUE(std::regex_match(
+        files[0].filename().string(),
+        std::regex(R"(com\.quillorchid\.TavrelUninstaller \d{4}-\d\d-\d\d--\d\d-\d\d-\d\d-\d{3}\.log)")));
+
+    const std::string version = std::string("TavelUninstaller: ") + TAVREL_PROJECT_VERSION + " (" +
+                                TAVREL_BUILD_NUMBER + ")";
+    const std::vector<std::string> expected{kStars, "Linux: ", version, kStars, "after the banner"};
+    const auto fileLines = lines(readFile(files[0]));
+    ASSERT_EQ(fileLines.size(), expected.size()) << readFile(files[0]);
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        std::smatch match;
+        ASSERT_TRUE(std::regex_match(fileLines[i], match, std::regex(kStamp + "(.*)"))) << fileLines[i];
+        if (i == 1) {
+            EXPECT_EQ(match[1].str().rfind("Linux: ", 0), 0U) << fileLines[i];
+            EXPECT_GT(match[1].str().size(), std::string("Linux: ").size());
+        } else {
+            EXPECT_EQ(match[1], expected[i]);
+        }
+    }
+
+    // The terminal shows the same lines, in the same order, each after its own prefix.
+    std::vector<std::string> terminal;
+    for (const auto& line : lines(result.err)) {
+        const auto end = line.find("] ");
+        if (end != std::string::npos && line.find("logfiles_helpe") != std::string::npos &&
+            line.find("Warning: Usage of TTYLogger") == std::string::npos) {
+            terminal.push_back(line.substr(end + 2));
+        }
+    }
+    ASSERT_EQ(terminal.size(), expected.size()) << result.err;
+    EXPECT_EQ(terminal[0], kStars);
+    EXPECT_EQ(terminal[1], fileLines[1].substr(25));
+    EXPECT_EQ(terminal[2], version);
+    EXPECT_EQ(terminal[3], kStars);
+    EXPECT_EQ(readFile(files[0]).find("DEBUG Build Version"), std::string::npos);
+    EXPECT_EQ(result.err.find("DEBUG Build Version"), std::string::npos);
+    EXPECT_EQ(result.err.find("a debug line"), std::string::npos);
+}
+
+TEST(LogSetUpTest, ReadOnlyHomeLeavesTheTerminalWorking) {
+    if (!namespacesAvailable()) {
+        GTEST_SKIP() << "no private mount namespaces here (unshare -rm)";
+    }
+    TemporaryFolder scratch;
+    TemporaryFolder home;
+    const Outcome result = run(scratch, home.string(),
+                           "unshare -rm sh -c \"mount -t tmpfs -o ro tmpfs \\$HOME && " + kHelper +
+                               " startup still-running\"");
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_NE(result.err.find("LogFileManagerDefault: Error creating logsDirectory"), std::string::npos)
+        << result.err;
+    EXPECT_NE(result.err.find("FileLogger: Failed to create new log file"), std::string::npos);
+    EXPECT_NE(result.err.find("] still-running"), std::string::npos) << result.err;
+}
+
+TEST(LogSetUpTest, StartUpPrunesAnExistingFolderToTheSevenNewest) {
+    TemporaryFolder scratch;
+    TemporaryFolder home;
+    const std::string folder = home.string() + "/Library/Logs/TavrelUninstaller/";
+    for (int hour = 1; hour <= 10; ++hour) {
+        char name[64];
+        std::snprintf(name, sizeof name, "2024-05-31--%02d-00-00-000.log", hour);
+        testing::writeFile(folder + "com.quillorchid.TavrelUninstaller " + name, "old\n");
+        LogFileInfo(folder + "com.quillorchid.TavrelUninstaller " + name).setIsArchived(true);
+    }
+    const Outcome result = run(scratch, home.string(), kHelper + " startup x");
+    ASSERT_EQ(result.status, 0) << result.err;
+    std::size_t count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        (void)entry;
+        ++count;
+    }
+    // The new file and the six newest of the old ones.
+    EXPECT_EQ(count, 7U);
+    EXPECT_FALSE(std::filesystem::exists(folder + "com.quillorchid.TavrelUninstaller 2024-05-31--04-00-00-000.log"));
+    EXPECT_TRUE(std::filesystem::exists(folder + "com.quillorchid.TavrelUninstaller 2024-05-31--05-00-00-000.log"));
+}
+
+TEST(LogFilesSandboxTest, FullDiskIsReportedAndLoggingResumesWhenSpaceReturns) {
+    if (!namespacesAvailable()) {
+        GTEST_SKIP() << "no private mount namespaces here (unshare -rm)";
+    }
+    TemporaryFolder scratch;
+    TemporaryFolder disk;
+    const Outcome result = run(scratch, scratch.string(),
+                           "unshare -rm sh -c \"mount -t tmpfs -o size=64k tmpfs " + disk.string() +
+                               " && " + kHelper + " fulldisk " + disk.string() + "\"");
+    ASSERT_EQ(result.status, 0) << result.err;
+    const auto full = result.err.find("--- disk full");
+    const auto freed = result.err.find("--- freeing space");
+    const auto failure = result.err.find("FileLogger: Failed to write data: No space left on device");
+    ASSERT_NE(failure, std::string::npos) << result.err;
+    EXPECT_LT(full, failure);
+    EXPECT_LT(failure, freed);
+
+    const auto written = lines(result.out);
+    ASSERT_EQ(written.size(), 3U) << result.out;
+    EXPECT_EQ(written[0].rfind("=== com.quillorchid.TavrelUninstaller ", 0), 0U);
+    EXPECT_TRUE(std::regex_match(written[1], std::regex(kStamp + "before the disk filled up")));
+    // No torn remains of the lost line: the file goes on with whole lines.
+    EXPECT_TRUE(std::regex_match(written[2], std::regex(kStamp + "after space returned"))) << written[2];
+}
+
+TEST(LogFilesSandboxTest, ArchivedMarkWithoutUserAttributesStaysWithTheFileAndPrunes) {
+    if (!namespacesAvailable()) {
+        GTEST_SKIP() << "no private mount namespaces here (unshare -rm)";
+    }
+    TemporaryFolder scratch;
+    TemporaryFolder disk;
+    // ramfs refuses user attributes; two helper runs stand for two starts of the program.
+    const Outcome result = run(scratch, scratch.string(),
+                           "unshare -rm sh -c \"mount -t ramfs ramfs " + disk.string() + " && " +
+                               kHelper + " mark " + disk.string() + " && " + kHelper + " check " +
+                               disk.string() + "\"");
+    ASSERT_EQ(result.status, 0) << result.err;
+    const auto output = lines(result.out);
+    ASSERT_EQ(output.size(), 5U) << result.out;
+    EXPECT_EQ(output[0].rfind("user attributes: refused", 0), 0U) << output[0];
+    EXPECT_EQ(output[1].rfind("archived ", 0), 0U) << output[1];
+    EXPECT_EQ(output[2].rfind("open ", 0), 0U) << output[2];
+    EXPECT_EQ(output[3].rfind("archived ", 0), 0U) << output[3];
+    EXPECT_EQ(output[4], "left 0");
+    EXPECT_EQ(result.err.find("setxattr"), std::string::npos) << result.err;
+}
+
+} // namespace
+} // namespace tavrel::logging
