@@ -17,7 +17,9 @@ public:
             const double perIteration = run.GetAdjustedRealTime();
             if (run.run_type == Run::RT_Aggregate) {
                 if (run.aggregate_name == "median") {
-                    medians_[run.run_name.function_name + (run.run_name.args.empty() ? "" : "/" + run.run_name.args)] = perIteration;
+                    medians_[run.run_name.function_name +
+                             (run.run_name.args.empty() ? "" : "/" + run.run_name.args)] =
+                        perIteration;
                 }
             } else {
                 plain_[run.benchmark_name()] = perIteration;

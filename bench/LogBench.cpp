@@ -1,5 +1,9 @@
 // Log calls and the terminal logger against spdlog's asynchronous logger, both writing to
 // standard error, which points at /dev/null for the whole run.
+#include "logging/Log.hpp"
+#include "logging/LogDispatcher.hpp"
+#include "logging/TTYLogger.hpp"
+
 #include <atomic>
 #include <benchmark/benchmark.h>
 #include <chrono>
@@ -12,10 +16,6 @@
 #include <string>
 #include <thread>
 #include <unistd.h>
-
-#include "logging/Log.hpp"
-#include "logging/LogDispatcher.hpp"
-#include "logging/TTYLogger.hpp"
 
 namespace {
 
@@ -49,7 +49,8 @@ void setUpOurs() {
     (void)done;
 }
 
-std::shared_ptr<spdlog::async_logger> makeSpdlog(std::shared_ptr<spdlog::details::thread_pool> pool) {
+std::shared_ptr<spdlog::async_logger>
+makeSpdlog(std::shared_ptr<spdlog::details::thread_pool> pool) {
     silenceStandardError();
     auto sink = std::make_shared<spdlog::sinks::stderr_sink_mt>();
     return std::make_shared<spdlog::async_logger>("bench", sink, std::move(pool),
@@ -69,7 +70,8 @@ void AsyncCallOurs(benchmark::State& state) {
     for (auto _ : state) {
         const auto start = std::chrono::steady_clock::now();
         for (int i = 0; i < kBurst; ++i) {
-            logInfo(kFunction, [&] { return "async call line number " + std::to_string(++sequence); });
+            logInfo(kFunction,
+                    [&] { return "async call line number " + std::to_string(++sequence); });
         }
         const auto stop = std::chrono::steady_clock::now();
         state.SetIterationTime(std::chrono::duration<double>(stop - start).count());
@@ -122,6 +124,9 @@ void EndToEndSpdlog(benchmark::State& state) {
 } // namespace
 
 BENCHMARK(AsyncCallOurs)->Name("AsyncCall/ours")->UseManualTime()->Unit(benchmark::kMicrosecond);
-BENCHMARK(AsyncCallSpdlog)->Name("AsyncCall/spdlog")->UseManualTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(AsyncCallSpdlog)
+    ->Name("AsyncCall/spdlog")
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond);
 BENCHMARK(EndToEndOurs)->Name("EndToEnd/ours")->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(EndToEndSpdlog)->Name("EndToEnd/spdlog")->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -1,20 +1,21 @@
 // Base of the loggers: a formatter slot and a private serial queue labelled with the logger's name.
 #pragma once
 
-#include <memory>
-#include <optional>
-#include <string>
-
 #include "logging/LogFormatter.hpp"
 #include "logging/LoggerInterface.hpp"
 #include "logging/SerialQueue.hpp"
+
+#include <memory>
+#include <optional>
+#include <string>
 
 namespace tavrel::logging {
 
 class AbstractLogger : public LoggerInterface {
 public:
     /// Makes the private queue, labelled with `loggerName`, and keeps the formatter (may be none).
-    explicit AbstractLogger(std::string loggerName, std::unique_ptr<LogFormatter> formatter = nullptr);
+    explicit AbstractLogger(std::string loggerName,
+                            std::unique_ptr<LogFormatter> formatter = nullptr);
 
     /// Does nothing; loggers override it.
     void logMessage(const LogMessage& message) override;

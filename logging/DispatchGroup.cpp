@@ -9,7 +9,9 @@ namespace {
 constexpr std::chrono::microseconds kSpinBeforeSleep{50};
 }
 
-void DispatchGroup::enter() noexcept { outstanding_.fetch_add(1, std::memory_order_relaxed); }
+void DispatchGroup::enter() noexcept {
+    outstanding_.fetch_add(1, std::memory_order_relaxed);
+}
 
 void DispatchGroup::leave() noexcept {
     // The whole leave happens under the lock: a waiter that saw the count reach zero takes the

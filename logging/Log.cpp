@@ -1,10 +1,10 @@
 // Log calls: the record is made on the calling thread and handed to the shared dispatcher.
 #include "logging/Log.hpp"
 
-#include <memory>
-
 #include "logging/LogDispatcher.hpp"
 #include "logging/LogMessage.hpp"
+
+#include <memory>
 
 namespace tavrel::logging::detail {
 
@@ -14,7 +14,7 @@ bool shouldLog(LogFlag flag) noexcept {
 }
 
 void submit(LogFlag flag, bool asynchronous, std::string&& message, FunctionName function,
-            const std::source_location& location) noexcept {
+            const SourceLocation& location) noexcept {
     try {
         // A source location's file name has static storage: the record need not copy it.
         std::unique_ptr<LogMessage> record(new LogMessage(LogMessage::fromLogCall(

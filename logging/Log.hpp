@@ -7,16 +7,16 @@
 // call site.
 #pragma once
 
+#include "logging/LogFlag.hpp"
+#include "logging/LogText.hpp"
+#include "logging/SourceLocation.hpp"
+
 #include <atomic>
 #include <functional>
-#include <source_location>
 #include <string>
 #include <string_view>
 #include <type_traits>
 #include <utility>
-
-#include "logging/LogFlag.hpp"
-#include "logging/LogText.hpp"
 
 namespace tavrel::logging {
 
@@ -33,11 +33,11 @@ bool shouldLog(LogFlag flag) noexcept;
 
 /// Makes the record and hands it to the shared dispatcher.
 void submit(LogFlag flag, bool asynchronous, std::string&& message, FunctionName function,
-            const std::source_location& location) noexcept;
+            const SourceLocation& location) noexcept;
 
 template <class Message>
 void logCall(LogFlag flag, bool asynchronous, FunctionName function, Message&& message,
-             const std::source_location& location) noexcept {
+             const SourceLocation& location) noexcept {
     if (!shouldLog(flag)) {
         return;
     }
@@ -59,14 +59,14 @@ void logCall(LogFlag flag, bool asynchronous, FunctionName function, Message&& m
 /// Writes an error line; returns after every logger that accepts it has written it.
 template <class Message>
 void logError(FunctionName function, Message&& message,
-              std::source_location location = std::source_location::current()) noexcept {
+              SourceLocation location = SourceLocation::current()) noexcept {
     detail::logCall(LogFlag::error, false, function, std::forward<Message>(message), location);
 }
 
 /// Writes a warning line, asynchronously.
 template <class Message>
 void logWarning(FunctionName function, Message&& message,
-                std::source_location location = std::source_location::current()) noexcept {
+                SourceLocation location = SourceLocation::current()) noexcept {
     detail::logCall(LogFlag::warning, logAsynchronously.load(std::memory_order_relaxed), function,
                     std::forward<Message>(message), location);
 }
@@ -74,7 +74,7 @@ void logWarning(FunctionName function, Message&& message,
 /// Writes an info line, asynchronously.
 template <class Message>
 void logInfo(FunctionName function, Message&& message,
-             std::source_location location = std::source_location::current()) noexcept {
+             SourceLocation location = SourceLocation::current()) noexcept {
     detail::logCall(LogFlag::info, logAsynchronously.load(std::memory_order_relaxed), function,
                     std::forward<Message>(message), location);
 }
@@ -82,7 +82,7 @@ void logInfo(FunctionName function, Message&& message,
 /// Writes a debug line, asynchronously.
 template <class Message>
 void logDebug(FunctionName function, Message&& message,
-              std::source_location location = std::source_location::current()) noexcept {
+              SourceLocation location = SourceLocation::current()) noexcept {
     detail::logCall(LogFlag::debug, logAsynchronously.load(std::memory_order_relaxed), function,
                     std::forward<Message>(message), location);
 }

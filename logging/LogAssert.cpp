@@ -1,10 +1,10 @@
 // Assertion failure: one line to the system log, then abort.
 #include "logging/LogAssert.hpp"
 
+#include "platform/SystemLog.hpp"
+
 #include <cstdlib>
 #include <string>
-
-#include "platform/SystemLog.hpp"
 
 namespace tavrel::logging {
 

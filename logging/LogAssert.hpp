@@ -14,7 +14,7 @@ namespace tavrel::logging {
 #ifdef NDEBUG
 #define TAVREL_ASSERT(condition, message) static_cast<void>(0)
 #else
-#define TAVREL_ASSERT(condition, message)                                                       \
-    ((condition) ? static_cast<void>(0)                                                          \
+#define TAVREL_ASSERT(condition, message)                                                          \
+    ((condition) ? static_cast<void>(0)                                                            \
                  : ::tavrel::logging::assertionFailed((message), __FILE__, __LINE__))
 #endif

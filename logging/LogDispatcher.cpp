@@ -3,19 +3,20 @@
 // keeps the common case free of a thread handoff per record.
 #include "logging/LogDispatcher.hpp"
 
-#include <algorithm>
-#include <cstdlib>
-#include <exception>
-
 #include "logging/ApplicationTermination.hpp"
 #include "logging/LogAssert.hpp"
 #include "platform/SystemLog.hpp"
+
+#include <algorithm>
+#include <cstdlib>
+#include <exception>
 
 namespace tavrel::logging {
 
 namespace {
 
-constexpr const char* kNotOnLoggingQueue = "This method should only be run on the logging thread/queue";
+constexpr const char* kNotOnLoggingQueue =
+    "This method should only be run on the logging thread/queue";
 
 void runGuarded(void (*work)(LoggerInterface&, const LogMessage*), LoggerInterface& logger,
                 const LogMessage* message) noexcept {
@@ -28,8 +29,12 @@ void runGuarded(void (*work)(LoggerInterface&, const LogMessage*), LoggerInterfa
     }
 }
 
-void writeRecord(LoggerInterface& logger, const LogMessage* message) { logger.logMessage(*message); }
-void flushLogger(LoggerInterface& logger, const LogMessage* /*none*/) { logger.flush(); }
+void writeRecord(LoggerInterface& logger, const LogMessage* message) {
+    logger.logMessage(*message);
+}
+void flushLogger(LoggerInterface& logger, const LogMessage* /*none*/) {
+    logger.flush();
+}
 
 } // namespace
 
@@ -134,8 +139,9 @@ void LogDispatcher::fanOut(std::vector<LoggerNode*>& targets,
 }
 
 void LogDispatcher::flushLog() {
-    TAVREL_ASSERT(!loggingQueue().isCurrent(),
-                  "This method shouldn't be run on the logging thread/queue that make flush fast enough");
+    TAVREL_ASSERT(
+        !loggingQueue().isCurrent(),
+        "This method shouldn't be run on the logging thread/queue that make flush fast enough");
     loggingQueue().sync([this] {
         TAVREL_ASSERT(loggingQueue().isCurrent(), kNotOnLoggingQueue);
         std::vector<LoggerNode*> targets;
@@ -157,6 +163,8 @@ void LogDispatcher::flushLog() {
     });
 }
 
-void LogDispatcher::applicationWillTerminate() { flushLog(); }
+void LogDispatcher::applicationWillTerminate() {
+    flushLog();
+}
 
 } // namespace tavrel::logging

@@ -2,15 +2,15 @@
 // logger whose level lets it through, on that logger's own queue, in lockstep.
 #pragma once
 
-#include <memory>
-#include <vector>
-
 #include "logging/DispatchGroup.hpp"
 #include "logging/LogFlag.hpp"
 #include "logging/LogMessage.hpp"
 #include "logging/LoggerInterface.hpp"
 #include "logging/ProcessorCount.hpp"
 #include "logging/SerialQueue.hpp"
+
+#include <memory>
+#include <vector>
 
 namespace tavrel::logging {
 
@@ -58,8 +58,8 @@ private:
 
     void registerLogger(std::shared_ptr<LoggerInterface> logger, LogLevel level);
     void dispatch(const LogMessage& message);
-    void fanOut(std::vector<LoggerNode*>& targets, void (*work)(LoggerInterface&, const LogMessage*),
-                const LogMessage* message);
+    void fanOut(std::vector<LoggerNode*>& targets,
+                void (*work)(LoggerInterface&, const LogMessage*), const LogMessage* message);
 
     std::vector<LoggerNode> loggers_; // read and changed only on the logging queue
     unsigned processorCount_;

@@ -17,8 +17,8 @@ enum class LogFlag : LogLevel {
 };
 
 namespace LogLevels {
-inline constexpr LogLevel info = 7;             // error, warning and info
-inline constexpr LogLevel all = ~LogLevel{0};   // every bit
+inline constexpr LogLevel info = 7;           // error, warning and info
+inline constexpr LogLevel all = ~LogLevel{0}; // every bit
 } // namespace LogLevels
 
 /// Whether a line of this flag passes the mask.

@@ -1,10 +1,10 @@
 // The protocol of a line formatter.
 #pragma once
 
+#include "logging/LogMessage.hpp"
+
 #include <optional>
 #include <string>
-
-#include "logging/LogMessage.hpp"
 
 namespace tavrel::logging {
 

@@ -1,14 +1,14 @@
 // Log records: the derived fields are worked out on the thread that makes the record.
 #include "logging/LogMessage.hpp"
 
+#include "logging/LogAssert.hpp"
+#include "logging/SerialQueue.hpp"
+
 #include <array>
 #include <charconv>
 #include <functional>
 #include <pthread.h>
 #include <unistd.h>
-
-#include "logging/LogAssert.hpp"
-#include "logging/SerialQueue.hpp"
 
 namespace tavrel::logging {
 
@@ -18,8 +18,8 @@ namespace {
 const std::string& currentThreadID() {
     thread_local const std::string id = [] {
         std::array<char, 24> digits{};
-        const auto result =
-            std::to_chars(digits.data(), digits.data() + digits.size(), static_cast<long>(gettid()));
+        const auto result = std::to_chars(digits.data(), digits.data() + digits.size(),
+                                          static_cast<long>(gettid()));
         return std::string(digits.data(), result.ptr);
     }();
     return id;
@@ -101,13 +101,12 @@ bool operator==(const LogMessage& lhs, const LogMessage& rhs) noexcept {
 
 std::size_t LogMessage::hash() const noexcept {
     const std::hash<std::string_view> text;
-    std::size_t value = text(message_) ^ std::hash<LogLevel>{}(level_) ^
-                        std::hash<LogLevel>{}(static_cast<LogLevel>(flag_)) ^
-                        std::hash<std::intptr_t>{}(context_) ^ text(file()) ^
-                        std::hash<std::size_t>{}(line_) ^ std::hash<const void*>{}(tag_.get()) ^
-                        std::hash<Clock::rep>{}(timestamp_.time_since_epoch().count()) ^
-                        text(identity_.threadID) ^ text(identity_.queueLabel) ^
-                        std::hash<std::uint32_t>{}(identity_.qos);
+    std::size_t value =
+        text(message_) ^ std::hash<LogLevel>{}(level_) ^
+        std::hash<LogLevel>{}(static_cast<LogLevel>(flag_)) ^ std::hash<std::intptr_t>{}(context_) ^
+        text(file()) ^ std::hash<std::size_t>{}(line_) ^ std::hash<const void*>{}(tag_.get()) ^
+        std::hash<Clock::rep>{}(timestamp_.time_since_epoch().count()) ^ text(identity_.threadID) ^
+        text(identity_.queueLabel) ^ std::hash<std::uint32_t>{}(identity_.qos);
     if (const auto name = function()) {
         value ^= text(*name);
     }

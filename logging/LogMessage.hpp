@@ -1,6 +1,9 @@
 // One log record: the line's text and everything known about where and when it was made.
 #pragma once
 
+#include "logging/LogFlag.hpp"
+#include "logging/LogText.hpp"
+
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -8,9 +11,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-
-#include "logging/LogFlag.hpp"
-#include "logging/LogText.hpp"
 
 namespace tavrel::logging {
 

@@ -1,10 +1,10 @@
 // The protocol of a logger: what the dispatcher calls, and the optional parts it asks for.
 #pragma once
 
+#include "logging/LogMessage.hpp"
+
 #include <optional>
 #include <string>
-
-#include "logging/LogMessage.hpp"
 
 namespace tavrel::logging {
 

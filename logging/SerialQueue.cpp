@@ -3,12 +3,12 @@
 // the I/O the logging queues do.
 #include "logging/SerialQueue.hpp"
 
+#include "platform/SystemLog.hpp"
+
 #include <chrono>
-#include <thread>
 #include <exception>
 #include <pthread.h>
-
-#include "platform/SystemLog.hpp"
+#include <thread>
 
 namespace tavrel::logging {
 
@@ -34,9 +34,13 @@ SerialQueue::Scope::Scope(const SerialQueue* queue) noexcept
     tInnermostScope = this;
 }
 
-SerialQueue::Scope::~Scope() { tInnermostScope = outer_; }
+SerialQueue::Scope::~Scope() {
+    tInnermostScope = outer_;
+}
 
-const SerialQueue::Scope* SerialQueue::Scope::innermost() noexcept { return tInnermostScope; }
+const SerialQueue::Scope* SerialQueue::Scope::innermost() noexcept {
+    return tInnermostScope;
+}
 
 void SerialQueue::SpinLock::lock() noexcept {
     for (int spins = 0; locked_.exchange(true, std::memory_order_acquire); ++spins) {
@@ -184,7 +188,8 @@ void SerialQueue::runBatch(std::vector<Task>& batch) {
         try {
             task();
         } catch (const std::exception& error) {
-            platform::systemLog(std::string("SerialQueue ") + label_ + ": task failed: " + error.what());
+            platform::systemLog(std::string("SerialQueue ") + label_ +
+                                ": task failed: " + error.what());
         } catch (...) {
             platform::systemLog(std::string("SerialQueue ") + label_ + ": task failed");
         }

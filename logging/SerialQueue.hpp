@@ -2,6 +2,8 @@
 // way for running code to ask whether it runs on behalf of a given queue.
 #pragma once
 
+#include "logging/Task.hpp"
+
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
@@ -11,8 +13,6 @@
 #include <thread>
 #include <utility>
 #include <vector>
-
-#include "logging/Task.hpp"
 
 namespace tavrel::logging {
 

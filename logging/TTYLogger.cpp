@@ -2,6 +2,8 @@
 // the timestamp is formatted by hand with a per-second cache, and the line is one writev.
 #include "logging/TTYLogger.hpp"
 
+#include "platform/SystemLog.hpp"
+
 #include <algorithm>
 #include <array>
 #include <cerrno>
@@ -10,8 +12,6 @@
 #include <ctime>
 #include <sys/uio.h>
 #include <unistd.h>
-
-#include "platform/SystemLog.hpp"
 
 namespace tavrel::logging {
 
@@ -34,15 +34,16 @@ iovec piece(const char* data, std::size_t length) noexcept {
 std::shared_ptr<TTYLogger> TTYLogger::sharedInstance() {
     static const std::shared_ptr<TTYLogger> instance = [] {
         platform::systemLog(kStartUpWarning);
-        return std::shared_ptr<TTYLogger>(
-            new TTYLogger(program_invocation_short_name, static_cast<int>(getpid()), STDERR_FILENO));
+        return std::shared_ptr<TTYLogger>(new TTYLogger(program_invocation_short_name,
+                                                        static_cast<int>(getpid()), STDERR_FILENO));
     }();
     return instance;
 }
 
 std::shared_ptr<TTYLogger> TTYLogger::make(std::string processName, int processID,
                                            int fileDescriptor) {
-    return std::shared_ptr<TTYLogger>(new TTYLogger(std::move(processName), processID, fileDescriptor));
+    return std::shared_ptr<TTYLogger>(
+        new TTYLogger(std::move(processName), processID, fileDescriptor));
 }
 
 TTYLogger::TTYLogger(std::string processName, int processID, int fileDescriptor)
@@ -57,16 +58,18 @@ std::size_t TTYLogger::formatTimestamp(LogMessage::Clock::time_point timestamp, 
     using namespace std::chrono;
     const auto whole = floor<seconds>(timestamp);
     const long long second = whole.time_since_epoch().count();
-    const long milliseconds = static_cast<long>(duration_cast<std::chrono::milliseconds>(timestamp - whole).count());
+    const long milliseconds =
+        static_cast<long>(duration_cast<std::chrono::milliseconds>(timestamp - whole).count());
     if (!cacheValid_ || second != cachedSecond_) {
         const std::time_t time = static_cast<std::time_t>(second);
         std::tm local{};
         if (localtime_r(&time, &local) == nullptr) {
             return 0;
         }
-        const int length = std::snprintf(cachedPrefix_, sizeof cachedPrefix_, "%04d-%02d-%02d %02d:%02d:%02d",
-                                         local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
-                                         local.tm_hour, local.tm_min, local.tm_sec);
+        const int length =
+            std::snprintf(cachedPrefix_, sizeof cachedPrefix_, "%04d-%02d-%02d %02d:%02d:%02d",
+                          local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
+                          local.tm_min, local.tm_sec);
         cachedLength_ = std::clamp(length, 0, 19);
         cachedSecond_ = second;
         cacheValid_ = true;

@@ -2,12 +2,12 @@
 // process id and thread id.
 #pragma once
 
+#include "logging/AbstractLogger.hpp"
+
 #include <chrono>
 #include <cstddef>
 #include <memory>
 #include <string>
-
-#include "logging/AbstractLogger.hpp"
 
 namespace tavrel::logging {
 

@@ -5,8 +5,8 @@
 #include <array>
 #include <cstdio>
 #include <string>
-#include <syslog.h>
 #include <sys/uio.h>
+#include <syslog.h>
 #include <unistd.h>
 
 namespace tavrel::platform {
@@ -14,13 +14,14 @@ namespace tavrel::platform {
 void systemLog(std::string_view message) noexcept {
     try {
         std::array<char, 64> prefix{};
-        const int prefixLength = std::snprintf(prefix.data(), prefix.size(), "%s[%d:%d] ",
-                                               program_invocation_short_name,
-                                               static_cast<int>(getpid()), static_cast<int>(gettid()));
+        const int prefixLength =
+            std::snprintf(prefix.data(), prefix.size(), "%s[%d:%d] ", program_invocation_short_name,
+                          static_cast<int>(getpid()), static_cast<int>(gettid()));
         const bool endsWithNewline = !message.empty() && message.back() == '\n';
         char newline = '\n';
         std::array<iovec, 3> pieces{{
-            {prefix.data(), std::min(static_cast<size_t>(std::max(prefixLength, 0)), prefix.size() - 1)},
+            {prefix.data(),
+             std::min(static_cast<size_t>(std::max(prefixLength, 0)), prefix.size() - 1)},
             {const_cast<char*>(message.data()), message.size()},
             {&newline, endsWithNewline ? 0U : 1U},
         }};

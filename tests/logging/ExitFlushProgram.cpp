@@ -1,13 +1,13 @@
 // A program that logs and ends without flushing: the dispatcher's termination flush must still
 // write every line. "app" simulates a window front end that posts the will-terminate notification.
-#include <cstdlib>
-#include <string>
-#include <unistd.h>
-
 #include "logging/ApplicationTermination.hpp"
 #include "logging/Log.hpp"
 #include "logging/LogDispatcher.hpp"
 #include "logging/TTYLogger.hpp"
+
+#include <cstdlib>
+#include <string>
+#include <unistd.h>
 
 int main(int argc, char** argv) {
     using namespace tavrel::logging;

@@ -1,6 +1,10 @@
 // The log calls through the shared dispatcher: record fields, filtering, synchronous errors, and
 // a many-thread stress run through the terminal logger.
 #include "logging/Log.hpp"
+#include "logging/LogDispatcher.hpp"
+#include "logging/TTYLogger.hpp"
+#include "tests/support/RecordingLogger.hpp"
+#include "tests/support/TemporaryFolder.hpp"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -10,11 +14,6 @@
 #include <thread>
 #include <unistd.h>
 #include <vector>
-
-#include "logging/LogDispatcher.hpp"
-#include "logging/TTYLogger.hpp"
-#include "tests/support/RecordingLogger.hpp"
-#include "tests/support/TemporaryFolder.hpp"
 
 using namespace tavrel::logging;
 using tavrel::testing::readFile;
@@ -60,7 +59,7 @@ private:
 TEST(LogCalls, MakeARecordWithTheCallSite) {
     auto logger = std::make_shared<RecordingLogger>("test.fields");
     LogDispatcher::sharedInstance().addLogger(logger, LogLevels::all);
-    const auto line = std::source_location::current().line() + 1;
+    const std::size_t line = __LINE__ + 1;
     logWarning("check(fields:)", "field check");
     LogDispatcher::sharedInstance().flushLog();
 

@@ -2,15 +2,15 @@
 // synchronous records and flushing.
 #include "logging/LogDispatcher.hpp"
 
+#include "logging/AbstractLogger.hpp"
+#include "tests/support/RecordingLogger.hpp"
+
 #include <atomic>
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
 #include <thread>
 #include <vector>
-
-#include "logging/AbstractLogger.hpp"
-#include "tests/support/RecordingLogger.hpp"
 
 using namespace tavrel::logging;
 using tavrel::testing::RecordingLogger;

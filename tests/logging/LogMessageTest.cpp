@@ -1,13 +1,13 @@
 // Log records: derived fields, worked out on the thread that makes the record.
 #include "logging/LogMessage.hpp"
 
+#include "logging/SerialQueue.hpp"
+
 #include <gtest/gtest.h>
 #include <pthread.h>
 #include <string>
 #include <thread>
 #include <unistd.h>
-
-#include "logging/SerialQueue.hpp"
 
 using tavrel::logging::LogFlag;
 using tavrel::logging::LogMessage;

@@ -57,11 +57,7 @@ TEST(SerialQueue, KnowsWhichQueueRunsTheCode) {
 TEST(SerialQueue, SyncFromTheQueueItselfRunsInlineWithoutDeadlock) {
     SerialQueue queue("test.reentrant");
     int depth = 0;
-    queue.sync([&] {
-        queue.sync([&] {
-            queue.sync([&] { depth = 3; });
-        });
-    });
+    queue.sync([&] { queue.sync([&] { queue.sync([&] { depth = 3; }); }); });
     EXPECT_EQ(depth, 3);
 
     std::atomic<bool> ranInline{false};

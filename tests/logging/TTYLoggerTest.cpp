@@ -1,13 +1,13 @@
 // The terminal logger's line layout, written to a real file descriptor.
 #include "logging/TTYLogger.hpp"
 
+#include "tests/support/TemporaryFolder.hpp"
+
 #include <ctime>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <string>
 #include <unistd.h>
-
-#include "tests/support/TemporaryFolder.hpp"
 
 using namespace tavrel::logging;
 using tavrel::testing::readFile;

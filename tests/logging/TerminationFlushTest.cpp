@@ -1,4 +1,6 @@
 // The termination flush: a process that ends right after logging still writes every line.
+#include "tests/support/TemporaryFolder.hpp"
+
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <spawn.h>
@@ -7,8 +9,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
-
-#include "tests/support/TemporaryFolder.hpp"
 
 using tavrel::testing::readFile;
 using tavrel::testing::TemporaryFolder;

@@ -1,11 +1,11 @@
 // A logger for tests that keeps every record it is given, on its own queue like any logger.
 #pragma once
 
+#include "logging/AbstractLogger.hpp"
+
 #include <mutex>
 #include <string>
 #include <vector>
-
-#include "logging/AbstractLogger.hpp"
 
 namespace tavrel::testing {
 
