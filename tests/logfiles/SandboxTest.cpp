@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <regex>
 #include <sstream>
+#include <sys/wait.h>
 
 #include "logging/LogFileInfo.hpp"
 #include "tests/support/TemporaryFolder.hpp"
@@ -188,6 +189,38 @@ TEST(LogFilesSandboxTest, ArchivedMarkWithoutUserAttributesStaysWithTheFileAndPr
     EXPECT_EQ(output[4], "left 0");
     EXPECT_EQ(result.err.find("setxattr"), std::string::npos) << result.err;
 }
+
+#ifdef TAVREL_CLI_PROGRAM
+TEST(CommandLineLogTest, ARunLeavesALogFileOfWellFormedLines) {
+    if (!namespacesAvailable()) {
+        GTEST_SKIP() << "no private mount namespaces here (unshare -rm)";
+    }
+    TemporaryFolder scratch;
+    TemporaryFolder home;
+    // /Applications, where it exists, is an empty tmpfs in the namespace; no session bus, so
+    // no keyring is reached.
+    const Outcome result = run(
+        scratch, home.string(),
+        "unshare -rm sh -c \"if [ -d /Applications ]; then mount -t tmpfs tmpfs /Applications; fi && "
+        "DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent " TAVREL_CLI_PROGRAM " --yes </dev/null\"");
+    ASSERT_TRUE(WIFEXITED(result.status)) << result.err;
+    const int status = WEXITSTATUS(result.status);
+    EXPECT_TRUE(status == 0 || status == 1) << status << "\n" << result.err;
+
+    const std::string folder = home.string() + "/Library/Logs/TavrelUninstaller";
+    std::vector<std::filesystem::path> files;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        files.push_back(entry.path());
+    }
+    ASSERT_EQ(files.size(), 1U);
+    const auto written = lines(readFile(files[0]));
+    ASSERT_GE(written.size(), 5U);
+    const std::regex shape(kStamp + ".*");
+    for (const auto& line : written) {
+        EXPECT_TRUE(std::regex_match(line, shape)) << line;
+    }
+}
+#endif
 
 } // namespace
 } // namespace tavrel::logging
