@@ -119,6 +119,7 @@ TEST(LogCalls, ManyThreadsMixingAsyncAndSyncLoseAndTearNoLine) {
     constexpr int kThreads = 8;
     constexpr int kLines = 20000;
     std::vector<std::thread> threads;
+    threads.reserve(kThreads);
     for (int t = 0; t < kThreads; ++t) {
         threads.emplace_back([t] {
             for (int i = 0; i < kLines; ++i) {

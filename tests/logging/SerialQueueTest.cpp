@@ -79,6 +79,7 @@ TEST(SerialQueue, NeverRunsTwoTasksAtOnceUnderMixedSubmission) {
         running.fetch_sub(1);
     };
     std::vector<std::thread> threads;
+    threads.reserve(4);
     for (int t = 0; t < 4; ++t) {
         threads.emplace_back([&, t] {
             for (int i = 0; i < 2000; ++i) {

@@ -34,6 +34,7 @@ int runProgram(const std::vector<std::string>& arguments, const std::string& out
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outputPath.c_str(),
                                      O_WRONLY | O_CREAT | O_TRUNC, 0600);
     std::vector<char*> argv;
+    argv.reserve(arguments.size() + 1);
     for (const auto& argument : arguments) {
         argv.push_back(const_cast<char*>(argument.c_str()));
     }
