@@ -1,9 +1,6 @@
 // Log set-up.
 #include "Source/Logger.hpp"
 
-#include <memory>
-#include <string>
-
 #include "logging/FileLogger.hpp"
 #include "logging/Log.hpp"
 #include "logging/LogDispatcher.hpp"
@@ -13,11 +10,15 @@
 #include "platform/HomeFolder.hpp"
 #include "platform/OperatingSystemVersion.hpp"
 
+#include <memory>
+#include <string>
+
 namespace tavrel {
 
 namespace {
 constexpr const char* kFunction = "startUp()";
-constexpr const char* kAsteriskRow = "*************************************************************";
+constexpr const char* kAsteriskRow =
+    "*************************************************************";
 constexpr double kRollingFrequency = 60 * 60 * 24;
 constexpr unsigned long kMaximumNumberOfLogFiles = 7;
 } // namespace

@@ -1,6 +1,12 @@
 // Log lines into a file (and the terminal on /dev/null) end to end: our dispatcher with the
 // file logger and the terminal logger, spdlog's synchronous logger flushing its file after
 // every line, and the bare system calls of the file logger's pattern as the floor.
+#include "logging/FileLogger.hpp"
+#include "logging/LogDispatcher.hpp"
+#include "logging/LogFileFormatterDefault.hpp"
+#include "logging/LogFileManagerDefault.hpp"
+#include "logging/TTYLogger.hpp"
+
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <filesystem>
@@ -11,12 +17,6 @@
 #include <string>
 #include <unistd.h>
 #include <vector>
-
-#include "logging/FileLogger.hpp"
-#include "logging/LogDispatcher.hpp"
-#include "logging/LogFileFormatterDefault.hpp"
-#include "logging/LogFileManagerDefault.hpp"
-#include "logging/TTYLogger.hpp"
 
 namespace {
 
@@ -31,7 +31,8 @@ constexpr const char* kMessage =
 struct Folder {
     std::filesystem::path path;
     Folder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "tavrel-bench-XXXXXX").string();
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "tavrel-bench-XXXXXX").string();
         path = mkdtemp(pattern.data());
     }
     ~Folder() {
@@ -77,7 +78,8 @@ void fileEndToEndSpdlog(benchmark::State& state) {
     // spdlog's terminal sink writes to standard error: point it at /dev/null for good.
     static const bool silenced = [] { return ::dup2(devNull(), STDERR_FILENO) >= 0; }();
     (void)silenced;
-    auto fileSink = std::make_shared<spdlog::sinks::basic_file_sink_st>((folder.path / "spdlog.log").string());
+    auto fileSink =
+        std::make_shared<spdlog::sinks::basic_file_sink_st>((folder.path / "spdlog.log").string());
     fileSink->set_pattern("%Y/%m/%d %H:%M:%S:%e  %v");
     auto terminalSink = std::make_shared<spdlog::sinks::stderr_sink_st>();
     terminalSink->set_pattern("%Y-%m-%d %H:%M:%S:%e log_bench[%P:%t] %v");
@@ -112,6 +114,15 @@ void fileEndToEndFloor(benchmark::State& state) {
 
 } // namespace
 
-BENCHMARK(fileEndToEndOurs)->Name("FileEndToEnd/ours")->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(fileEndToEndSpdlog)->Name("FileEndToEnd/spdlog")->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(fileEndToEndFloor)->Name("FileEndToEnd/floor")->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(fileEndToEndOurs)
+    ->Name("FileEndToEnd/ours")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK(fileEndToEndSpdlog)
+    ->Name("FileEndToEnd/spdlog")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK(fileEndToEndFloor)
+    ->Name("FileEndToEnd/floor")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();

@@ -4,15 +4,15 @@
 // to the logger and run on its queue.
 #include "logging/FileLogger.hpp"
 
+#include "logging/LogAssert.hpp"
+#include "logging/LogDispatcher.hpp"
+#include "platform/SystemLog.hpp"
+
 #include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
-
-#include "logging/LogAssert.hpp"
-#include "logging/LogDispatcher.hpp"
-#include "platform/SystemLog.hpp"
 
 namespace tavrel::logging {
 
@@ -127,7 +127,8 @@ void FileLogger::setMaximumFileSize(std::uint64_t bytes) {
 // ---- writing ----
 
 void FileLogger::logMessage(const LogMessage& message) {
-    TAVREL_ASSERT(isOnInternalLoggerQueue(), "logMessage should only be executed on internal queue.");
+    TAVREL_ASSERT(isOnInternalLoggerQueue(),
+                  "logMessage should only be executed on internal queue.");
     try {
         line_.clear();
         formatter_->appendFormatted(message, line_);
@@ -144,7 +145,8 @@ void FileLogger::logMessage(const LogMessage& message) {
             platform::systemLog(std::string("FileLogger.logMessage: ") + error.what());
         }
         if (count == kMaximumReportedExceptions) {
-            platform::systemLog("FileLogger.logMessage: Too many exceptions -- will not log any more of them.");
+            platform::systemLog(
+                "FileLogger.logMessage: Too many exceptions -- will not log any more of them.");
         }
     }
 }
@@ -268,20 +270,20 @@ void FileLogger::lt_scheduleTimerToRollLogFileDueToAge() {
     if (!currentLogFileInfo_ || rollingFrequency_ <= 0) {
         return;
     }
-    const double untilRoll =
-        std::chrono::duration<double>(currentLogFileInfo_->creationDate() - OneShotTimer::Clock::now())
-            .count() +
-        rollingFrequency_;
-    rollingTimer_ = std::make_unique<OneShotTimer>(
-        *loggerQueue(), OneShotTimer::deadlineAfter(untilRoll), weak_from_this(),
-        [weak = weak_from_this()] {
-            auto logger = weak.lock();
-            if (!logger) {
-                return;
-            }
-            logger->lt_maybeRollLogFileDueToAge();
-            releaseOffLoggerQueue(std::move(logger));
-        });
+    const double untilRoll = std::chrono::duration<double>(currentLogFileInfo_->creationDate() -
+                                                           OneShotTimer::Clock::now())
+                                 .count() +
+                             rollingFrequency_;
+    rollingTimer_ =
+        std::make_unique<OneShotTimer>(*loggerQueue(), OneShotTimer::deadlineAfter(untilRoll),
+                                       weak_from_this(), [weak = weak_from_this()] {
+                                           auto logger = weak.lock();
+                                           if (!logger) {
+                                               return;
+                                           }
+                                           logger->lt_maybeRollLogFileDueToAge();
+                                           releaseOffLoggerQueue(std::move(logger));
+                                       });
 }
 
 void FileLogger::lt_maybeRollLogFileDueToAge() {

@@ -2,17 +2,17 @@
 // new file by size, by age, and when the file is deleted or moved away.
 #pragma once
 
-#include <cstdint>
-#include <memory>
-#include <optional>
-#include <string>
-
 #include "logging/AbstractLogger.hpp"
 #include "logging/LogFileFormatterDefault.hpp"
 #include "logging/LogFileInfo.hpp"
 #include "logging/LogFileManager.hpp"
 #include "logging/OneShotTimer.hpp"
 #include "platform/FileWatch.hpp"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
 
 namespace tavrel::logging {
 
@@ -56,7 +56,8 @@ public:
     void flush() override;
 
 private:
-    FileLogger(std::shared_ptr<LogFileManager> manager, std::unique_ptr<LogFileFormatterDefault> formatter);
+    FileLogger(std::shared_ptr<LogFileManager> manager,
+               std::unique_ptr<LogFileFormatterDefault> formatter);
 
     // Internal work; every lt_ method runs on the logger's queue.
     void lt_logData(const std::string& data);

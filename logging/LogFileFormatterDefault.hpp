@@ -1,12 +1,12 @@
 // The line format of log files: UTC "yyyy/MM/dd HH:mm:ss:SSS", two spaces, the message.
 #pragma once
 
+#include "logging/LogFileTimestamp.hpp"
+#include "logging/LogFormatter.hpp"
+
 #include <array>
 #include <optional>
 #include <string>
-
-#include "logging/LogFileTimestamp.hpp"
-#include "logging/LogFormatter.hpp"
 
 namespace tavrel::logging {
 

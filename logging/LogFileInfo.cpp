@@ -2,13 +2,13 @@
 // processes and the pruning pass may change at any time.
 #include "logging/LogFileInfo.hpp"
 
-#include <cstring>
-#include <functional>
-
 #include "logging/LogAssert.hpp"
 #include "logging/LogFileTimestamp.hpp"
 #include "platform/ExtendedAttributes.hpp"
 #include "platform/SystemLog.hpp"
+
+#include <cstring>
+#include <functional>
 
 namespace tavrel::logging {
 
@@ -36,8 +36,8 @@ const std::optional<platform::FileAttributes>& LogFileInfo::fileAttributes() con
         int error = 0;
         fileAttributes_ = platform::FileAttributes::read(filePath_, &error);
         if (!*fileAttributes_) {
-            platform::systemLog("LogFileInfo: Failed to read file attributes: " + filePath_ +
-                                ": " + std::strerror(error));
+            platform::systemLog("LogFileInfo: Failed to read file attributes: " + filePath_ + ": " +
+                                std::strerror(error));
         }
     }
     return *fileAttributes_;
@@ -90,7 +90,8 @@ bool LogFileInfo::isArchived() const {
 
 void LogFileInfo::setIsArchived(bool archived) const {
     if (archived) {
-        const int error = platform::ExtendedAttributes::write(filePath_, kArchivedAttributeName, "\x01");
+        const int error =
+            platform::ExtendedAttributes::write(filePath_, kArchivedAttributeName, "\x01");
         if (error != 0 && !platform::ExtendedAttributes::isMissingFile(error)) {
             platform::systemLog(std::string("LogFileInfo: setxattr(") + kArchivedAttributeName +
                                 ", " + filePath_ + "): error = " + std::strerror(error));
@@ -104,6 +105,8 @@ void LogFileInfo::setIsArchived(bool archived) const {
     }
 }
 
-std::size_t LogFileInfo::hash() const noexcept { return std::hash<std::string>{}(filePath_); }
+std::size_t LogFileInfo::hash() const noexcept {
+    return std::hash<std::string>{}(filePath_);
+}
 
 } // namespace tavrel::logging

@@ -1,12 +1,12 @@
 // One log file on disk: its path, name, attributes, dates, size and archived mark.
 #pragma once
 
+#include "platform/FileAttributes.hpp"
+
 #include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
-
-#include "platform/FileAttributes.hpp"
 
 namespace tavrel::logging {
 

@@ -1,11 +1,11 @@
 // The protocol between the file logger and the manager of its log folder.
 #pragma once
 
+#include "logging/LogFileInfo.hpp"
+
 #include <optional>
 #include <string>
 #include <vector>
-
-#include "logging/LogFileInfo.hpp"
 
 namespace tavrel::logging {
 

@@ -2,19 +2,19 @@
 // pass change the folder at any time, so every request reads it again.
 #include "logging/LogFileManagerDefault.hpp"
 
-#include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <filesystem>
-#include <unistd.h>
-
 #include "logging/LogAssert.hpp"
 #include "logging/LogFileTimestamp.hpp"
 #include "platform/BundleInfo.hpp"
 #include "platform/HomeFolder.hpp"
 #include "platform/ProcessName.hpp"
 #include "platform/SystemLog.hpp"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <unistd.h>
 
 namespace tavrel::logging {
 
@@ -186,8 +186,8 @@ std::vector<LogFileInfo> LogFileManagerDefault::sortedLogFileInfos() {
 }
 
 std::optional<std::string> LogFileManagerDefault::createNewLogFile(std::string* error) {
-    const std::string baseName = applicationName() + " " +
-                                 LogFileTimestamp::fileNameText(LogFileInfo::Clock::now());
+    const std::string baseName =
+        applicationName() + " " + LogFileTimestamp::fileNameText(LogFileInfo::Clock::now());
     const std::string folder = logsDirectory();
     unsigned long attempt = 1;
     int criticalErrors = 0;
@@ -195,7 +195,11 @@ std::optional<std::string> LogFileManagerDefault::createNewLogFile(std::string* 
     for (;;) {
         const std::string name =
             attempt == 1 ? baseName + ".log" : baseName + " " + std::to_string(attempt) + ".log";
-        const std::string path = folder + (folder.back() == '/' ? "" : "/") + name;
+        std::string path = folder;
+        if (path.back() != '/') {
+            path += '/';
+        }
+        path += name;
         // Exclusive: an existing file is never replaced, whoever made it.
         const int descriptor = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
         if (descriptor >= 0) {
@@ -237,7 +241,8 @@ void LogFileManagerDefault::startPruningInBackground() {
 
 const std::string& LogFileManagerDefault::applicationName() {
     static const std::string name = [] {
-        std::string identifier = platform::BundleInfo::infoString("CFBundleIdentifier").value_or("");
+        std::string identifier =
+            platform::BundleInfo::infoString("CFBundleIdentifier").value_or("");
         return identifier.empty() ? platform::processName() : identifier;
     }();
     return name;

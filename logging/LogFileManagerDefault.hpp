@@ -2,13 +2,13 @@
 // orders the log set, and prunes it by count and disk quota.
 #pragma once
 
+#include "logging/LogFileManager.hpp"
+#include "logging/SerialQueue.hpp"
+
 #include <atomic>
 #include <cstdint>
 #include <string>
 #include <vector>
-
-#include "logging/LogFileManager.hpp"
-#include "logging/SerialQueue.hpp"
 
 namespace tavrel::logging {
 

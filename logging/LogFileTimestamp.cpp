@@ -20,8 +20,8 @@ Civil civilOf(long long secondsSinceEpoch) noexcept {
     const auto day = floor<days>(time);
     const year_month_day date{day};
     const long long inDay = (time - day).count();
-    return Civil{static_cast<int>(date.year()), static_cast<unsigned>(date.month()),
-                 static_cast<unsigned>(date.day()), static_cast<unsigned>(inDay / 3600),
+    return Civil{static_cast<int>(date.year()),          static_cast<unsigned>(date.month()),
+                 static_cast<unsigned>(date.day()),      static_cast<unsigned>(inDay / 3600),
                  static_cast<unsigned>(inDay / 60 % 60), static_cast<unsigned>(inDay % 60)};
 }
 
@@ -41,8 +41,8 @@ char* yearDigits(long long year, char* out) noexcept {
 }
 
 // Writes the civil date and time with the given separators: date, between date and time, time.
-std::size_t writeCivil(const Civil& civil, std::string_view dateSeparator,
-                       std::string_view middle, std::string_view timeSeparator, char* out) noexcept {
+std::size_t writeCivil(const Civil& civil, std::string_view dateSeparator, std::string_view middle,
+                       std::string_view timeSeparator, char* out) noexcept {
     char* cursor = yearDigits(civil.year, out);
     cursor = dateSeparator.copy(cursor, dateSeparator.size()) + cursor;
     cursor = twoDigits(civil.month, cursor);
@@ -73,9 +73,11 @@ std::optional<unsigned> digits(std::string_view text, std::size_t at, std::size_
 std::string LogFileTimestamp::fileNameText(Clock::time_point time) {
     using namespace std::chrono;
     const auto whole = floor<seconds>(time);
-    const auto milliseconds = static_cast<unsigned>(duration_cast<std::chrono::milliseconds>(time - whole).count());
+    const auto milliseconds =
+        static_cast<unsigned>(duration_cast<std::chrono::milliseconds>(time - whole).count());
     std::array<char, kMaximumLength> buffer{};
-    std::size_t length = writeCivil(civilOf(whole.time_since_epoch().count()), "-", "--", "-", buffer.data());
+    std::size_t length =
+        writeCivil(civilOf(whole.time_since_epoch().count()), "-", "--", "-", buffer.data());
     buffer[length++] = '-';
     buffer[length++] = static_cast<char>('0' + milliseconds / 100);
     buffer[length++] = static_cast<char>('0' + milliseconds / 10 % 10);
@@ -107,8 +109,8 @@ LogFileTimestamp::parseFileNameText(std::string_view text) {
         return std::nullopt;
     }
     using namespace std::chrono;
-    const year_month_day date{std::chrono::year{static_cast<int>(*year)}, std::chrono::month{*month},
-                              std::chrono::day{*day}};
+    const year_month_day date{std::chrono::year{static_cast<int>(*year)},
+                              std::chrono::month{*month}, std::chrono::day{*day}};
     if (!date.ok()) {
         return std::nullopt;
     }
@@ -120,7 +122,8 @@ LogFileTimestamp::parseFileNameText(std::string_view text) {
 std::optional<LogFileTimestamp::Clock::time_point>
 LogFileTimestamp::fromLogFileName(std::string_view fileName) {
     const auto space = fileName.find_last_of(' ');
-    const std::string_view last = space == std::string_view::npos ? fileName : fileName.substr(space + 1);
+    const std::string_view last =
+        space == std::string_view::npos ? fileName : fileName.substr(space + 1);
     std::string piece;
     for (std::size_t i = 0; i < last.size();) {
         if (last.substr(i, 4) == ".log") {

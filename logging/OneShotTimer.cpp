@@ -61,6 +61,8 @@ void OneShotTimer::cancel() noexcept {
     }
 }
 
-OneShotTimer::~OneShotTimer() { cancel(); }
+OneShotTimer::~OneShotTimer() {
+    cancel();
+}
 
 } // namespace tavrel::logging

@@ -1,14 +1,14 @@
 // A one-shot timer on the wall clock whose work runs on a serial queue.
 #pragma once
 
+#include "logging/SerialQueue.hpp"
+
 #include <chrono>
 #include <condition_variable>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <thread>
-
-#include "logging/SerialQueue.hpp"
 
 namespace tavrel::logging {
 

@@ -1,10 +1,9 @@
 // Bundle information on Linux: the resources folder is found from /proc/self/exe.
 #include "platform/BundleInfo.hpp"
+#include "platform/PropertyList.hpp"
 
 #include <filesystem>
 #include <system_error>
-
-#include "platform/PropertyList.hpp"
 
 namespace tavrel::platform {
 

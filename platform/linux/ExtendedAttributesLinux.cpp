@@ -19,7 +19,9 @@ std::string userName(std::string_view name) {
     return full;
 }
 
-bool refusesAttributes(int error) noexcept { return error == ENOTSUP || error == EOPNOTSUPP; }
+bool refusesAttributes(int error) noexcept {
+    return error == ENOTSUP || error == EOPNOTSUPP;
+}
 
 // The fallback mark: a file nobody may write. An archived log file is never written again, so
 // taking the write bits away says the same thing, and it survives renames and restarts.
@@ -107,8 +109,12 @@ int ExtendedAttributes::remove(const std::string& path, std::string_view name) {
     return marked ? changeMode(path, false) : ENODATA;
 }
 
-bool ExtendedAttributes::isAbsent(int error) noexcept { return error == ENODATA; }
+bool ExtendedAttributes::isAbsent(int error) noexcept {
+    return error == ENODATA;
+}
 
-bool ExtendedAttributes::isMissingFile(int error) noexcept { return error == ENOENT; }
+bool ExtendedAttributes::isMissingFile(int error) noexcept {
+    return error == ENOENT;
+}
 
 } // namespace tavrel::platform

@@ -11,8 +11,8 @@ namespace {
 
 FileAttributes::Clock::time_point timePoint(const struct statx_timestamp& stamp) {
     using namespace std::chrono;
-    return FileAttributes::Clock::time_point(
-        duration_cast<FileAttributes::Clock::duration>(seconds(stamp.tv_sec) + nanoseconds(stamp.tv_nsec)));
+    return FileAttributes::Clock::time_point(duration_cast<FileAttributes::Clock::duration>(
+        seconds(stamp.tv_sec) + nanoseconds(stamp.tv_nsec)));
 }
 
 } // namespace

@@ -17,9 +17,9 @@
 namespace tavrel::platform {
 
 struct FileWatch::State {
-    int file = -1;    // our duplicate of the watched file
+    int file = -1; // our duplicate of the watched file
     int inotify = -1;
-    int stop = -1;    // eventfd that wakes the thread to end it
+    int stop = -1; // eventfd that wakes the thread to end it
     Handler handler;
     std::thread thread;
 
@@ -56,7 +56,7 @@ struct FileWatch::State {
         }
     }
 
-    void deliver(std::uint32_t mask) {
+    void deliver(std::uint32_t mask) const {
         if ((mask & IN_DELETE_SELF) != 0) {
             handler(Event::deleted);
         } else if ((mask & IN_MOVE_SELF) != 0) {
@@ -91,7 +91,8 @@ std::unique_ptr<FileWatch> FileWatch::start(int fileDescriptor, Handler handler,
     }
     // The descriptor's /proc entry names the open inode itself, even if the file was renamed.
     const std::string path = "/proc/self/fd/" + std::to_string(state->file);
-    if (inotify_add_watch(state->inotify, path.c_str(), IN_DELETE_SELF | IN_MOVE_SELF | IN_ATTRIB) < 0) {
+    if (inotify_add_watch(state->inotify, path.c_str(), IN_DELETE_SELF | IN_MOVE_SELF | IN_ATTRIB) <
+        0) {
         return fail(errno);
     }
     State* raw = state.get();
@@ -108,6 +109,8 @@ void FileWatch::cancel() noexcept {
     state_->thread.join();
 }
 
-FileWatch::~FileWatch() { cancel(); }
+FileWatch::~FileWatch() {
+    cancel();
+}
 
 } // namespace tavrel::platform

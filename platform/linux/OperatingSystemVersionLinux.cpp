@@ -36,7 +36,9 @@ std::string prettyName(const char* path) {
 
 } // namespace
 
-std::string OperatingSystemVersion::platformName() { return "Linux"; }
+std::string OperatingSystemVersion::platformName() {
+    return "Linux";
+}
 
 std::string OperatingSystemVersion::versionString() {
     std::string name = prettyName("/etc/os-release");

@@ -5,6 +5,13 @@
 //   logfiles_helper fulldisk <dir>   <dir> is a tiny file system: log, fill it, log, free, log
 //   logfiles_helper mark <dir>       make a log file in <dir> and mark it archived
 //   logfiles_helper check <dir>      print each log file's mark, then prune to the newest
+#include "Source/Logger.hpp"
+#include "logging/FileLogger.hpp"
+#include "logging/Log.hpp"
+#include "logging/LogDispatcher.hpp"
+#include "logging/LogFileManagerDefault.hpp"
+#include "tests/logfiles/LogFilesTestSupport.hpp"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -14,13 +21,6 @@
 #include <string>
 #include <sys/xattr.h>
 #include <unistd.h>
-
-#include "Source/Logger.hpp"
-#include "logging/FileLogger.hpp"
-#include "logging/Log.hpp"
-#include "logging/LogDispatcher.hpp"
-#include "logging/LogFileManagerDefault.hpp"
-#include "tests/logfiles/LogFilesTestSupport.hpp"
 
 namespace {
 
@@ -37,7 +37,7 @@ int startup(const std::string& line) {
 
 // Fills the file system of `folder` until it has no room left; returns the filler's path.
 std::string fill(const std::string& folder) {
-    const std::string path = folder + "/filler";
+    std::string path = folder + "/filler";
     const int descriptor = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     const std::string block(4096, 'x');
     while (descriptor >= 0 && write(descriptor, block.data(), block.size()) > 0) {

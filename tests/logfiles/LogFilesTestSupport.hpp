@@ -2,19 +2,20 @@
 // looking at a log folder.
 #pragma once
 
-#include <chrono>
-#include <filesystem>
-#include <functional>
-#include <memory>
-#include <string>
-#include <thread>
-#include <vector>
-
 #include "logging/FileLogger.hpp"
 #include "logging/LogDispatcher.hpp"
 #include "logging/LogFileManagerDefault.hpp"
 #include "logging/LogMessage.hpp"
 #include "tests/support/TemporaryFolder.hpp"
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
 
 namespace tavrel::testing {
 
@@ -46,6 +47,46 @@ struct FileLoggerRig {
     /// Waits until every setting and line handed over so far has been applied.
     void settle() { dispatcher.flushLog(); }
 };
+
+/// Whether the text matches a shape in which '0' stands for any digit and every other
+/// character for itself.
+inline bool matchesShape(std::string_view text, std::string_view shape) {
+    if (text.size() != shape.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < shape.size(); ++i) {
+        const bool ok = shape[i] == '0' ? (text[i] >= '0' && text[i] <= '9') : text[i] == shape[i];
+        if (!ok) {
+            return false;
+        }
+    }
+    return true;
+}
+
+/// A log file line: the UTC timestamp, two spaces, then any message.
+inline constexpr std::string_view kLineTimestampShape = "0000/00/00 00:00:00:000  ";
+
+/// Whether the line is a log file line; its message goes to `message` when given.
+inline bool isLogLine(std::string_view line, std::string* message = nullptr) {
+    if (line.size() < kLineTimestampShape.size() ||
+        !matchesShape(line.substr(0, kLineTimestampShape.size()), kLineTimestampShape)) {
+        return false;
+    }
+    if (message != nullptr) {
+        *message = std::string(line.substr(kLineTimestampShape.size()));
+    }
+    return true;
+}
+
+/// Whether the name is "com.quillorchid.TavrelUninstaller <file-name timestamp>.log".
+inline bool isNewLogFileName(std::string_view name) {
+    constexpr std::string_view prefix = "com.quillorchid.TavrelUninstaller ";
+    constexpr std::string_view suffix = ".log";
+    return name.size() > prefix.size() + suffix.size() && name.substr(0, prefix.size()) == prefix &&
+           name.substr(name.size() - suffix.size()) == suffix &&
+           matchesShape(name.substr(prefix.size(), name.size() - prefix.size() - suffix.size()),
+                        "0000-00-00--00-00-00-000");
+}
 
 /// The log set of a folder (names that start with the application name), sorted by name.
 inline std::vector<std::filesystem::path> logFiles(const std::string& folder) {
