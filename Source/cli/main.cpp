@@ -46,6 +46,7 @@ int run(bool confirmed) {
         tavrel::checkNotRunning("com.quillorchid.TavrelOSX");
         tavrel::checkNotRunning("com.quillorchid.TavrelAuthenticator");
     } catch (const tavrel::RunningAppError& error) {
+        tavrel::logging::LogDispatcher::sharedInstance().flushLog();
         std::cerr << "tavrel-uninstall: " << error.alert().messageText << " Nothing was removed.\n";
         return kApplicationRunning;
     }

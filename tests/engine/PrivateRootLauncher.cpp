@@ -1,4 +1,4 @@
-// private_root: runs a command in a private mount namespace whose root mirrors the real one
+// private_root: runs a command in private user and mount namespaces whose root mirrors the real one
 // but has its own /Applications, so tests can plant and remove application bundles there
 // without touching the real system.
 //
@@ -25,14 +25,6 @@ namespace {
 [[noreturn]] void die(const std::string& what) {
     std::fprintf(stderr, "private_root: %s: %s\n", what.c_str(), std::strerror(errno));
     _exit(125);
-}
-
-void writeText(const char* path, const std::string& text) {
-    const int descriptor = open(path, O_WRONLY | O_CLOEXEC);
-    if (descriptor < 0 || write(descriptor, text.data(), text.size()) < 0) {
-        die(path);
-    }
-    close(descriptor);
 }
 
 void bindMount(const std::string& from, const std::string& to) {
@@ -85,16 +77,9 @@ void mirrorRoot(const std::string& root) {
     closedir(stream);
 }
 
+// Runs in the new namespaces that `unshare -rm` made for us.
 int runInside(const std::string& root, const std::string& applications,
               const std::vector<std::string>& readOnly, char** command) {
-    const uid_t user = getuid();
-    const gid_t group = getgid();
-    if (unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0) {
-        die("unshare");
-    }
-    writeText("/proc/self/setgroups", "deny");
-    writeText("/proc/self/uid_map", "0 " + std::to_string(user) + " 1");
-    writeText("/proc/self/gid_map", "0 " + std::to_string(group) + " 1");
     if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) {
         die("make / private");
     }
@@ -127,9 +112,50 @@ int runInside(const std::string& root, const std::string& applications,
 } // namespace
 
 int main(int argc, char** argv) {
+    // The outer call re-runs itself through `unshare -rm`, which makes the user and mount
+    // namespaces from a single-threaded process (sanitizer runtimes start threads of their own).
+    if (argc < 2 || std::strcmp(argv[1], "--inside") != 0) {
+        // Our own path: "/proc/self/exe" would name unshare once it runs.
+        char self[4096];
+        const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
+        if (length <= 0) {
+            die("readlink /proc/self/exe");
+        }
+        self[length] = '\0';
+        std::vector<char*> command{const_cast<char*>("unshare"), const_cast<char*>("-rm"), self,
+                                   const_cast<char*>("--inside")};
+        command.insert(command.end(), argv + 1, argv + argc);
+        command.push_back(nullptr);
+        char pattern[] = "/tmp/tavrel-root-XXXXXX";
+        if (mkdtemp(pattern) == nullptr) {
+            die("mkdtemp");
+        }
+        setenv("TAVREL_PRIVATE_ROOT_DIR", pattern, 1);
+        const pid_t child = fork();
+        if (child < 0) {
+            die("fork");
+        }
+        if (child == 0) {
+            execvp(command[0], command.data());
+            die("exec unshare");
+        }
+        int status = 0;
+        while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+        }
+        rmdir(pattern); // the tmpfs was only ever mounted inside the child's namespace
+        if (WIFEXITED(status)) {
+            return WEXITSTATUS(status);
+        }
+        return 128 + (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
+    }
+    const char* root = std::getenv("TAVREL_PRIVATE_ROOT_DIR");
+    if (root == nullptr) {
+        std::fprintf(stderr, "private_root: --inside is internal\n");
+        return 125;
+    }
     std::string applications;
     std::vector<std::string> readOnly;
-    int index = 1;
+    int index = 2;
     for (; index < argc; ++index) {
         const std::string argument = argv[index];
         if (argument == "--") {
@@ -151,24 +177,6 @@ int main(int argc, char** argv) {
             "usage: private_root [--applications DIR] [--readonly PATH]... -- COMMAND...\n");
         return 125;
     }
-    char pattern[] = "/tmp/tavrel-root-XXXXXX";
-    if (mkdtemp(pattern) == nullptr) {
-        die("mkdtemp");
-    }
-    const std::string root = pattern;
-    const pid_t child = fork();
-    if (child < 0) {
-        die("fork");
-    }
-    if (child == 0) {
-        runInside(root, applications, readOnly, argv + index);
-    }
-    int status = 0;
-    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
-    rmdir(root.c_str()); // the tmpfs was only ever mounted inside the child's namespace
-    if (WIFEXITED(status)) {
-        return WEXITSTATUS(status);
-    }
-    return 128 + (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
+    unsetenv("TAVREL_PRIVATE_ROOT_DIR");
+    return runInside(root, applications, readOnly, argv + index);
 }
