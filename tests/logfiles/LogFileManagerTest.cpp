@@ -107,20 +107,32 @@ TEST(LogFileManagerDefaultTest, FirstNewFileCreatesFolderAndIsNamedWithIdentifie
 TEST(LogFileManagerDefaultTest, TakenNameGetsNumberedAndNoFileIsReplaced) {
     TemporaryFolder root;
     LogFileManagerDefault manager(root.string());
-    // Every name the next two seconds could give is taken, each holding text of its own.
-    const auto start = std::chrono::floor<std::chrono::milliseconds>(Clock::now());
-    for (int millisecond = 0; millisecond < 2000; ++millisecond) {
-        writeFile(root.path() / nameAt(start + std::chrono::milliseconds(millisecond)), "keep");
+    // Every name half a second a little ahead could give is taken, each holding text of its
+    // own; the new file is asked for within that half second.
+    constexpr int kWindow = 500;
+    const auto start =
+        std::chrono::floor<std::chrono::milliseconds>(Clock::now()) + std::chrono::seconds(3);
+    auto taken = [&](int millisecond) {
+        return (root.path() / nameAt(start + std::chrono::milliseconds(millisecond))).string();
+    };
+    for (int millisecond = 0; millisecond < kWindow; ++millisecond) {
+        const int descriptor =
+            open(taken(millisecond).c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+        ASSERT_GE(descriptor, 0);
+        ASSERT_EQ(write(descriptor, "keep", 4), 4);
+        close(descriptor);
     }
+    ASSERT_LT(Clock::now(), start) << "the file system is too slow for this test";
+    std::this_thread::sleep_until(start + std::chrono::milliseconds(100));
     const auto path = manager.createNewLogFile(nullptr);
     ASSERT_TRUE(path);
+    ASSERT_LT(Clock::now(), start + std::chrono::milliseconds(kWindow));
     const std::string name = std::filesystem::path(*path).filename().string();
     ASSERT_GE(name.size(), 6U);
     EXPECT_EQ(name.substr(name.size() - 6), " 2.log") << name;
     EXPECT_TRUE(std::filesystem::exists(root.path() / (name.substr(0, name.size() - 6) + ".log")));
-    for (int millisecond = 0; millisecond < 2000; ++millisecond) {
-        ASSERT_EQ(readFile(root.path() / nameAt(start + std::chrono::milliseconds(millisecond))),
-                  "keep");
+    for (int millisecond = 0; millisecond < kWindow; ++millisecond) {
+        ASSERT_EQ(readFile(taken(millisecond)), "keep");
     }
 }
 
