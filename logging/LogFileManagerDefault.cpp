@@ -240,12 +240,13 @@ void LogFileManagerDefault::startPruningInBackground() {
 }
 
 const std::string& LogFileManagerDefault::applicationName() {
-    static const std::string name = [] {
+    // Never destroyed: background pruning passes may still read it while the process exits.
+    static const std::string* const name = [] {
         std::string identifier =
             platform::BundleInfo::infoString("CFBundleIdentifier").value_or("");
-        return identifier.empty() ? platform::processName() : identifier;
+        return new std::string(identifier.empty() ? platform::processName() : identifier);
     }();
-    return name;
+    return *name;
 }
 
 SerialQueue& LogFileManagerDefault::backgroundQueue() {

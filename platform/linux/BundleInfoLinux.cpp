@@ -31,16 +31,18 @@ std::optional<std::string> findResourcesFolder() {
 } // namespace
 
 std::optional<std::string> BundleInfo::resourcesFolder() {
-    static const std::optional<std::string> folder = findResourcesFolder();
-    return folder;
+    // Never destroyed: other threads may still ask while the process exits.
+    static const auto* const folder = new std::optional<std::string>(findResourcesFolder());
+    return *folder;
 }
 
 std::optional<std::string> BundleInfo::infoString(const std::string& key) {
-    static const std::optional<PropertyList> info = []() -> std::optional<PropertyList> {
+    static const auto* const info = [] {
         const auto folder = resourcesFolder();
-        return folder ? PropertyList::load(*folder + "Info.plist") : std::nullopt;
+        return new std::optional<PropertyList>(folder ? PropertyList::load(*folder + "Info.plist")
+                                                      : std::nullopt);
     }();
-    return info ? info->string(key) : std::nullopt;
+    return *info ? (*info)->string(key) : std::nullopt;
 }
 
 } // namespace tavrel::platform
