@@ -4,6 +4,7 @@
 // to the logger and run on its queue.
 #include "logging/FileLogger.hpp"
 
+#include "logging/BackgroundQueue.hpp"
 #include "logging/LogAssert.hpp"
 #include "logging/LogDispatcher.hpp"
 #include "platform/SystemLog.hpp"
@@ -34,6 +35,15 @@ void releaseOffLoggerQueue(std::shared_ptr<FileLogger>&& logger) {
     LogDispatcher::loggingQueue().async([logger = std::move(logger)] { (void)logger; });
 }
 
+void syncAndClose(int handle) {
+    if (fsync(handle) != 0) {
+        platform::systemLog("FileLogger: Failed to synchronize file: " + describe(errno));
+    }
+    if (close(handle) != 0) {
+        platform::systemLog("FileLogger: Failed to close file: " + describe(errno));
+    }
+}
+
 } // namespace
 
 std::shared_ptr<FileLogger> FileLogger::make(std::shared_ptr<LogFileManager> manager) {
@@ -53,12 +63,7 @@ FileLogger::~FileLogger() {
     rollingTimer_.reset();
     currentLogFileVnode_.reset();
     if (currentLogFileHandle_ >= 0) {
-        if (fsync(currentLogFileHandle_) != 0) {
-            platform::systemLog("FileLogger: Failed to synchronize file: " + describe(errno));
-        }
-        if (close(currentLogFileHandle_) != 0) {
-            platform::systemLog("FileLogger: Failed to close file: " + describe(errno));
-        }
+        syncAndClose(currentLogFileHandle_);
     }
 }
 
@@ -329,12 +334,7 @@ void FileLogger::lt_rollLogFileNow() {
     if (currentLogFileHandle_ < 0) {
         return;
     }
-    if (fsync(currentLogFileHandle_) != 0) {
-        platform::systemLog("FileLogger: Failed to synchronize file: " + describe(errno));
-    }
-    if (close(currentLogFileHandle_) != 0) {
-        platform::systemLog("FileLogger: Failed to close file: " + describe(errno));
-    }
+    const int handle = currentLogFileHandle_;
     currentLogFileHandle_ = -1;
     ++fileGeneration_;
     if (currentLogFileInfo_) {
@@ -343,6 +343,9 @@ void FileLogger::lt_rollLogFileNow() {
     currentLogFileInfo_.reset();
     currentLogFileVnode_.reset();
     rollingTimer_.reset();
+    // Syncing a whole file takes milliseconds, which the next line need not wait for; flush()
+    // waits for it.
+    BackgroundQueue::shared().async([handle] { syncAndClose(handle); });
 }
 
 // ---- flushing ----
@@ -360,6 +363,8 @@ void FileLogger::lt_flush() {
     if (currentLogFileHandle_ >= 0 && fsync(currentLogFileHandle_) != 0) {
         platform::systemLog("FileLogger: Failed to synchronize file: " + describe(errno));
     }
+    // Files rolled before are synced in the background; wait for them too.
+    BackgroundQueue::shared().sync([] {});
 }
 
 } // namespace tavrel::logging

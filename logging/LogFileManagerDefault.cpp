@@ -2,6 +2,7 @@
 // pass change the folder at any time, so every request reads it again.
 #include "logging/LogFileManagerDefault.hpp"
 
+#include "logging/BackgroundQueue.hpp"
 #include "logging/LogAssert.hpp"
 #include "logging/LogFileTimestamp.hpp"
 #include "platform/BundleInfo.hpp"
@@ -250,8 +251,7 @@ const std::string& LogFileManagerDefault::applicationName() {
 }
 
 SerialQueue& LogFileManagerDefault::backgroundQueue() {
-    static auto* queue = new SerialQueue("logging.fileManager"); // lives to the end of the process
-    return *queue;
+    return BackgroundQueue::shared();
 }
 
 } // namespace tavrel::logging
