@@ -48,10 +48,11 @@ int devNull() {
     return descriptor;
 }
 
+// The record an info log call makes.
 std::unique_ptr<LogMessage> record() {
-    return std::make_unique<LogMessage>(kMessage, LogLevels::all, LogFlag::info, 0,
-                                        "Source/Job/AppBundleJob.cpp", "removeApp(path:)", 42,
-                                        nullptr, 3U, std::nullopt);
+    return std::unique_ptr<LogMessage>(new LogMessage(LogMessage::fromLogCall(
+        kMessage, LogFlag::info, LogText::literal("Source/Job/AppBundleJob.cpp"),
+        "removeApp(path:)", 42)));
 }
 
 void fileEndToEndOurs(benchmark::State& state) {

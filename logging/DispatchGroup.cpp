@@ -1,13 +1,9 @@
 // Wait-for-all group.
 #include "logging/DispatchGroup.hpp"
 
-#include <chrono>
+#include "logging/Spin.hpp"
 
 namespace tavrel::logging {
-
-namespace {
-constexpr std::chrono::microseconds kSpinBeforeSleep{50};
-}
 
 void DispatchGroup::enter() noexcept {
     outstanding_.fetch_add(1, std::memory_order_relaxed);
@@ -23,13 +19,7 @@ void DispatchGroup::leave() noexcept {
 }
 
 void DispatchGroup::wait() noexcept {
-    const auto spinUntil = std::chrono::steady_clock::now() + kSpinBeforeSleep;
-    while (outstanding_.load(std::memory_order_acquire) != 0 &&
-           std::chrono::steady_clock::now() < spinUntil) {
-#if defined(__x86_64__) || defined(__i386__)
-        __builtin_ia32_pause();
-#endif
-    }
+    spinWhile([this] { return outstanding_.load(std::memory_order_acquire) != 0; });
     std::unique_lock lock(mutex_);
     allLeft_.wait(lock, [this] { return outstanding_.load(std::memory_order_acquire) == 0; });
 }

@@ -185,17 +185,23 @@ void FileLogger::lt_logData(const std::string& data) {
         }
         written += static_cast<std::size_t>(count);
     }
+    if (written == data.size()) {
+        // The handle appends, so after a whole line its offset is the old end plus the line:
+        // known without asking the kernel, which would double the system calls per line.
+        fileEnd_ += static_cast<std::int64_t>(written);
+    } else {
+        const off_t offset = lseek(handle, 0, SEEK_END);
+        if (offset < 0) {
+            platform::systemLog("FileLogger: Failed to get offset: " + describe(errno));
+            return;
+        }
+        fileEnd_ = offset;
+    }
     lt_maybeRollLogFileDueToSize();
 }
 
 void FileLogger::lt_maybeRollLogFileDueToSize() {
-    const off_t offset = lseek(currentLogFileHandle_, 0, SEEK_CUR);
-    if (offset < 0) {
-        platform::systemLog("FileLogger: Failed to get offset: " + describe(errno));
-        return;
-    }
-    fileEnd_ = offset;
-    if (maximumFileSize_ > 0 && static_cast<std::uint64_t>(offset) >= maximumFileSize_) {
+    if (maximumFileSize_ > 0 && static_cast<std::uint64_t>(fileEnd_) >= maximumFileSize_) {
         lt_rollLogFileNow();
     }
 }

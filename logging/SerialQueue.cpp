@@ -3,6 +3,7 @@
 // the I/O the logging queues do.
 #include "logging/SerialQueue.hpp"
 
+#include "logging/Spin.hpp"
 #include "platform/SystemLog.hpp"
 
 #include <chrono>
@@ -15,17 +16,6 @@ namespace tavrel::logging {
 namespace {
 
 thread_local const SerialQueue::Scope* tInnermostScope = nullptr; // NOLINT: per-thread state
-
-// How long an idle worker looks for new work before it sleeps.
-constexpr std::chrono::microseconds kSpinBeforeSleep{50};
-
-inline void cpuRelax() noexcept {
-#if defined(__x86_64__) || defined(__i386__)
-    __builtin_ia32_pause();
-#elif defined(__aarch64__)
-    asm volatile("yield");
-#endif
-}
 
 } // namespace
 
@@ -160,11 +150,7 @@ void SerialQueue::workerLoop() {
         lock_.unlock();
 
         if (idle) {
-            const auto spinUntil = std::chrono::steady_clock::now() + kSpinBeforeSleep;
-            while (!hasPending_.load(std::memory_order_acquire) &&
-                   std::chrono::steady_clock::now() < spinUntil) {
-                cpuRelax();
-            }
+            spinWhile([this] { return !hasPending_.load(std::memory_order_acquire); });
         }
 
         // Sleep until a submission or the end of a borrowed turn says there is work.
