@@ -14,15 +14,17 @@ public:
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs) {
-            const double perIteration = run.GetAdjustedRealTime();
+            // Keyed by the benchmark's own name, without iteration or repetition suffixes.
+            std::string name = run.run_name.function_name;
+            if (!run.run_name.args.empty()) {
+                name += "/" + run.run_name.args;
+            }
             if (run.run_type == Run::RT_Aggregate) {
                 if (run.aggregate_name == "median") {
-                    medians_[run.run_name.function_name +
-                             (run.run_name.args.empty() ? "" : "/" + run.run_name.args)] =
-                        perIteration;
+                    medians_[name] = run.GetAdjustedRealTime();
                 }
             } else {
-                plain_[run.benchmark_name()] = perIteration;
+                plain_[name] = run.GetAdjustedRealTime();
             }
         }
     }

@@ -8,6 +8,7 @@
 #include "platform/SystemLog.hpp"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <exception>
 
@@ -17,6 +18,9 @@ namespace {
 
 constexpr const char* kNotOnLoggingQueue =
     "This method should only be run on the logging thread/queue";
+
+// Records that take a logger longer than this are written side by side with the other loggers.
+constexpr std::int64_t kSideBySideNanoseconds = 20'000;
 
 void runGuarded(void (*work)(LoggerInterface&, const LogMessage*), LoggerInterface& logger,
                 const LogMessage* message) noexcept {
@@ -107,35 +111,43 @@ void LogDispatcher::dispatch(const LogMessage& message) {
             targets_.push_back(&node);
         }
     }
-    fanOut(targets_, writeRecord, &message);
+    // With two or more processors, a logger whose records take long runs side by side with the
+    // others on its own queue's thread. A quick one runs in a turn of its own queue taken by this
+    // thread: handing a record to another thread and back costs more than such a logger's work.
+    // Either way every logger runs on its own queue, in list order, and the next record waits
+    // until every logger is done with this one.
+    const bool manyProcessors = processorCount_ >= 2 && targets_.size() >= 2;
+    bool anySideBySide = false;
+    for (LoggerNode* node : targets_) {
+        node->sideBySide = manyProcessors && node->averageNanoseconds >= kSideBySideNanoseconds;
+        if (node->sideBySide) {
+            anySideBySide = true;
+            loggingGroup_.enter();
+            node->loggerQueue->async([this, node, &message] {
+                write(*node, message);
+                loggingGroup_.leave();
+            });
+        }
+    }
+    for (LoggerNode* node : targets_) {
+        if (!node->sideBySide) {
+            node->loggerQueue->sync([node, &message] { write(*node, message); });
+        }
+    }
+    if (anySideBySide) {
+        loggingGroup_.wait();
+    }
 }
 
-void LogDispatcher::fanOut(std::vector<LoggerNode*>& targets,
-                           void (*work)(LoggerInterface&, const LogMessage*),
-                           const LogMessage* message) {
-    if (targets.empty()) {
-        return;
-    }
-    if (processorCount_ < 2 || targets.size() == 1) {
-        // One after the other, in list order, each waited for; a single logger needs no group.
-        for (LoggerNode* node : targets) {
-            node->loggerQueue->sync([&] { runGuarded(work, *node->logger, message); });
-        }
-        return;
-    }
-    // Side by side: every logger but the last on its own queue; the last in a turn of its queue
-    // taken by this thread; then wait for all, so the next record waits until every logger is done.
-    for (auto it = targets.begin(); it + 1 != targets.end(); ++it) {
-        LoggerInterface* logger = (*it)->logger.get();
-        loggingGroup_.enter();
-        (*it)->loggerQueue->async([this, work, logger, message] {
-            runGuarded(work, *logger, message);
-            loggingGroup_.leave();
-        });
-    }
-    LoggerNode* last = targets.back();
-    last->loggerQueue->sync([&] { runGuarded(work, *last->logger, message); });
-    loggingGroup_.wait();
+void LogDispatcher::write(LoggerNode& node, const LogMessage& message) noexcept {
+    const auto start = std::chrono::steady_clock::now();
+    runGuarded(writeRecord, *node.logger, &message);
+    const auto took = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                          std::chrono::steady_clock::now() - start)
+                          .count();
+    // A moving average over the last few records; the group's wait orders this write before the
+    // logging queue reads it for the next record.
+    node.averageNanoseconds += (took - node.averageNanoseconds) / 8;
 }
 
 void LogDispatcher::flushLog() {

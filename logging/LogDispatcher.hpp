@@ -9,6 +9,7 @@
 #include "logging/ProcessorCount.hpp"
 #include "logging/SerialQueue.hpp"
 
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -54,12 +55,13 @@ private:
         LogLevel level;
         SerialQueue* loggerQueue;
         std::shared_ptr<SerialQueue> ownedQueue; // a queue made for a logger that offers none
+        std::int64_t averageNanoseconds = 0;     // how long the logger takes for one record
+        bool sideBySide = false;                 // this record runs on the logger's own thread
     };
 
     void registerLogger(std::shared_ptr<LoggerInterface> logger, LogLevel level);
     void dispatch(const LogMessage& message);
-    void fanOut(std::vector<LoggerNode*>& targets,
-                void (*work)(LoggerInterface&, const LogMessage*), const LogMessage* message);
+    static void write(LoggerNode& node, const LogMessage& message) noexcept;
 
     std::vector<LoggerNode> loggers_; // read and changed only on the logging queue
     unsigned processorCount_;

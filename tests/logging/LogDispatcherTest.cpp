@@ -116,6 +116,39 @@ TEST_P(LogDispatcherPaths, ASyncRecordIsWrittenAfterEarlierAsyncOnesWhenItsCallR
 INSTANTIATE_TEST_SUITE_P(OneAndManyProcessors, LogDispatcherPaths, ::testing::Values(1U, 2U, 8U),
                          [](const auto& info) { return std::to_string(info.param) + "cpu"; });
 
+// Sleeps on every record and notes how many such loggers were writing at once.
+class OverlapLogger : public AbstractLogger {
+public:
+    explicit OverlapLogger(std::atomic<int>& writing, std::atomic<int>& mostAtOnce)
+        : AbstractLogger("test.overlapLogger"), writing_(writing), mostAtOnce_(mostAtOnce) {}
+    void logMessage(const LogMessage& /*message*/) override {
+        const int now = ++writing_;
+        int most = mostAtOnce_.load();
+        while (now > most && !mostAtOnce_.compare_exchange_weak(most, now)) {
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        --writing_;
+    }
+
+private:
+    std::atomic<int>& writing_;
+    std::atomic<int>& mostAtOnce_;
+};
+
+TEST(LogDispatcher, SlowLoggersRunSideBySideOnlyWithManyProcessors) {
+    for (const unsigned processors : {1U, 2U}) {
+        std::atomic<int> writing{0};
+        std::atomic<int> mostAtOnce{0};
+        LogDispatcher dispatcher(processors);
+        dispatcher.addLogger(std::make_shared<OverlapLogger>(writing, mostAtOnce), LogLevels::info);
+        dispatcher.addLogger(std::make_shared<OverlapLogger>(writing, mostAtOnce), LogLevels::info);
+        for (int i = 0; i < 4; ++i) {
+            dispatcher.log(false, record("slow"));
+        }
+        EXPECT_EQ(mostAtOnce.load(), processors == 1 ? 1 : 2) << processors << " processors";
+    }
+}
+
 TEST(LogDispatcher, SyncRecordFromTheLoggingQueueRunsInline) {
     LogDispatcher dispatcher(2);
     auto logger = std::make_shared<RecordingLogger>();
