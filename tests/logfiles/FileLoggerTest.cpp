@@ -19,6 +19,7 @@ using testing::eventually;
 using testing::FileLoggerRig;
 using testing::logFiles;
 using testing::readFile;
+using testing::splitLines;
 using testing::writeFile;
 using Clock = std::chrono::system_clock;
 using namespace std::chrono_literals;
@@ -28,19 +29,10 @@ bool archived(const std::filesystem::path& path) {
     return getxattr(path.c_str(), "user.log.archived", &value, 1) == 1 && value == 1;
 }
 
-std::vector<std::string> lines(const std::string& text) {
-    std::vector<std::string> result;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        result.push_back(line);
-    }
-    return result;
-}
-
 // The message part of each line, after the timestamp and its two spaces.
 std::vector<std::string> messages(const std::filesystem::path& file) {
     std::vector<std::string> result;
-    for (const auto& line : lines(readFile(file))) {
+    for (const auto& line : splitLines(readFile(file))) {
         result.push_back(line.size() >= 25 ? line.substr(25) : "<short:" + line + ">");
     }
     return result;
@@ -67,7 +59,7 @@ TEST(FileLoggerTest, SettingTheFrequencyCreatesTheFirstFileAndLinesFollowInIt) {
     rig.write("first");
     rig.write("ends with a line feed\n");
     rig.write("");
-    const auto content = lines(readFile(files[0]));
+    const auto content = splitLines(readFile(files[0]));
     ASSERT_EQ(content.size(), 3U);
     std::string message;
     ASSERT_TRUE(testing::isLogLine(content[0], &message)) << content[0];
@@ -83,7 +75,7 @@ TEST(FileLoggerTest, StartResumesASmallYoungUnarchivedFile) {
     const auto previous = existingLogFile(rig, "earlier\n", Clock::now() - 1h);
     rig.write("appended");
     ASSERT_EQ(logFiles(rig.folder), std::vector<std::filesystem::path>{previous});
-    EXPECT_EQ(lines(readFile(previous)).front(), "earlier");
+    EXPECT_EQ(splitLines(readFile(previous)).front(), "earlier");
     EXPECT_EQ(messages(previous).back(), "appended");
 }
 
@@ -108,7 +100,7 @@ TEST(FileLoggerTest, StartArchivesAnArchivedTooLargeOrTooOldFileAndMakesANewOne)
         const auto fresh = files[0] == previous ? files[1] : files[0];
         EXPECT_FALSE(archived(fresh));
         EXPECT_EQ(messages(fresh), std::vector<std::string>{"new"});
-        EXPECT_EQ(lines(readFile(previous)).front(), "earlier");
+        EXPECT_EQ(splitLines(readFile(previous)).front(), "earlier");
     }
 }
 
@@ -237,7 +229,7 @@ TEST(FileLoggerTest, ManyThreadsEveryLineOnceAndWholeWithinTheSizeLimit) {
         const std::string text = readFile(file);
         ASSERT_FALSE(text.empty());
         ASSERT_EQ(text.back(), '\n');
-        const auto content = lines(text);
+        const auto content = splitLines(text);
         const std::size_t lastLine = content.back().size() + 1;
         EXPECT_LT(text.size(), kLimit + lastLine) << file;
         for (const auto& line : content) {

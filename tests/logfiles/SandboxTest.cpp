@@ -14,6 +14,7 @@ namespace tavrel::logging {
 namespace {
 
 using testing::readFile;
+using testing::splitLines;
 using testing::TemporaryFolder;
 
 struct Outcome {
@@ -40,15 +41,6 @@ bool namespacesAvailable() {
     return std::system("unshare -rm true >/dev/null 2>&1") == 0; // NOLINT(cert-env33-c)
 }
 
-std::vector<std::string> lines(const std::string& text) {
-    std::vector<std::string> result;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        result.push_back(line);
-    }
-    return result;
-}
-
 constexpr const char* kHelperProgram = TAVREL_LOGFILES_HELPER;
 constexpr const char* kStarRow = "*************************************************************";
 
@@ -71,7 +63,7 @@ TEST(LogSetUpTest, StartUpWritesTheBannerToTheTerminalAndANewLogFile) {
                                 TAVREL_BUILD_NUMBER + ")";
     const std::vector<std::string> expected{std::string(kStarRow), "Linux: ", version,
                                             std::string(kStarRow), "after the banner"};
-    const auto fileLines = lines(readFile(files[0]));
+    const auto fileLines = splitLines(readFile(files[0]));
     ASSERT_EQ(fileLines.size(), expected.size()) << readFile(files[0]);
     for (std::size_t i = 0; i < expected.size(); ++i) {
         std::string message;
@@ -86,7 +78,7 @@ TEST(LogSetUpTest, StartUpWritesTheBannerToTheTerminalAndANewLogFile) {
 
     // The terminal shows the same lines, in the same order, each after its own prefix.
     std::vector<std::string> terminal;
-    for (const auto& line : lines(result.err)) {
+    for (const auto& line : splitLines(result.err)) {
         const auto end = line.find("] ");
         if (end != std::string::npos && line.find("logfiles_helpe") != std::string::npos &&
             line.find("Warning: Usage of TTYLogger") == std::string::npos) {
@@ -164,7 +156,7 @@ TEST(LogFilesSandboxTest, FullDiskIsReportedAndLoggingResumesWhenSpaceReturns) {
     EXPECT_LT(full, failure);
     EXPECT_LT(failure, freed);
 
-    const auto written = lines(result.out);
+    const auto written = splitLines(result.out);
     ASSERT_EQ(written.size(), 3U) << result.out;
     EXPECT_EQ(written[0].rfind("=== com.quillorchid.TavrelUninstaller ", 0), 0U);
     std::string message;
@@ -188,7 +180,7 @@ TEST(LogFilesSandboxTest, ArchivedMarkWithoutUserAttributesStaysWithTheFileAndPr
                 std::string(kHelperProgram) + " mark " + disk.string() + " && " +
                 std::string(kHelperProgram) + " check " + disk.string() + "\"");
     ASSERT_EQ(result.status, 0) << result.err;
-    const auto output = lines(result.out);
+    const auto output = splitLines(result.out);
     ASSERT_EQ(output.size(), 5U) << result.out;
     EXPECT_EQ(output[0].rfind("user attributes: refused", 0), 0U) << output[0];
     EXPECT_EQ(output[1].rfind("archived ", 0), 0U) << output[1];
@@ -222,7 +214,7 @@ TEST(CommandLineLogTest, ARunLeavesALogFileOfWellFormedLines) {
         files.push_back(entry.path());
     }
     ASSERT_EQ(files.size(), 1U);
-    const auto written = lines(readFile(files[0]));
+    const auto written = splitLines(readFile(files[0]));
     ASSERT_GE(written.size(), 5U);
     for (const auto& line : written) {
         EXPECT_TRUE(testing::isLogLine(line)) << line;

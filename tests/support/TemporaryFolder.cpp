@@ -41,6 +41,15 @@ std::string readFile(const std::filesystem::path& path) {
     return text.str();
 }
 
+std::vector<std::string> splitLines(const std::string& text) {
+    std::vector<std::string> result;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        result.push_back(line);
+    }
+    return result;
+}
+
 void writeFile(const std::filesystem::path& path, const std::string& text) {
     if (path.has_parent_path()) {
         std::filesystem::create_directories(path.parent_path());

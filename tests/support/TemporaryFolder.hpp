@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace tavrel::testing {
 
@@ -22,6 +23,8 @@ private:
 
 /// The whole content of a file; empty when it cannot be read.
 std::string readFile(const std::filesystem::path& path);
+/// The lines of a text, without their line feeds.
+std::vector<std::string> splitLines(const std::string& text);
 /// Writes the text to a file, replacing it; creates missing parent folders.
 void writeFile(const std::filesystem::path& path, const std::string& text);
 
