@@ -21,6 +21,7 @@ constexpr const char* kNotOnLoggingQueue =
 
 // Records that take a logger longer than this are written side by side with the other loggers.
 constexpr std::int64_t kSideBySideNanoseconds = 20'000;
+constexpr std::uint64_t kTimingInterval = 16;
 
 void runGuarded(void (*work)(LoggerInterface&, const LogMessage*), LoggerInterface& logger,
                 const LogMessage* message) noexcept {
@@ -117,21 +118,23 @@ void LogDispatcher::dispatch(const LogMessage& message) {
     // Either way every logger runs on its own queue, in list order, and the next record waits
     // until every logger is done with this one.
     const bool manyProcessors = processorCount_ >= 2 && targets_.size() >= 2;
+    // Timing every record would cost more than it tells: one in kTimingInterval is timed.
+    const bool timed = manyProcessors && (recordsDispatched_++ % kTimingInterval) == 0;
     bool anySideBySide = false;
     for (LoggerNode* node : targets_) {
         node->sideBySide = manyProcessors && node->averageNanoseconds >= kSideBySideNanoseconds;
         if (node->sideBySide) {
             anySideBySide = true;
             loggingGroup_.enter();
-            node->loggerQueue->async([this, node, &message] {
-                write(*node, message);
+            node->loggerQueue->async([this, node, &message, timed] {
+                write(*node, message, timed);
                 loggingGroup_.leave();
             });
         }
     }
     for (LoggerNode* node : targets_) {
         if (!node->sideBySide) {
-            node->loggerQueue->sync([node, &message] { write(*node, message); });
+            node->loggerQueue->sync([node, &message, timed] { write(*node, message, timed); });
         }
     }
     if (anySideBySide) {
@@ -139,15 +142,19 @@ void LogDispatcher::dispatch(const LogMessage& message) {
     }
 }
 
-void LogDispatcher::write(LoggerNode& node, const LogMessage& message) noexcept {
+void LogDispatcher::write(LoggerNode& node, const LogMessage& message, bool timed) noexcept {
+    if (!timed) {
+        runGuarded(writeRecord, *node.logger, &message);
+        return;
+    }
     const auto start = std::chrono::steady_clock::now();
     runGuarded(writeRecord, *node.logger, &message);
     const auto took = std::chrono::duration_cast<std::chrono::nanoseconds>(
                           std::chrono::steady_clock::now() - start)
                           .count();
-    // A moving average over the last few records; the group's wait orders this write before the
-    // logging queue reads it for the next record.
-    node.averageNanoseconds += (took - node.averageNanoseconds) / 8;
+    // A moving average over the last few timed records; the group's wait orders this write
+    // before the logging queue reads it for the next record.
+    node.averageNanoseconds += (took - node.averageNanoseconds) / 4;
 }
 
 void LogDispatcher::flushLog() {

@@ -61,12 +61,13 @@ private:
 
     void registerLogger(std::shared_ptr<LoggerInterface> logger, LogLevel level);
     void dispatch(const LogMessage& message);
-    static void write(LoggerNode& node, const LogMessage& message) noexcept;
+    static void write(LoggerNode& node, const LogMessage& message, bool timed) noexcept;
 
     std::vector<LoggerNode> loggers_; // read and changed only on the logging queue
     unsigned processorCount_;
     DispatchGroup loggingGroup_;
     std::vector<LoggerNode*> targets_; // scratch list reused for every record
+    std::uint64_t recordsDispatched_ = 0;
 };
 
 } // namespace tavrel::logging
