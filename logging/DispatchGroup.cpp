@@ -10,18 +10,17 @@ void DispatchGroup::enter() noexcept {
 }
 
 void DispatchGroup::leave() noexcept {
-    // The whole leave happens under the lock: a waiter that saw the count reach zero takes the
-    // lock once before it returns, so the group may be destroyed right after wait().
-    std::lock_guard lock(mutex_);
     if (outstanding_.fetch_sub(1, std::memory_order_acq_rel) == 1) {
-        allLeft_.notify_all();
+        outstanding_.notify_all();
     }
 }
 
 void DispatchGroup::wait() noexcept {
     spinWhile([this] { return outstanding_.load(std::memory_order_acquire) != 0; });
-    std::unique_lock lock(mutex_);
-    allLeft_.wait(lock, [this] { return outstanding_.load(std::memory_order_acquire) == 0; });
+    for (std::uint32_t left = outstanding_.load(std::memory_order_acquire); left != 0;
+         left = outstanding_.load(std::memory_order_acquire)) {
+        outstanding_.wait(left, std::memory_order_acquire);
+    }
 }
 
 } // namespace tavrel::logging

@@ -3,9 +3,7 @@
 #pragma once
 
 #include <atomic>
-#include <condition_variable>
-#include <cstddef>
-#include <mutex>
+#include <cstdint>
 
 namespace tavrel::logging {
 
@@ -20,9 +18,9 @@ public:
     void wait() noexcept;
 
 private:
-    std::atomic<std::size_t> outstanding_{0};
-    std::mutex mutex_;
-    std::condition_variable allLeft_;
+    // One atomic word is the whole state: leaving costs no lock, and a waiter that sleeps waits
+    // on the word itself.
+    std::atomic<std::uint32_t> outstanding_{0};
 };
 
 } // namespace tavrel::logging
