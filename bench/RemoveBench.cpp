@@ -53,7 +53,7 @@ long makeTree(const std::string& root) {
                     const std::string name = "file-" + std::to_string(file) + ".txt";
                     const int descriptor =
                         openat(folder, name.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
-                    check(descriptor >= 0, leafPath + "/" + name);
+                    check(descriptor >= 0, std::string(leafPath).append("/").append(name));
                     check(write(descriptor, "small content\n", 14) == 14, name);
                     close(descriptor);
                     ++files;

@@ -45,7 +45,7 @@ void mirrorRoot(const std::string& root) {
             continue;
         }
         const std::string real = "/" + name;
-        const std::string mirror = root + "/" + name;
+        const std::string mirror = std::string(root).append("/").append(name);
         struct stat status {};
         if (lstat(real.c_str(), &status) != 0) {
             continue;

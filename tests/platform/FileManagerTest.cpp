@@ -16,7 +16,6 @@
 #include <unistd.h>
 
 namespace fs = std::filesystem;
-using tavrel::platform::FileError;
 using tavrel::platform::FileManager;
 using tavrel::testing::TemporaryFolder;
 using tavrel::testing::writeFile;
