@@ -25,10 +25,6 @@ constexpr const char* kStartUpWarning =
     "Warning: Usage of TTYLogger detected when the system logger is available and can be used! "
     "Please consider migrating to the system logger.";
 
-iovec piece(const char* data, std::size_t length) noexcept {
-    return iovec{const_cast<char*>(data), length};
-}
-
 } // namespace
 
 std::shared_ptr<TTYLogger> TTYLogger::sharedInstance() {
@@ -85,27 +81,24 @@ std::size_t TTYLogger::formatTimestamp(LogMessage::Clock::time_point timestamp, 
 void TTYLogger::logMessage(const LogMessage& message) {
     const std::string& text = message.message();
 
-    // The line's own copy of the message: on the stack for the usual short line.
-    std::array<char, kStackMessageLimit> stackBuffer; // NOLINT: filled before use
+    // The whole line is built in one buffer (on the stack for the usual short line) and handed
+    // to the system in one gathering write of a single piece: the cheapest write there is.
+    constexpr std::size_t kPrefixLimit = 24 + 1 + kMaxPrefixName + 1 + 16 + 1 + kThreadIDLength + 2;
+    std::array<char, kPrefixLimit + kStackMessageLimit + 1> stackBuffer; // NOLINT: filled below
     std::unique_ptr<char[]> heapBuffer;
     char* buffer = stackBuffer.data();
     if (text.size() >= kStackMessageLimit) {
-        heapBuffer.reset(new (std::nothrow) char[text.size() + 1]);
+        heapBuffer.reset(new (std::nothrow) char[kPrefixLimit + text.size() + 1]);
         if (!heapBuffer) {
             return;
         }
         buffer = heapBuffer.get();
     }
-    std::memcpy(buffer, text.data(), text.size());
-    buffer[text.size()] = '\0';
 
-    // Pieces 1 to 8 (timestamp, name, process and thread id) go into one prefix buffer: a
-    // gathering write of more than eight pieces makes the kernel allocate for the piece list.
-    std::array<char, 24 + 1 + kMaxPrefixName + 1 + 16 + 1 + kThreadIDLength + 2> prefix; // NOLINT
-    std::size_t length = formatTimestamp(message.timestamp(), prefix.data());
-    const auto append = [&](std::string_view text) {
-        std::memcpy(prefix.data() + length, text.data(), text.size());
-        length += text.size();
+    std::size_t length = formatTimestamp(message.timestamp(), buffer);
+    const auto append = [&](std::string_view piece) {
+        std::memcpy(buffer + length, piece.data(), piece.size());
+        length += piece.size();
     };
     append(" ");
     append(std::string_view(appName_).substr(0, kMaxPrefixName));
@@ -114,15 +107,14 @@ void TTYLogger::logMessage(const LogMessage& message) {
     append(":");
     append(std::string_view(message.threadID()).substr(0, kThreadIDLength));
     append("] ");
+    append(text);
+    if (text.empty() || text.back() != '\n') {
+        append("\n");
+    }
 
-    const bool endsWithNewline = !text.empty() && text.back() == '\n';
-    const std::array<iovec, 3> line{
-        piece(prefix.data(), length),
-        piece(buffer, text.size()),
-        piece("\n", endsWithNewline ? 0 : 1),
-    };
+    const iovec line{buffer, length};
     // The result is not examined: a failed write to the terminal has nowhere to be reported.
-    (void)writev(fileDescriptor_, line.data(), static_cast<int>(line.size()));
+    (void)writev(fileDescriptor_, &line, 1);
 }
 
 } // namespace tavrel::logging
