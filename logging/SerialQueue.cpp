@@ -170,7 +170,19 @@ void SerialQueue::workerLoop() {
 
 void SerialQueue::runBatch(std::vector<Task>& batch) {
     Scope scope(this);
-    for (Task& task : batch) {
+    // A long batch was queued long ago and has left the caches: warm the tasks a few places
+    // ahead, first their records, then what the records point to.
+    constexpr std::size_t kPrefetchAhead = 16;
+    constexpr std::size_t kLoadAhead = 8;
+    const std::size_t count = batch.size();
+    for (std::size_t index = 0; index < count; ++index) {
+        if (index + kPrefetchAhead < count) {
+            batch[index + kPrefetchAhead].warmUp(0);
+        }
+        if (index + kLoadAhead < count) {
+            batch[index + kLoadAhead].warmUp(1);
+        }
+        Task& task = batch[index];
         try {
             task();
         } catch (const std::exception& error) {
