@@ -182,17 +182,14 @@ void LogDispatcher::flushLog() {
         "This method shouldn't be run on the logging thread/queue that make flush fast enough");
     loggingQueue().sync([this] {
         TAVREL_ASSERT(loggingQueue().isCurrent(), kNotOnLoggingQueue);
-        std::vector<LoggerNode*> targets;
-        for (LoggerNode& node : loggers_) {
-            if (node.logger->offersFlush()) {
-                targets.push_back(&node);
-            }
-        }
         // Flushes always run side by side, whatever the processor count.
-        for (LoggerNode* node : targets) {
-            LoggerInterface* logger = node->logger.get();
+        for (LoggerNode& node : loggers_) {
+            if (!node.logger->offersFlush()) {
+                continue;
+            }
+            LoggerInterface* logger = node.logger.get();
             loggingGroup_.enter();
-            node->loggerQueue->async([this, logger] {
+            node.loggerQueue->async([this, logger] {
                 runGuarded(flushLogger, *logger, nullptr);
                 loggingGroup_.leave();
             });

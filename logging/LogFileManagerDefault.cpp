@@ -77,6 +77,15 @@ std::vector<LogFileInfo> sortNewestFirst(std::vector<LogFileInfo> infos) {
     return sorted;
 }
 
+std::vector<std::string> namesOf(const std::vector<LogFileInfo>& infos) {
+    std::vector<std::string> names;
+    names.reserve(infos.size());
+    for (const auto& info : infos) {
+        names.push_back(info.fileName());
+    }
+    return names;
+}
+
 std::vector<LogFileInfo> infosOf(const std::vector<std::string>& paths) {
     std::vector<LogFileInfo> infos;
     infos.reserve(paths.size());
@@ -155,11 +164,7 @@ std::vector<std::string> LogFileManagerDefault::unsortedLogFilePaths() {
 }
 
 std::vector<std::string> LogFileManagerDefault::unsortedLogFileNames() {
-    std::vector<std::string> names;
-    for (const auto& info : unsortedLogFileInfos()) {
-        names.push_back(info.fileName());
-    }
-    return names;
+    return namesOf(unsortedLogFileInfos());
 }
 
 std::vector<LogFileInfo> LogFileManagerDefault::unsortedLogFileInfos() {
@@ -175,11 +180,7 @@ std::vector<std::string> LogFileManagerDefault::sortedLogFilePaths() {
 }
 
 std::vector<std::string> LogFileManagerDefault::sortedLogFileNames() {
-    std::vector<std::string> names;
-    for (const auto& info : sortedLogFileInfos()) {
-        names.push_back(info.fileName());
-    }
-    return names;
+    return namesOf(sortedLogFileInfos());
 }
 
 std::vector<LogFileInfo> LogFileManagerDefault::sortedLogFileInfos() {

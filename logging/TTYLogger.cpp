@@ -45,10 +45,7 @@ std::shared_ptr<TTYLogger> TTYLogger::make(std::string processName, int processI
 TTYLogger::TTYLogger(std::string processName, int processID, int fileDescriptor)
     : AbstractLogger("logging.ttyLogger"),
       appName_(processName.empty() ? "<UnnamedApp>" : std::move(processName)),
-      processID_(std::to_string(processID)), fileDescriptor_(fileDescriptor) {
-    (void)colorsEnabled_;
-    (void)automaticallyAppendNewlineForCustomFormatters_;
-}
+      processID_(std::to_string(processID)), fileDescriptor_(fileDescriptor) {}
 
 std::size_t TTYLogger::formatTimestamp(LogMessage::Clock::time_point timestamp, char* buffer) {
     using namespace std::chrono;

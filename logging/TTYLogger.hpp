@@ -37,8 +37,6 @@ private:
     std::string appName_;
     std::string processID_;
     int fileDescriptor_;
-    bool colorsEnabled_ = false; // this system never colours its output
-    bool automaticallyAppendNewlineForCustomFormatters_ = true;
 
     // The local date and time of one whole second, kept because consecutive lines share it.
     long long cachedSecond_ = 0;

@@ -42,6 +42,11 @@ bool namespacesAvailable() {
 }
 
 constexpr const char* kHelperProgram = TAVREL_LOGFILES_HELPER;
+
+// A shell command that mounts a file system in private namespaces, then runs the helper steps.
+std::string inPrivateMount(const std::string& mount, const std::string& steps) {
+    return "unshare -rm sh -c \"" + mount + " && " + steps + "\"";
+}
 constexpr const char* kStarRow = "*************************************************************";
 
 TEST(LogSetUpTest, StartUpWritesTheBannerToTheTerminalAndANewLogFile) {
@@ -101,9 +106,10 @@ TEST(LogSetUpTest, ReadOnlyHomeLeavesTheTerminalWorking) {
     }
     TemporaryFolder scratch;
     TemporaryFolder home;
-    const Outcome result = run(scratch, home.string(),
-                               "unshare -rm sh -c \"mount -t tmpfs -o ro tmpfs \\$HOME && " +
-                                   std::string(kHelperProgram) + " startup still-running\"");
+    const Outcome result =
+        run(scratch, home.string(),
+            inPrivateMount("mount -t tmpfs -o ro tmpfs \\$HOME",
+                           std::string(kHelperProgram) + " startup still-running"));
     ASSERT_EQ(result.status, 0) << result.err;
     EXPECT_NE(result.err.find("LogFileManagerDefault: Error creating logsDirectory"),
               std::string::npos)
@@ -145,8 +151,8 @@ TEST(LogFilesSandboxTest, FullDiskIsReportedAndLoggingResumesWhenSpaceReturns) {
     TemporaryFolder disk;
     const Outcome result =
         run(scratch, scratch.string(),
-            "unshare -rm sh -c \"mount -t tmpfs -o size=64k tmpfs " + disk.string() + " && " +
-                std::string(kHelperProgram) + " fulldisk " + disk.string() + "\"");
+            inPrivateMount("mount -t tmpfs -o size=64k tmpfs " + disk.string(),
+                           std::string(kHelperProgram) + " fulldisk " + disk.string()));
     ASSERT_EQ(result.status, 0) << result.err;
     const auto full = result.err.find("--- disk full");
     const auto freed = result.err.find("--- freeing space");
@@ -176,9 +182,9 @@ TEST(LogFilesSandboxTest, ArchivedMarkWithoutUserAttributesStaysWithTheFileAndPr
     // ramfs refuses user attributes; two helper runs stand for two starts of the program.
     const Outcome result =
         run(scratch, scratch.string(),
-            "unshare -rm sh -c \"mount -t ramfs ramfs " + disk.string() + " && " +
-                std::string(kHelperProgram) + " mark " + disk.string() + " && " +
-                std::string(kHelperProgram) + " check " + disk.string() + "\"");
+            inPrivateMount("mount -t ramfs ramfs " + disk.string(),
+                           std::string(kHelperProgram) + " mark " + disk.string() + " && " +
+                               std::string(kHelperProgram) + " check " + disk.string()));
     ASSERT_EQ(result.status, 0) << result.err;
     const auto output = splitLines(result.out);
     ASSERT_EQ(output.size(), 5U) << result.out;
