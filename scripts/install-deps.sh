@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev libspdlog-dev
   libplist-dev libutf8proc-dev libcli11-dev nlohmann-json3-dev
-  clang-format clang-tidy util-linux
+  clang-format clang-tidy util-linux mount
 )
 
 missing=()
