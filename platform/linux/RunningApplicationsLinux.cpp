@@ -84,7 +84,8 @@ unsigned long long startTimeOf(int processes, const std::string& pid) {
         return 0;
     }
     std::size_t position = closing + 1;
-    for (int field = 2; field < 22 && position != std::string_view::npos; ++field) {
+    // `position` is at the space before field 3; move to the one before field 22.
+    for (int field = 3; field < 22 && position != std::string_view::npos; ++field) {
         position = text.find(' ', position + 1);
     }
     if (position == std::string_view::npos) {
