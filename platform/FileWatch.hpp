@@ -12,9 +12,10 @@ public:
     using Handler = std::function<void(Event)>;
 
     /// Starts watching the file open as `fileDescriptor` (the watch keeps its own duplicate, so
-    /// the caller may close its own at any time). The handler runs on the watch's own thread,
-    /// once per event, until the watch is cancelled; it should only hand the event on, e.g. to
-    /// a serial queue. None when the file cannot be watched, with the error number in `error`.
+    /// the caller may close its own at any time). The handler runs on a thread shared
+    /// by every watch of the process, once per event, until the watch is cancelled; it should
+    /// only hand the event on, e.g. to a serial queue, and must not start or cancel a watch.
+    /// None when the file cannot be watched, with the error number in `error`.
     static std::unique_ptr<FileWatch> start(int fileDescriptor, Handler handler,
                                             int* error = nullptr);
 
@@ -26,8 +27,10 @@ public:
     FileWatch(const FileWatch&) = delete;
     FileWatch& operator=(const FileWatch&) = delete;
 
-private:
+    /// What the platform keeps for one watch; opaque to callers.
     struct State;
+
+private:
     explicit FileWatch(std::unique_ptr<State> state);
     std::unique_ptr<State> state_;
 };

@@ -1,58 +1,43 @@
-// File watch on Linux: inotify on the file's inode, read by a thread of the watch's own.
+// File watch on Linux: inotify on the file's inode. One inotify instance and one reading thread
+// serve every watch of the process, since closing an inotify instance waits for a kernel grace
+// period of several milliseconds, which a log file roll must not pay each time.
 // Unlinking a file that is still open gives only IN_ATTRIB (IN_DELETE_SELF waits for the last
 // close), so an attribute change that leaves the file without links counts as deletion.
 #include "platform/FileWatch.hpp"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <fcntl.h>
-#include <poll.h>
+#include <mutex>
 #include <string>
-#include <sys/eventfd.h>
 #include <sys/inotify.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
+#include <unordered_map>
+#include <vector>
 
 namespace tavrel::platform {
 
+namespace {
+
+constexpr std::uint32_t kWatchMask = IN_DELETE_SELF | IN_MOVE_SELF | IN_ATTRIB;
+
+} // namespace
+
 struct FileWatch::State {
-    int file = -1; // our duplicate of the watched file
-    int inotify = -1;
-    int stop = -1; // eventfd that wakes the thread to end it
+    int file = -1;       // our duplicate of the watched file
+    int watch = -1;      // the inotify watch; shared by every watch of the same inode
+    bool active = false; // registered with the watcher
     Handler handler;
-    std::thread thread;
 
+    State() = default;
+    State(const State&) = delete;
+    State& operator=(const State&) = delete;
     ~State() {
-        for (const int descriptor : {file, inotify, stop}) {
-            if (descriptor >= 0) {
-                close(descriptor);
-            }
-        }
-    }
-
-    void run() {
-        alignas(inotify_event) std::array<char, 4096> buffer{};
-        std::array<pollfd, 2> waits{{{inotify, POLLIN, 0}, {stop, POLLIN, 0}}};
-        for (;;) {
-            if (poll(waits.data(), waits.size(), -1) < 0) {
-                if (errno == EINTR) {
-                    continue;
-                }
-                return;
-            }
-            if ((waits[1].revents & POLLIN) != 0) {
-                return;
-            }
-            const ssize_t length = ::read(inotify, buffer.data(), buffer.size());
-            if (length <= 0) {
-                continue;
-            }
-            for (ssize_t offset = 0; offset < length;) {
-                const auto* event = reinterpret_cast<const inotify_event*>(buffer.data() + offset);
-                deliver(event->mask);
-                offset += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
-            }
+        if (file >= 0) {
+            close(file);
         }
     }
 
@@ -72,41 +57,130 @@ struct FileWatch::State {
     }
 };
 
+namespace {
+
+// The process's one inotify instance. Handlers run under the lock, so that once a watch has
+// left the table its handler is neither running nor ever called again.
+class Watcher {
+public:
+    static Watcher& shared() {
+        static auto* watcher = new Watcher(); // lives, with its thread, to the end of the process
+        return *watcher;
+    }
+
+    // Registers the state; returns 0 or an error number.
+    int add(FileWatch::State& state) {
+        const std::lock_guard lock(mutex_);
+        if (inotify_ < 0) {
+            return startError_;
+        }
+        // The descriptor's /proc entry names the open inode itself, even if it was renamed.
+        const std::string path = "/proc/self/fd/" + std::to_string(state.file);
+        const int watch = inotify_add_watch(inotify_, path.c_str(), kWatchMask);
+        if (watch < 0) {
+            return errno;
+        }
+        state.watch = watch;
+        state.active = true;
+        watches_[watch].push_back(&state);
+        return 0;
+    }
+
+    void remove(FileWatch::State& state) noexcept {
+        const std::lock_guard lock(mutex_);
+        if (!state.active) {
+            return;
+        }
+        state.active = false;
+        const auto found = watches_.find(state.watch);
+        if (found == watches_.end()) {
+            return; // the kernel already dropped the watch
+        }
+        auto& states = found->second;
+        states.erase(std::remove(states.begin(), states.end(), &state), states.end());
+        if (states.empty()) {
+            watches_.erase(found);
+            // Freeing the kernel's mark is deferred by the kernel, so this does not wait.
+            (void)inotify_rm_watch(inotify_, state.watch);
+        }
+    }
+
+private:
+    Watcher() {
+        inotify_ = inotify_init1(IN_CLOEXEC);
+        if (inotify_ < 0) {
+            startError_ = errno;
+            return;
+        }
+        thread_ = std::thread([this] { run(); });
+    }
+
+    void run() {
+        alignas(inotify_event) std::array<char, 4096> buffer{};
+        for (;;) {
+            const ssize_t length = ::read(inotify_, buffer.data(), buffer.size());
+            if (length < 0 && errno != EINTR && errno != EAGAIN) {
+                return;
+            }
+            const std::lock_guard lock(mutex_);
+            for (ssize_t offset = 0; offset < length;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(buffer.data() + offset);
+                deliver(*event);
+                offset += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+            }
+        }
+    }
+
+    void deliver(const inotify_event& event) {
+        const auto found = watches_.find(event.wd);
+        if (found == watches_.end()) {
+            return;
+        }
+        for (const FileWatch::State* state : found->second) {
+            try {
+                state->deliver(event.mask);
+            } catch (...) {
+                // A handler only hands the event on; one that fails loses this event alone.
+            }
+        }
+        if ((event.mask & IN_IGNORED) != 0) {
+            // The kernel has dropped the watch (file gone or file system unmounted).
+            for (FileWatch::State* state : found->second) {
+                state->active = false;
+            }
+            watches_.erase(found);
+        }
+    }
+
+    std::mutex mutex_;
+    int inotify_ = -1;
+    int startError_ = 0;
+    std::unordered_map<int, std::vector<FileWatch::State*>> watches_;
+    std::thread thread_;
+};
+
+} // namespace
+
 FileWatch::FileWatch(std::unique_ptr<State> state) : state_(std::move(state)) {}
 
 std::unique_ptr<FileWatch> FileWatch::start(int fileDescriptor, Handler handler, int* error) {
-    auto fail = [error](int number) -> std::unique_ptr<FileWatch> {
-        if (error != nullptr) {
-            *error = number;
-        }
-        return nullptr;
-    };
     auto state = std::make_unique<State>();
     state->handler = std::move(handler);
     state->file = fcntl(fileDescriptor, F_DUPFD_CLOEXEC, 0);
-    state->inotify = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-    state->stop = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
-    if (state->file < 0 || state->inotify < 0 || state->stop < 0) {
-        return fail(errno);
+    const int failure = state->file < 0 ? errno : Watcher::shared().add(*state);
+    if (failure != 0) {
+        if (error != nullptr) {
+            *error = failure;
+        }
+        return nullptr;
     }
-    // The descriptor's /proc entry names the open inode itself, even if the file was renamed.
-    const std::string path = "/proc/self/fd/" + std::to_string(state->file);
-    if (inotify_add_watch(state->inotify, path.c_str(), IN_DELETE_SELF | IN_MOVE_SELF | IN_ATTRIB) <
-        0) {
-        return fail(errno);
-    }
-    State* raw = state.get();
-    state->thread = std::thread([raw] { raw->run(); });
     return std::unique_ptr<FileWatch>(new FileWatch(std::move(state)));
 }
 
 void FileWatch::cancel() noexcept {
-    if (!state_ || !state_->thread.joinable()) {
-        return;
+    if (state_) {
+        Watcher::shared().remove(*state_);
     }
-    const std::uint64_t one = 1;
-    (void)::write(state_->stop, &one, sizeof one);
-    state_->thread.join();
 }
 
 FileWatch::~FileWatch() {
