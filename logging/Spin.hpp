@@ -3,6 +3,7 @@
 #pragma once
 
 #include <chrono>
+#include <thread>
 
 namespace tavrel::logging {
 
@@ -34,6 +35,7 @@ bool spinWhile(Condition condition) noexcept {
         if (std::chrono::steady_clock::now() >= until) {
             return condition();
         }
+        std::this_thread::yield();
     }
 }
 
