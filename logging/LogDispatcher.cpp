@@ -19,8 +19,9 @@ namespace {
 constexpr const char* kNotOnLoggingQueue =
     "This method should only be run on the logging thread/queue";
 
-// Records that take a logger longer than this are written side by side with the other loggers.
-constexpr std::int64_t kSideBySideNanoseconds = 20'000;
+// Loggers run side by side only when the slowest takes at least this long for a record: about
+// what handing a record to another thread costs.
+constexpr std::int64_t kSideBySideNanoseconds = 600;
 constexpr std::uint64_t kTimingInterval = 16;
 
 void runGuarded(void (*work)(LoggerInterface&, const LogMessage*), LoggerInterface& logger,
@@ -44,7 +45,7 @@ void warmUpRecord(const void* subject, int stage) noexcept {
         }
         return;
     }
-    const std::string& text = static_cast<const LogMessage*>(subject)->message();
+    const std::string_view text = static_cast<const LogMessage*>(subject)->message();
     for (std::size_t offset = 0; offset < text.size() && offset < 256; offset += 64) {
         __builtin_prefetch(text.data() + offset);
     }
@@ -131,18 +132,27 @@ void LogDispatcher::dispatch(const LogMessage& message) {
             targets_.push_back(&node);
         }
     }
-    // With two or more processors, a logger whose records take long runs side by side with the
-    // others on its own queue's thread. A quick one runs in a turn of its own queue taken by this
-    // thread: handing a record to another thread and back costs more than such a logger's work.
-    // Either way every logger runs on its own queue, in list order, and the next record waits
-    // until every logger is done with this one.
+    // With two or more processors the loggers run side by side, and the slowest of them runs in
+    // a turn of its own queue taken by this thread, so that handing the others to their queues'
+    // threads overlaps with its work. When even the slowest is quicker than such a hand-off,
+    // all of them run here one after the other. Either way every logger runs on its own queue,
+    // in list order, and the next record waits until every logger is done with this one.
     const bool manyProcessors = processorCount_ >= 2 && targets_.size() >= 2;
     // Timing every record would cost more than it tells: one in kTimingInterval is timed.
     const bool timed = manyProcessors && (recordsDispatched_++ % kTimingInterval) == 0;
+    LoggerNode* slowest = nullptr;
+    if (manyProcessors) {
+        slowest = *std::max_element(targets_.begin(), targets_.end(),
+                                    [](const LoggerNode* lhs, const LoggerNode* rhs) {
+                                        return lhs->averageNanoseconds < rhs->averageNanoseconds;
+                                    });
+        if (slowest->averageNanoseconds < kSideBySideNanoseconds) {
+            slowest = nullptr;
+        }
+    }
     bool anySideBySide = false;
     for (LoggerNode* node : targets_) {
-        node->sideBySide = manyProcessors && node->averageNanoseconds >= kSideBySideNanoseconds;
-        if (node->sideBySide) {
+        if (slowest != nullptr && node != slowest) {
             anySideBySide = true;
             loggingGroup_.enter();
             node->loggerQueue->async([this, node, &message, timed] {
@@ -152,7 +162,7 @@ void LogDispatcher::dispatch(const LogMessage& message) {
         }
     }
     for (LoggerNode* node : targets_) {
-        if (!node->sideBySide) {
+        if (slowest == nullptr || node == slowest) {
             node->loggerQueue->sync([node, &message, timed] { write(*node, message, timed); });
         }
     }

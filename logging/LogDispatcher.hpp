@@ -56,7 +56,6 @@ private:
         SerialQueue* loggerQueue;
         std::shared_ptr<SerialQueue> ownedQueue; // a queue made for a logger that offers none
         std::int64_t averageNanoseconds = 0;     // how long the logger takes for one record
-        bool sideBySide = false;                 // this record runs on the logger's own thread
     };
 
     void registerLogger(std::shared_ptr<LoggerInterface> logger, LogLevel level);
