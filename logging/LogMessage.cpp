@@ -2,6 +2,7 @@
 #include "logging/LogMessage.hpp"
 
 #include "logging/LogAssert.hpp"
+#include "logging/RecordPool.hpp"
 #include "logging/SerialQueue.hpp"
 
 #include <array>
@@ -81,6 +82,18 @@ LogMessage LogMessage::fromLogCall(std::string message, LogFlag flag, LogText fi
                       kCopyFile | kCopyFunction, std::nullopt, std::nullopt);
 }
 
+void* LogMessage::operator new(std::size_t size) {
+    return size == RecordPool::kBlockSize ? RecordPool::acquire() : ::operator new(size);
+}
+
+void LogMessage::operator delete(void* block, std::size_t size) noexcept {
+    if (size == RecordPool::kBlockSize) {
+        RecordPool::release(block);
+    } else {
+        ::operator delete(block);
+    }
+}
+
 std::string_view LogMessage::fileNameOf(std::string_view file) noexcept {
     const auto slash = file.find_last_of('/');
     std::string_view name = slash == std::string_view::npos ? file : file.substr(slash + 1);
@@ -91,7 +104,7 @@ std::string_view LogMessage::fileNameOf(std::string_view file) noexcept {
 }
 
 bool operator==(const LogMessage& lhs, const LogMessage& rhs) noexcept {
-    return lhs.message_ == rhs.message_ && lhs.level_ == rhs.level_ && lhs.flag_ == rhs.flag_ &&
+    return lhs.message() == rhs.message() && lhs.level_ == rhs.level_ && lhs.flag_ == rhs.flag_ &&
            lhs.context_ == rhs.context_ && lhs.file() == rhs.file() &&
            lhs.function() == rhs.function() && lhs.line_ == rhs.line_ && lhs.tag_ == rhs.tag_ &&
            lhs.timestamp_ == rhs.timestamp_ && lhs.identity_.threadID == rhs.identity_.threadID &&
@@ -102,7 +115,7 @@ bool operator==(const LogMessage& lhs, const LogMessage& rhs) noexcept {
 std::size_t LogMessage::hash() const noexcept {
     const std::hash<std::string_view> text;
     std::size_t value =
-        text(message_) ^ std::hash<LogLevel>{}(level_) ^
+        text(message()) ^ std::hash<LogLevel>{}(level_) ^
         std::hash<LogLevel>{}(static_cast<LogLevel>(flag_)) ^ std::hash<std::intptr_t>{}(context_) ^
         text(file()) ^ std::hash<std::size_t>{}(line_) ^ std::hash<const void*>{}(tag_.get()) ^
         std::hash<Clock::rep>{}(timestamp_.time_since_epoch().count()) ^ text(identity_.threadID) ^

@@ -32,19 +32,6 @@ const SerialQueue::Scope* SerialQueue::Scope::innermost() noexcept {
     return tInnermostScope;
 }
 
-void SerialQueue::SpinLock::lock() noexcept {
-    for (int spins = 0; locked_.exchange(true, std::memory_order_acquire); ++spins) {
-        while (locked_.load(std::memory_order_relaxed)) {
-            // The holder may have been preempted; give it the processor after a short spin.
-            if (++spins > 64) {
-                std::this_thread::yield();
-            } else {
-                cpuRelax();
-            }
-        }
-    }
-}
-
 SerialQueue::SerialQueue(std::string label) : label_(std::move(label)) {
     worker_ = std::thread([this] { workerLoop(); });
 }

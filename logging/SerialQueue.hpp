@@ -2,6 +2,7 @@
 // way for running code to ask whether it runs on behalf of a given queue.
 #pragma once
 
+#include "logging/SpinLock.hpp"
 #include "logging/Task.hpp"
 
 #include <atomic>
@@ -56,20 +57,11 @@ private:
     void workerLoop();
     void runBatch(std::vector<Task>& batch);
 
-    // The queue's state is guarded by a spin lock: every critical section is a push or a swap,
-    // and a blocking mutex would put a submitting thread to sleep whenever the worker swaps.
-    class SpinLock {
-    public:
-        void lock() noexcept;
-        void unlock() noexcept { locked_.store(false, std::memory_order_release); }
-
-    private:
-        std::atomic<bool> locked_{false};
-    };
-
     void wakeWorker() noexcept;
 
     std::string label_;
+    // Every critical section is a push or a swap; a blocking mutex would put a submitting
+    // thread to sleep whenever the worker swaps.
     SpinLock lock_;
     std::vector<Task> pending_;
     bool busy_ = false;     // a batch or a borrowed turn is running

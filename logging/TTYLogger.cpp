@@ -76,7 +76,7 @@ std::size_t TTYLogger::formatTimestamp(LogMessage::Clock::time_point timestamp, 
 }
 
 void TTYLogger::logMessage(const LogMessage& message) {
-    const std::string& text = message.message();
+    const std::string_view text = message.message();
 
     // The whole line is built in one buffer (on the stack for the usual short line) and handed
     // to the system in one gathering write of a single piece: the cheapest write there is.

@@ -29,7 +29,7 @@ public:
     void logMessage(const LogMessage& message) override {
         std::this_thread::sleep_for(std::chrono::microseconds(200));
         std::lock_guard lock(mutex_);
-        messages_.push_back(message.message());
+        messages_.emplace_back(message.message());
     }
     std::vector<std::string> messages() {
         std::lock_guard lock(mutex_);

@@ -82,3 +82,24 @@ TEST(LogMessage, EqualRecordsHashAlike) {
     EXPECT_EQ(a.hash(), b.hash());
     EXPECT_FALSE(a == make("other"));
 }
+
+TEST(LogMessage, TextsOfEveryLengthOutliveTheRecordTheyWereCopiedFrom) {
+    const std::size_t inlineLimit = tavrel::logging::RecordText::kInlineCapacity;
+    for (const std::size_t length :
+         {std::size_t{0}, inlineLimit, inlineLimit + 1, std::size_t{100000}}) {
+        std::string text(length, 'x');
+        if (length > 0) {
+            text.front() = 'a';
+            text.back() = 'z';
+        }
+        auto original =
+            std::make_unique<LogMessage>(text, LogLevels::all, LogFlag::info, 0, "f.cpp",
+                                         std::nullopt, 1, nullptr, 3, std::nullopt);
+        const LogMessage copied = *original;
+        LogMessage moved = std::move(*original);
+        original.reset();
+        EXPECT_EQ(copied.message(), text) << length;
+        EXPECT_EQ(moved.message(), text) << length;
+        EXPECT_EQ(copied, moved);
+    }
+}

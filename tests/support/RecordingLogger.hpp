@@ -33,7 +33,7 @@ public:
         std::vector<std::string> texts;
         texts.reserve(records_.size());
         for (const auto& record : records_) {
-            texts.push_back(record.message());
+            texts.emplace_back(record.message());
         }
         return texts;
     }
