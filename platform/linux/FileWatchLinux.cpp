@@ -27,9 +27,10 @@ constexpr std::uint32_t kWatchMask = IN_DELETE_SELF | IN_MOVE_SELF | IN_ATTRIB;
 } // namespace
 
 struct FileWatch::State {
-    int file = -1;       // our duplicate of the watched file
-    int watch = -1;      // the inotify watch; shared by every watch of the same inode
-    bool active = false; // registered with the watcher
+    int file = -1;               // our duplicate of the watched file
+    int watch = -1;              // the inotify watch; shared by every watch of the same inode
+    bool active = false;         // registered with the watcher
+    bool unlinkReported = false; // the handler was told of an unlink
     Handler handler;
 
     State() = default;
@@ -41,14 +42,17 @@ struct FileWatch::State {
         }
     }
 
-    void deliver(std::uint32_t mask) const {
+    void deliver(std::uint32_t mask) {
         if ((mask & IN_DELETE_SELF) != 0) {
             handler(Event::deleted);
         } else if ((mask & IN_MOVE_SELF) != 0) {
             handler(Event::moved);
-        } else if ((mask & IN_ATTRIB) != 0) {
+        } else if ((mask & IN_ATTRIB) != 0 && !unlinkReported) {
+            // Read when the event is handled, not when it happened: an earlier attribute change
+            // may already see the file unlinked, and the unlink itself must not count twice.
             struct stat status {};
             if (fstat(file, &status) == 0 && status.st_nlink == 0) {
+                unlinkReported = true;
                 handler(Event::deleted);
             }
         } else if ((mask & (IN_UNMOUNT | IN_IGNORED)) != 0) {
@@ -136,7 +140,7 @@ private:
         if (found == watches_.end()) {
             return;
         }
-        for (const FileWatch::State* state : found->second) {
+        for (FileWatch::State* state : found->second) {
             try {
                 state->deliver(event.mask);
             } catch (...) {
