@@ -11,7 +11,7 @@ public:
     enum class Event { deleted, moved, revoked };
     using Handler = std::function<void(Event)>;
 
-    /// Starts watching the file open as `fileDescriptor` (the watch keeps its own duplicate, so
+    /// Starts watching the file open as `fileDescriptor` (the watch keeps its own handle, so
     /// the caller may close its own at any time). The handler runs on a thread shared
     /// by every watch of the process, once per event, until the watch is cancelled; it should
     /// only hand the event on, e.g. to a serial queue, and must not start or cancel a watch.

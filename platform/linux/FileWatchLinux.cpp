@@ -27,7 +27,7 @@ constexpr std::uint32_t kWatchMask = IN_DELETE_SELF | IN_MOVE_SELF | IN_ATTRIB;
 } // namespace
 
 struct FileWatch::State {
-    int file = -1;               // our duplicate of the watched file
+    int file = -1;               // our own path handle of the watched file
     int watch = -1;              // the inotify watch; shared by every watch of the same inode
     bool active = false;         // registered with the watcher
     bool unlinkReported = false; // the handler was told of an unlink
@@ -170,7 +170,14 @@ FileWatch::FileWatch(std::unique_ptr<State> state) : state_(std::move(state)) {}
 std::unique_ptr<FileWatch> FileWatch::start(int fileDescriptor, Handler handler, int* error) {
     auto state = std::make_unique<State>();
     state->handler = std::move(handler);
-    state->file = fcntl(fileDescriptor, F_DUPFD_CLOEXEC, 0);
+    // A handle of our own, opened afresh rather than duplicated: the kernel takes a lock on
+    // every write to a file description that more than one descriptor shares.
+    if (fileDescriptor >= 0) {
+        const std::string path = "/proc/self/fd/" + std::to_string(fileDescriptor);
+        state->file = open(path.c_str(), O_PATH | O_CLOEXEC);
+    } else {
+        errno = EBADF;
+    }
     const int failure = state->file < 0 ? errno : Watcher::shared().add(*state);
     if (failure != 0) {
         if (error != nullptr) {
