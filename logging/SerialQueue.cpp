@@ -57,7 +57,9 @@ void SerialQueue::async(Task task) {
         lock_.unlock();
         throw;
     }
-    hasPending_.store(true, std::memory_order_release);
+    if (!hasPending_.load(std::memory_order_relaxed)) {
+        hasPending_.store(true, std::memory_order_release);
+    }
     const bool notify = sleeping_ && !busy_;
     lock_.unlock();
     if (notify) {

@@ -59,17 +59,21 @@ private:
 
     void wakeWorker() noexcept;
 
+    static constexpr std::size_t kCacheLine = 64;
+
     std::string label_;
+    std::thread worker_;
     // Every critical section is a push or a swap; a blocking mutex would put a submitting
     // thread to sleep whenever the worker swaps.
-    SpinLock lock_;
+    alignas(kCacheLine) SpinLock lock_;
     std::vector<Task> pending_;
     bool busy_ = false;     // a batch or a borrowed turn is running
     bool sleeping_ = false; // the worker sleeps on wakeups_ and needs a notify
     bool stopping_ = false;
-    std::atomic<bool> hasPending_{false};
-    std::atomic<std::uint32_t> wakeups_{0};
-    std::thread worker_;
+    // What an idle worker spins on, on a line of its own: submitters then write the line of
+    // the queue only where the worker does not keep reading it, and this one once per batch.
+    alignas(kCacheLine) std::atomic<bool> hasPending_{false};
+    alignas(kCacheLine) std::atomic<std::uint32_t> wakeups_{0};
 };
 
 // Marks the calling thread as running on behalf of a queue for the scope's lifetime.
