@@ -1,15 +1,103 @@
-// One-shot timer: a thread waits on a condition variable until the deadline by the system
-// clock (an absolute CLOCK_REALTIME wait), then queues the work. The work checks on its queue
-// that the timer was not cancelled meanwhile.
+// One-shot timer. One thread serves every timer of the process: it waits on a condition
+// variable until the earliest deadline by the system clock (an absolute CLOCK_REALTIME wait),
+// then queues that timer's work, so starting a timer, as every log file roll does, makes no
+// thread. The work checks on its queue that the timer was not cancelled meanwhile.
 #include "logging/OneShotTimer.hpp"
 
 #include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <thread>
 
 namespace tavrel::logging {
 
 namespace {
 // The longest delay a timer accepts, in seconds; keeps the sum with the current time finite.
 constexpr double kMaximumDelaySeconds = 9223372036.0;
+} // namespace
+
+struct OneShotTimer::State {
+    SerialQueue* queue = nullptr;
+    std::weak_ptr<void> owner;
+    std::function<void()> work;
+    std::atomic<bool> cancelled{false}; // read on the queue
+    // Where the timer waits in the schedule; none once it has fired or was cancelled.
+    std::optional<std::multimap<Clock::time_point, std::shared_ptr<State>>::iterator> scheduled;
+};
+
+namespace {
+
+class TimerThread {
+public:
+    using Schedule =
+        std::multimap<OneShotTimer::Clock::time_point, std::shared_ptr<OneShotTimer::State>>;
+
+    static TimerThread& shared() {
+        static auto* timers = new TimerThread(); // lives, with its thread, to the end
+        return *timers;
+    }
+
+    void schedule(OneShotTimer::Clock::time_point deadline,
+                  const std::shared_ptr<OneShotTimer::State>& state) {
+        const std::lock_guard lock(mutex_);
+        const auto position = schedule_.emplace(deadline, state);
+        state->scheduled = position;
+        if (position == schedule_.begin()) {
+            wake_.notify_one();
+        }
+    }
+
+    void cancel(OneShotTimer::State& state) noexcept {
+        const std::lock_guard lock(mutex_);
+        state.cancelled.store(true, std::memory_order_release);
+        if (state.scheduled) {
+            schedule_.erase(*state.scheduled);
+            state.scheduled.reset();
+        }
+    }
+
+private:
+    TimerThread() : thread_([this] { run(); }) {}
+
+    void run() {
+        std::unique_lock lock(mutex_);
+        for (;;) {
+            if (schedule_.empty()) {
+                wake_.wait(lock);
+                continue;
+            }
+            const auto first = schedule_.begin();
+            if (OneShotTimer::Clock::now() < first->first) {
+                wake_.wait_until(lock, first->first);
+                continue;
+            }
+            std::shared_ptr<OneShotTimer::State> state = std::move(first->second);
+            schedule_.erase(first);
+            state->scheduled.reset();
+            // Queued under the lock: a cancel that has returned has kept the work from here.
+            try {
+                state->queue->async([state] {
+                    if (state->cancelled.load(std::memory_order_acquire) ||
+                        state->owner.expired()) {
+                        return;
+                    }
+                    state->work();
+                });
+            } catch (...) {
+                // Out of memory: this firing is lost, as a timer that cannot be queued must be.
+            }
+        }
+    }
+
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    Schedule schedule_;
+    std::thread thread_;
+};
+
 } // namespace
 
 OneShotTimer::Clock::time_point OneShotTimer::deadlineAfter(double delaySeconds) noexcept {
@@ -24,41 +112,14 @@ OneShotTimer::Clock::time_point OneShotTimer::deadlineAfter(double delaySeconds)
 OneShotTimer::OneShotTimer(SerialQueue& queue, Clock::time_point deadline,
                            std::weak_ptr<void> owner, std::function<void()> work)
     : state_(std::make_shared<State>()) {
-    thread_ = std::thread([state = state_, &queue, deadline, owner = std::move(owner),
-                           work = std::move(work)]() mutable {
-        {
-            std::unique_lock lock(state->mutex);
-            while (!state->cancelled && Clock::now() < deadline) {
-                state->wake.wait_until(lock, deadline);
-            }
-            if (state->cancelled) {
-                return;
-            }
-        }
-        queue.async([state, owner = std::move(owner), work = std::move(work)] {
-            {
-                std::lock_guard lock(state->mutex);
-                if (state->cancelled) {
-                    return;
-                }
-            }
-            if (owner.expired()) {
-                return;
-            }
-            work();
-        });
-    });
+    state_->queue = &queue;
+    state_->owner = std::move(owner);
+    state_->work = std::move(work);
+    TimerThread::shared().schedule(deadline, state_);
 }
 
 void OneShotTimer::cancel() noexcept {
-    {
-        std::lock_guard lock(state_->mutex);
-        state_->cancelled = true;
-    }
-    state_->wake.notify_all();
-    if (thread_.joinable()) {
-        thread_.join();
-    }
+    TimerThread::shared().cancel(*state_);
 }
 
 OneShotTimer::~OneShotTimer() {

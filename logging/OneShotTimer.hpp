@@ -4,11 +4,8 @@
 #include "logging/SerialQueue.hpp"
 
 #include <chrono>
-#include <condition_variable>
 #include <functional>
 #include <memory>
-#include <mutex>
-#include <thread>
 
 namespace tavrel::logging {
 
@@ -34,15 +31,11 @@ public:
     OneShotTimer(const OneShotTimer&) = delete;
     OneShotTimer& operator=(const OneShotTimer&) = delete;
 
-private:
-    struct State {
-        std::mutex mutex;
-        std::condition_variable wake;
-        bool cancelled = false; // read on the waiting thread and on the queue
-    };
+    /// What the timer thread keeps of one timer; opaque to callers.
+    struct State;
 
+private:
     std::shared_ptr<State> state_;
-    std::thread thread_;
 };
 
 } // namespace tavrel::logging
