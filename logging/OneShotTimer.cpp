@@ -70,8 +70,10 @@ private:
                 continue;
             }
             const auto first = schedule_.begin();
-            if (OneShotTimer::Clock::now() < first->first) {
-                wake_.wait_until(lock, first->first);
+            // A copy: a cancel while this thread waits takes the entry out of the schedule.
+            const OneShotTimer::Clock::time_point deadline = first->first;
+            if (OneShotTimer::Clock::now() < deadline) {
+                wake_.wait_until(lock, deadline);
                 continue;
             }
             std::shared_ptr<OneShotTimer::State> state = std::move(first->second);
