@@ -23,7 +23,7 @@ TEST(OneShotTimer, TimersFireInDeadlineOrderAndCancelledOrOrphanedOnesDoNothing)
     std::condition_variable changed;
     std::vector<std::string> fired;
     OneShotTimer::Clock::time_point firstFiredAt;
-    const auto note = [&](std::string name) {
+    const auto note = [&](const std::string& name) {
         return [&, name] {
             const std::lock_guard lock(mutex);
             if (fired.empty()) {
