@@ -15,6 +15,22 @@ void DispatchGroup::leave() noexcept {
     }
 }
 
+bool DispatchGroup::spinFor(std::chrono::nanoseconds limit) const noexcept {
+    constexpr int kRoundsPerClockRead = 16;
+    const auto until = std::chrono::steady_clock::now() + limit;
+    for (;;) {
+        for (int round = 0; round < kRoundsPerClockRead; ++round) {
+            if (outstanding_.load(std::memory_order_acquire) == 0) {
+                return true;
+            }
+            cpuRelax();
+        }
+        if (std::chrono::steady_clock::now() >= until) {
+            return outstanding_.load(std::memory_order_acquire) == 0;
+        }
+    }
+}
+
 void DispatchGroup::wait() noexcept {
     spinWhile([this] { return outstanding_.load(std::memory_order_acquire) != 0; });
     for (std::uint32_t left = outstanding_.load(std::memory_order_acquire); left != 0;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 
 namespace tavrel::logging {
@@ -16,6 +17,8 @@ public:
     /// Returns when no item is unfinished. Spins briefly first, since the items the logging
     /// queue waits for usually end within microseconds.
     void wait() noexcept;
+    /// Spins for at most `limit`; true when no item is unfinished by then.
+    bool spinFor(std::chrono::nanoseconds limit) const noexcept;
 
 private:
     // One atomic word is the whole state: leaving costs no lock, and a waiter that sleeps waits

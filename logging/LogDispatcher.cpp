@@ -23,6 +23,8 @@ constexpr const char* kNotOnLoggingQueue =
 // what handing a record to another thread costs.
 constexpr std::int64_t kSideBySideNanoseconds = 600;
 constexpr std::uint64_t kTimingInterval = 16;
+// A logger thread that is on a processor takes a handed-over record well within this.
+constexpr std::chrono::nanoseconds kHandOverGrace{2000};
 
 void runGuarded(void (*work)(LoggerInterface&, const LogMessage*), LoggerInterface& logger,
                 const LogMessage* message) noexcept {
@@ -152,7 +154,8 @@ void LogDispatcher::dispatch(const LogMessage& message) {
     }
     bool anySideBySide = false;
     for (LoggerNode* node : targets_) {
-        if (slowest != nullptr && node != slowest) {
+        node->sideBySide = slowest != nullptr && node != slowest;
+        if (node->sideBySide) {
             anySideBySide = true;
             loggingGroup_.enter();
             node->loggerQueue->async([this, node, &message, timed] {
@@ -162,13 +165,27 @@ void LogDispatcher::dispatch(const LogMessage& message) {
         }
     }
     for (LoggerNode* node : targets_) {
-        if (slowest == nullptr || node == slowest) {
+        if (!node->sideBySide) {
             node->loggerQueue->sync([node, &message, timed] { write(*node, message, timed); });
         }
     }
     if (anySideBySide) {
-        loggingGroup_.wait();
+        waitForHandedOver();
     }
+}
+
+void LogDispatcher::waitForHandedOver() {
+    if (loggingGroup_.spinFor(kHandOverGrace)) {
+        return;
+    }
+    // A logger thread that has not taken its record by now is off the processor, behind other
+    // busy threads: this thread takes that logger's turn instead of waiting for a processor.
+    for (LoggerNode* node : targets_) {
+        if (node->sideBySide) {
+            (void)node->loggerQueue->runPendingHere();
+        }
+    }
+    loggingGroup_.wait();
 }
 
 void LogDispatcher::write(LoggerNode& node, const LogMessage& message, bool timed) noexcept {

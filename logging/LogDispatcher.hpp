@@ -56,11 +56,13 @@ private:
         SerialQueue* loggerQueue;
         std::shared_ptr<SerialQueue> ownedQueue; // a queue made for a logger that offers none
         std::int64_t averageNanoseconds = 0;     // how long the logger takes for one record
+        bool sideBySide = false;                 // this record was handed to the logger's thread
     };
 
     void registerLogger(std::shared_ptr<LoggerInterface> logger, LogLevel level);
     void dispatch(const LogMessage& message);
     static void write(LoggerNode& node, const LogMessage& message, bool timed) noexcept;
+    void waitForHandedOver();
 
     std::vector<LoggerNode> loggers_; // read and changed only on the logging queue
     unsigned processorCount_;

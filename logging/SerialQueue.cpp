@@ -100,6 +100,21 @@ void SerialQueue::endBorrow() {
     }
 }
 
+bool SerialQueue::runPendingHere() {
+    lock_.lock();
+    if (busy_ || pending_.empty()) {
+        lock_.unlock();
+        return false;
+    }
+    busy_ = true;
+    borrowed_.swap(pending_);
+    hasPending_.store(false, std::memory_order_relaxed);
+    lock_.unlock();
+    runBatch(borrowed_);
+    endBorrow();
+    return true;
+}
+
 void SerialQueue::syncQueued(Task task, Waiter& waiter) {
     async([&waiter, task = std::move(task)]() mutable {
         task();

@@ -39,6 +39,11 @@ public:
     template <class F>
     void sync(F&& work);
 
+    /// Runs, on the calling thread and in order, the tasks queued so far that the worker has
+    /// not taken yet, as a borrowed turn of the queue. False, running nothing, when there are
+    /// none or the queue is busy. Must not be called on this queue.
+    bool runPendingHere();
+
     /// True when the calling code runs on behalf of this queue, on its worker or in a sync turn,
     /// also from inside a sync turn of another queue entered from it.
     [[nodiscard]] bool isCurrent() const noexcept;
@@ -67,8 +72,9 @@ private:
     // thread to sleep whenever the worker swaps.
     alignas(kCacheLine) SpinLock lock_;
     std::vector<Task> pending_;
-    bool busy_ = false;     // a batch or a borrowed turn is running
-    bool sleeping_ = false; // the worker sleeps on wakeups_ and needs a notify
+    std::vector<Task> borrowed_; // tasks run by runPendingHere(); touched only while busy_
+    bool busy_ = false;          // a batch or a borrowed turn is running
+    bool sleeping_ = false;      // the worker sleeps on wakeups_ and needs a notify
     bool stopping_ = false;
     // What an idle worker spins on, on a line of its own: submitters then write the line of
     // the queue only where the worker does not keep reading it, and this one once per batch.
