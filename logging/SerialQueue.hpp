@@ -76,8 +76,8 @@ private:
     bool busy_ = false;          // a batch or a borrowed turn is running
     bool sleeping_ = false;      // the worker sleeps on wakeups_ and needs a notify
     bool stopping_ = false;
-    // What an idle worker spins on, on a line of its own: submitters then write the line of
-    // the queue only where the worker does not keep reading it, and this one once per batch.
+    // What an idle worker spins on. It has a cache line of its own, written once per batch, so
+    // that a push does not take the queue's line away from a spinning worker.
     alignas(kCacheLine) std::atomic<bool> hasPending_{false};
     alignas(kCacheLine) std::atomic<std::uint32_t> wakeups_{0};
 };
