@@ -16,19 +16,7 @@ void DispatchGroup::leave() noexcept {
 }
 
 bool DispatchGroup::spinFor(std::chrono::nanoseconds limit) const noexcept {
-    constexpr int kRoundsPerClockRead = 16;
-    const auto until = std::chrono::steady_clock::now() + limit;
-    for (;;) {
-        for (int round = 0; round < kRoundsPerClockRead; ++round) {
-            if (outstanding_.load(std::memory_order_acquire) == 0) {
-                return true;
-            }
-            cpuRelax();
-        }
-        if (std::chrono::steady_clock::now() >= until) {
-            return outstanding_.load(std::memory_order_acquire) == 0;
-        }
-    }
+    return !spinWhile([this] { return outstanding_.load(std::memory_order_acquire) != 0; }, limit);
 }
 
 void DispatchGroup::wait() noexcept {

@@ -19,12 +19,13 @@ inline void cpuRelax() noexcept {
 #endif
 }
 
-/// Spins while `condition()` holds, for at most kSpinBeforeSleep. The clock is read only every
-/// few dozen rounds. Returns whether the condition still holds.
+/// Spins while `condition()` holds, for at most `limit`. The clock is read only every few
+/// dozen rounds, and between readings a long spin yields the processor to other threads.
+/// Returns whether the condition still holds.
 template <class Condition>
-bool spinWhile(Condition condition) noexcept {
+bool spinWhile(Condition condition, std::chrono::nanoseconds limit = kSpinBeforeSleep) noexcept {
     constexpr int kRoundsPerClockRead = 64;
-    const auto until = std::chrono::steady_clock::now() + kSpinBeforeSleep;
+    const auto until = std::chrono::steady_clock::now() + limit;
     for (;;) {
         for (int round = 0; round < kRoundsPerClockRead; ++round) {
             if (!condition()) {
