@@ -32,7 +32,14 @@ public:
           logger_(TTYLogger::make("tests", 77, fd_)) {
         LogDispatcher::sharedInstance().addLogger(logger_, LogLevels::info);
     }
-    ~FileBackedTerminal() { ::close(fd_); }
+    // The shared dispatcher keeps the logger to the end of the process: its descriptor is
+    // pointed at /dev/null rather than closed, so that a later test's file, which could get
+    // the same number, never receives this logger's lines.
+    ~FileBackedTerminal() {
+        const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+        ::dup2(null, fd_);
+        ::close(null);
+    }
     FileBackedTerminal(const FileBackedTerminal&) = delete;
     FileBackedTerminal& operator=(const FileBackedTerminal&) = delete;
 
