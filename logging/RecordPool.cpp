@@ -25,24 +25,21 @@ static_assert(alignof(LogMessage) <= __STDCPP_DEFAULT_NEW_ALIGNMENT__);
 
 // A block waiting in the pool is poisoned, so that the address sanitizer still reports a record
 // used after its end.
-void poison(void* block) noexcept {
+void setWaiting(void* block, bool waiting) noexcept {
 #if defined(__SANITIZE_ADDRESS__)
-    ASAN_POISON_MEMORY_REGION(block, RecordPool::kBlockSize);
+    if (waiting) {
+        ASAN_POISON_MEMORY_REGION(block, RecordPool::kBlockSize);
+    } else {
+        ASAN_UNPOISON_MEMORY_REGION(block, RecordPool::kBlockSize);
+    }
 #else
     (void)block;
-#endif
-}
-
-void unpoison(void* block) noexcept {
-#if defined(__SANITIZE_ADDRESS__)
-    ASAN_UNPOISON_MEMORY_REGION(block, RecordPool::kBlockSize);
-#else
-    (void)block;
+    (void)waiting;
 #endif
 }
 
 void freeBlock(void* block) noexcept {
-    unpoison(block);
+    setWaiting(block, false);
     ::operator delete(block);
 }
 
@@ -146,7 +143,7 @@ void* RecordPool::acquire() {
     if (block == nullptr) {
         return ::operator new(kBlockSize);
     }
-    unpoison(block);
+    setWaiting(block, false);
     return block;
 }
 
@@ -159,7 +156,7 @@ void RecordPool::release(void* block) noexcept {
         ::operator delete(block);
         return;
     }
-    poison(block);
+    setWaiting(block, true);
     cache->keep(block);
 }
 
