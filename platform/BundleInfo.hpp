@@ -13,8 +13,9 @@ public:
     /// the build folder in the build tree). None when there is none. Found once per process.
     static std::optional<std::string> resourcesFolder();
 
-    /// A top-level string entry of the resources folder's Info.plist; none when the key, the
-    /// file or the folder is missing. The file is read once per process.
+    /// A top-level entry of the resources folder's Info.plist as text (numbers in their plain
+    /// text form); none when the key, the file or the folder is missing. The file is read once per
+    /// process.
     static std::optional<std::string> infoString(const std::string& key);
 };
 

@@ -1,9 +1,10 @@
-// Reading a property list file (an Info.plist): its top-level string entries.
+// Reading a property list file (an Info.plist): its top-level text and number entries.
 #pragma once
 
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace tavrel::platform {
 
@@ -13,7 +14,11 @@ public:
     /// is missing, unreadable or not such a property list.
     static std::optional<PropertyList> load(const std::string& path);
 
-    /// The text of a top-level string entry; none when the key is absent or not a string.
+    /// The same, from the file's content.
+    static std::optional<PropertyList> parse(std::string_view data);
+
+    /// The text of a top-level string entry, or the plain text form of an integer or real one
+    /// (45, 1.5); none when the key is absent or holds another kind of value.
     [[nodiscard]] std::optional<std::string> string(const std::string& key) const;
 
 private:

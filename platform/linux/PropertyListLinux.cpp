@@ -1,6 +1,9 @@
 // Property lists through libplist.
 #include "platform/PropertyList.hpp"
 
+#include <array>
+#include <charconv>
+#include <cstdint>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -20,6 +23,36 @@ struct CharDeleter {
     void operator()(char* text) const noexcept { std::free(text); } // NOLINT: libplist uses malloc
 };
 
+// The plain text form of a string, integer or real entry: a version number may be stored as
+// any of them. None for other kinds of entries.
+std::optional<std::string> plainText(plist_t value) {
+    switch (value != nullptr ? plist_get_node_type(value) : PLIST_NONE) {
+    case PLIST_STRING: {
+        char* raw = nullptr;
+        plist_get_string_val(value, &raw);
+        const std::unique_ptr<char, CharDeleter> text(raw);
+        return std::string(text ? text.get() : "");
+    }
+    case PLIST_UINT: {
+        uint64_t number = 0;
+        plist_get_uint_val(value, &number);
+        // This libplist keeps negative integers as their two's complement.
+        return number > static_cast<uint64_t>(INT64_MAX)
+                   ? std::to_string(static_cast<int64_t>(number))
+                   : std::to_string(number);
+    }
+    case PLIST_REAL: {
+        double number = 0;
+        plist_get_real_val(value, &number);
+        std::array<char, 32> digits{};
+        const auto end = std::to_chars(digits.data(), digits.data() + digits.size(), number).ptr;
+        return std::string(digits.data(), end);
+    }
+    default:
+        return std::nullopt;
+    }
+}
+
 } // namespace
 
 std::optional<PropertyList> PropertyList::load(const std::string& path) {
@@ -28,7 +61,11 @@ std::optional<PropertyList> PropertyList::load(const std::string& path) {
         return std::nullopt;
     }
     const std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (data.empty()) {
+    return parse(data);
+}
+
+std::optional<PropertyList> PropertyList::parse(std::string_view data) {
+    if (data.empty() || data.size() > UINT32_MAX) {
         return std::nullopt;
     }
     plist_t raw = nullptr;
@@ -48,11 +85,8 @@ std::optional<PropertyList> PropertyList::load(const std::string& path) {
             break;
         }
         const std::unique_ptr<char, CharDeleter> key(rawKey);
-        if (value != nullptr && plist_get_node_type(value) == PLIST_STRING) {
-            char* rawText = nullptr;
-            plist_get_string_val(value, &rawText);
-            const std::unique_ptr<char, CharDeleter> text(rawText);
-            list.strings_.emplace(key.get(), text ? text.get() : "");
+        if (auto text = plainText(value)) {
+            list.strings_.emplace(key.get(), std::move(*text));
         }
     }
     std::free(iterator); // NOLINT: libplist hands out the iterator with malloc
