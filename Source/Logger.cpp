@@ -28,7 +28,9 @@ void Logger::startUp() {
     LogDispatcher& dispatcher = LogDispatcher::sharedInstance();
     dispatcher.addLogger(TTYLogger::sharedInstance(), LogLevels::info);
 
-    const std::string logsDirectory = platform::homeFolder() + "/Library/Logs/TavrelUninstaller/";
+    // Without a home folder the manager's own default, in the temporary folder, takes over.
+    const auto home = platform::homeFolder();
+    const std::string logsDirectory = home ? *home + "/Library/Logs/TavrelUninstaller/" : "";
     auto fileManager = std::make_shared<LogFileManagerDefault>(logsDirectory);
     auto fileLogger = FileLogger::make(fileManager);
     fileLogger->setRollingFrequency(kRollingFrequency);

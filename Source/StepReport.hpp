@@ -11,7 +11,13 @@ struct StepReport {
     int step = 0;        // the step's fixed number in the run
     std::string subject; // what it was removing: a path, a login item, a service, ...
     StepStatus status = StepStatus::notFound;
-    std::string errorDescription; // the error's textual description when it failed, else empty
+    std::string errorDescription; // when it failed: the error's full technical description
+    std::string failureReason;    // when it failed: a sentence a person can act on
+
+    /// Whether the item the step is about is still there: it failed, or left something alone.
+    [[nodiscard]] bool leftSomething() const noexcept {
+        return status == StepStatus::failed || status == StepStatus::leftInPlace;
+    }
 
     friend bool operator==(const StepReport&, const StepReport&) = default;
 };

@@ -4,11 +4,12 @@
 namespace tavrel {
 
 enum class StepStatus {
-    removed,     // the item was there and is gone
-    notFound,    // nothing was there; never a failure
-    leftInPlace, // something other than the expected folder is there and was not touched
-    switchedOff, // the login item will no longer start at login
-    failed,      // the step's error is in the report
+    removed,            // the item was there and is gone
+    notFound,           // nothing was there; never a failure
+    leftInPlace,        // something other than the expected folder is there and was not touched
+    switchedOff,        // the login item will no longer start at login
+    alreadySwitchedOff, // the login item was already switched off; nothing was changed
+    failed,             // the step's error is in the report
 };
 
 } // namespace tavrel

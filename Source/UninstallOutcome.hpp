@@ -3,6 +3,7 @@
 
 #include "Source/StepReport.hpp"
 
+#include <algorithm>
 #include <vector>
 
 namespace tavrel {
@@ -10,25 +11,18 @@ namespace tavrel {
 struct UninstallOutcome {
     std::vector<StepReport> steps;
 
-    /// The reports of the steps that failed, in step order.
-    [[nodiscard]] std::vector<StepReport> failures() const {
-        std::vector<StepReport> failed;
-        for (const StepReport& report : steps) {
-            if (report.status == StepStatus::failed) {
-                failed.push_back(report);
-            }
-        }
-        return failed;
-    }
-
     /// True when no step failed.
     [[nodiscard]] bool succeeded() const {
-        for (const StepReport& report : steps) {
-            if (report.status == StepStatus::failed) {
-                return false;
-            }
-        }
-        return true;
+        return std::none_of(steps.begin(), steps.end(), [](const StepReport& report) {
+            return report.status == StepStatus::failed;
+        });
+    }
+
+    /// True when every step removed its item or found nothing there: nothing of the product is
+    /// known to be left.
+    [[nodiscard]] bool removedEverything() const {
+        return std::none_of(steps.begin(), steps.end(),
+                            [](const StepReport& report) { return report.leftSomething(); });
     }
 };
 

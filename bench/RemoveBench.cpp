@@ -100,7 +100,7 @@ void measure(benchmark::State& state, const char* who, Remove remove) {
 
 void ours(benchmark::State& state) {
     measure(state, "ours", [](const std::string& root) {
-        return !tavrel::platform::FileManager::removeItem(root);
+        return tavrel::platform::FileManager::removeItem(root).ok();
     });
 }
 

@@ -27,6 +27,15 @@ std::string describe(int error) {
     return std::string(std::strerror(error)) + " (errno " + std::to_string(error) + ")";
 }
 
+std::string temporaryFolder() {
+    std::error_code error;
+    std::string folder = std::filesystem::temp_directory_path(error).string();
+    while (folder.size() > 1 && folder.back() == '/') {
+        folder.pop_back();
+    }
+    return error || folder.empty() || folder == "/" ? "/tmp" : folder;
+}
+
 bool belongsToLogSet(std::string_view name) {
     const std::string& application = LogFileManagerDefault::applicationName();
     return name.size() >= application.size() + 1 + 4 &&
@@ -129,7 +138,11 @@ void prune(const std::string& folder, unsigned long maximumNumberOfLogFiles,
 LogFileManagerDefault::LogFileManagerDefault(std::string logsDirectory)
     : logsDirectory_(std::move(logsDirectory)) {
     if (logsDirectory_.empty()) {
-        logsDirectory_ = platform::homeFolder() + "/Library/Logs/" + platform::processName();
+        // The user's library folder, or the temporary folder when there is no usable home:
+        // never the system-wide /Library.
+        const auto home = platform::homeFolder();
+        std::string library = home ? *home + "/Library" : temporaryFolder();
+        logsDirectory_ = library + "/Logs/" + platform::processName();
     }
 }
 

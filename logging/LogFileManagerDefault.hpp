@@ -18,7 +18,8 @@ public:
     static constexpr std::uint64_t kDefaultLogFilesDiskQuota = 20 * 1024 * 1024;
 
     /// The manager of `logsDirectory`; an empty path selects the default folder
-    /// (~/Library/Logs/<process name>). Creates nothing yet.
+    /// (~/Library/Logs/<process name>, or <temporary folder>/Logs/<process name> without a
+    /// usable home folder). Creates nothing yet.
     explicit LogFileManagerDefault(std::string logsDirectory = {});
 
     /// The folder path, after making sure the folder exists (a failure is reported to the

@@ -39,4 +39,7 @@ private:
     Operation operation_;
 };
 
+/// The system's text for an error number, e.g. "Read-only file system"; never empty.
+std::string errorText(int code);
+
 } // namespace tavrel::platform

@@ -1,9 +1,8 @@
 // Existence tests and deletion of files, links and whole folder trees.
 #pragma once
 
-#include "platform/FileError.hpp"
+#include "platform/Result.hpp"
 
-#include <optional>
 #include <string>
 
 namespace tavrel::platform {
@@ -14,19 +13,18 @@ public:
     struct Item {
         bool exists = false;   // something is there; a dangling link counts as nothing
         bool isFolder = false; // it is a folder, or a link that leads to one
-        std::optional<FileError>
-            error; // the test itself failed (e.g. no access); then exists is false
     };
 
     /// Tests the path, following symbolic links. A missing item or a dangling or looping link
-    /// gives exists false without error; any other failure of the test is returned in `error`.
-    static Item itemAt(const std::string& path);
+    /// gives exists false; any other failure of the test (no access, say) is an error, since
+    /// whether anything is there is then unknown.
+    static Result<Item> itemAt(const std::string& path);
 
     /// Deletes the file, link or whole folder tree at `path`. A link is removed itself, never
     /// what it leads to, even when a folder inside the tree is swapped for a link meanwhile.
-    /// Keeps going past entries it cannot delete. Returns none on success, else the first error
-    /// met (a missing `path` gives ENOENT). Refuses "/", "." and ".." as the last component.
-    static std::optional<FileError> removeItem(const std::string& path);
+    /// Keeps going past entries it cannot delete and fails with the first error met (a missing
+    /// `path` gives ENOENT). Refuses "/", "." and ".." as the last component.
+    static Result<void> removeItem(const std::string& path);
 };
 
 } // namespace tavrel::platform

@@ -1,25 +1,29 @@
 // Switching a helper application's launch at login on or off by its bundle identifier.
 #pragma once
 
-#include "platform/FileError.hpp"
+#include "platform/Result.hpp"
 
-#include <optional>
 #include <string>
 
 namespace tavrel::platform {
 
 class LoginItemSwitch {
 public:
-    /// What a switch came to.
-    struct Result {
-        bool found = false;             // the system knows a login item with that identifier
-        std::optional<FileError> error; // it is known but could not be switched
+    /// Where the login item entries live for the user whose home folder is `home`.
+    static std::string loginItemsFolder(const std::string& home);
+
+    enum class Outcome {
+        notFound,       // the system knows no login item with that identifier
+        switched,       // it was switched as asked
+        alreadySwitched // it was already in the state asked for; nothing was changed
     };
 
-    /// Asks the system to launch (or no longer launch) the helper with that bundle identifier at
-    /// login. An unknown identifier, or one that is not a single path component, gives found
-    /// false and changes nothing.
-    static Result setEnabled(const std::string& bundleIdentifier, bool enabled);
+    /// Asks the system to launch (or no longer launch) the helper with that bundle identifier
+    /// at login, among the entries of `loginItemsFolder`. An identifier that is not a single
+    /// path component gives notFound and changes nothing. Fails when the entry exists but
+    /// cannot be read or changed.
+    static Result<Outcome> setEnabled(const std::string& loginItemsFolder,
+                                      const std::string& bundleIdentifier, bool enabled);
 };
 
 } // namespace tavrel::platform

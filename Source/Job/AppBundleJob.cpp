@@ -4,7 +4,6 @@
 #include "Source/Job/RemoveAppBundleError.hpp"
 #include "logging/Log.hpp"
 #include "platform/FileManager.hpp"
-#include "platform/HomeFolder.hpp"
 
 namespace tavrel::jobs {
 
@@ -29,23 +28,23 @@ std::string quotedPath(const std::string& path, const char* remark) {
 } // namespace
 
 RemoveResult AppBundleJob::remove(const std::string& path, bool folder) {
-    const FileManager::Item item = FileManager::itemAt(path);
-    if (item.error) {
+    const auto item = FileManager::itemAt(path);
+    if (!item.ok()) {
         // Whether anything is there is unknown: say so rather than call it missing.
-        logError(kRemove, [&] { return item.error->description(); });
-        throw RemoveAppBundleError(path, *item.error);
+        logError(kRemove, [&] { return item.error().description(); });
+        throw RemoveAppBundleError(path, item.error());
     }
-    if (!item.exists) {
+    if (!item->exists) {
         logInfo(kRemove, [&] { return quotedPath(path, "does not exist."); });
         return RemoveResult::missing;
     }
-    if (folder && !item.isFolder) {
+    if (folder && !item->isFolder) {
         logInfo(kRemove, [&] { return quotedPath(path, "not folder."); });
         return RemoveResult::notFolder;
     }
-    if (auto error = FileManager::removeItem(path)) {
-        logError(kRemove, [&] { return error->description(); });
-        throw RemoveAppBundleError(path, std::move(*error));
+    if (const auto removal = FileManager::removeItem(path); !removal.ok()) {
+        logError(kRemove, [&] { return removal.error().description(); });
+        throw RemoveAppBundleError(path, removal.error());
     }
     logInfo(kRemove, "done");
     return RemoveResult::removed;
@@ -56,48 +55,51 @@ RemoveResult AppBundleJob::removeApp(const std::string& path) {
     return remove(path, true);
 }
 
-RemoveResult AppBundleJob::removeApplicationSupport(const std::string& bundleID) {
+RemoveResult AppBundleJob::removeApplicationSupport(const std::string& home,
+                                                    const std::string& bundleID) {
     constexpr const char* function = "removeApplicationSupport(bundleID:)";
     logInfo(function, "----- Remove \"Application Support\" -----");
     logInfo(function, bundleID);
-    return remove(applicationSupportPath(bundleID), true);
+    return remove(applicationSupportPath(home, bundleID), true);
 }
 
-RemoveResult AppBundleJob::removePreferences(const std::string& bundleID) {
+RemoveResult AppBundleJob::removePreferences(const std::string& home, const std::string& bundleID) {
     constexpr const char* function = "removePreferences(bundleID:)";
     logInfo(function, "----- Remove \"Preferences\" -----");
     logInfo(function, [&] { return bundleID + ".plist"; });
-    return remove(preferencesPath(bundleID), false);
+    return remove(preferencesPath(home, bundleID), false);
 }
 
-RemoveResult AppBundleJob::removeContainers(const std::string& bundleID) {
+RemoveResult AppBundleJob::removeContainers(const std::string& home, const std::string& bundleID) {
     constexpr const char* function = "removeContainers(bundleID:)";
     logInfo(function, "----- Remove \"Containers\" -----");
     logInfo(function, bundleID);
-    return remove(containersPath(bundleID), true);
+    return remove(containersPath(home, bundleID), true);
 }
 
-RemoveResult AppBundleJob::removeGroupContainers(const std::string& groupID) {
+RemoveResult AppBundleJob::removeGroupContainers(const std::string& home,
+                                                 const std::string& groupID) {
     constexpr const char* function = "removeGroupContainers(bundleID:)";
     logInfo(function, "----- Remove \"Group Containers\" -----");
     logInfo(function, groupID);
-    return remove(groupContainersPath(groupID), true);
+    return remove(groupContainersPath(home, groupID), true);
 }
 
-std::string AppBundleJob::applicationSupportPath(const std::string& bundleID) {
-    return platform::homeFolder() + "/Library/Application Support/" + bundleID;
+std::string AppBundleJob::applicationSupportPath(const std::string& home,
+                                                 const std::string& bundleID) {
+    return home + "/Library/Application Support/" + bundleID;
 }
 
-std::string AppBundleJob::preferencesPath(const std::string& bundleID) {
-    return platform::homeFolder() + "/Library/Preferences/" + bundleID + ".plist";
+std::string AppBundleJob::preferencesPath(const std::string& home, const std::string& bundleID) {
+    return home + "/Library/Preferences/" + bundleID + ".plist";
 }
 
-std::string AppBundleJob::containersPath(const std::string& bundleID) {
-    return platform::homeFolder() + "/Library/Containers/" + bundleID;
+std::string AppBundleJob::containersPath(const std::string& home, const std::string& bundleID) {
+    return home + "/Library/Containers/" + bundleID;
 }
 
-std::string AppBundleJob::groupContainersPath(const std::string& groupID) {
-    return platform::homeFolder() + "/Library/Group Containers/" + groupID;
+std::string AppBundleJob::groupContainersPath(const std::string& home, const std::string& groupID) {
+    return home + "/Library/Group Containers/" + groupID;
 }
 
 } // namespace tavrel::jobs

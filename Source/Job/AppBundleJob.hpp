@@ -17,21 +17,22 @@ public:
 
     /// Banner, then removes the application bundle at the absolute `path` (a folder).
     static RemoveResult removeApp(const std::string& path);
-    /// Banner and name, then removes ~/Library/Application Support/<bundleID> (a folder).
-    static RemoveResult removeApplicationSupport(const std::string& bundleID);
-    /// Banner and name, then removes ~/Library/Preferences/<bundleID>.plist (anything).
-    static RemoveResult removePreferences(const std::string& bundleID);
-    /// Banner and name, then removes ~/Library/Containers/<bundleID> (a folder).
-    static RemoveResult removeContainers(const std::string& bundleID);
-    /// Banner and name, then removes ~/Library/Group Containers/<groupID> (a folder).
-    static RemoveResult removeGroupContainers(const std::string& groupID);
+    /// Banner and name, then removes <home>/Library/Application Support/<bundleID> (a folder).
+    static RemoveResult removeApplicationSupport(const std::string& home,
+                                                 const std::string& bundleID);
+    /// Banner and name, then removes <home>/Library/Preferences/<bundleID>.plist (anything).
+    static RemoveResult removePreferences(const std::string& home, const std::string& bundleID);
+    /// Banner and name, then removes <home>/Library/Containers/<bundleID> (a folder).
+    static RemoveResult removeContainers(const std::string& home, const std::string& bundleID);
+    /// Banner and name, then removes <home>/Library/Group Containers/<groupID> (a folder).
+    static RemoveResult removeGroupContainers(const std::string& home, const std::string& groupID);
 
     /// The paths the data operations delete: the home folder directly followed by the Library
     /// subpath and the identifier; nothing is added, removed or normalised.
-    static std::string applicationSupportPath(const std::string& bundleID);
-    static std::string preferencesPath(const std::string& bundleID);
-    static std::string containersPath(const std::string& bundleID);
-    static std::string groupContainersPath(const std::string& groupID);
+    static std::string applicationSupportPath(const std::string& home, const std::string& bundleID);
+    static std::string preferencesPath(const std::string& home, const std::string& bundleID);
+    static std::string containersPath(const std::string& home, const std::string& bundleID);
+    static std::string groupContainersPath(const std::string& home, const std::string& groupID);
 };
 
 } // namespace tavrel::jobs

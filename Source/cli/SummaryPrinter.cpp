@@ -18,6 +18,8 @@ const char* label(StepStatus status) {
         return "left alone";
     case StepStatus::switchedOff:
         return "switched off";
+    case StepStatus::alreadySwitchedOff:
+        return "already off";
     case StepStatus::failed:
         return "FAILED";
     }
@@ -34,17 +36,28 @@ void SummaryPrinter::print(const UninstallOutcome& outcome, std::ostream& out) {
             out << " (not a folder)";
         }
         if (report.status == StepStatus::failed) {
-            out << "\n         " << report.errorDescription;
+            out << "\n         " << report.failureReason;
         }
         out << '\n';
     }
-    const auto failures = outcome.failures();
-    if (failures.empty()) {
+    if (outcome.removedEverything()) {
         out << "Tavrel has been removed from this account.\n";
-    } else {
-        out << "Tavrel was not completely removed: " << failures.size()
-            << (failures.size() == 1 ? " step" : " steps") << " failed.\n";
+        return;
     }
+    out << "Tavrel was not completely removed. Still there:";
+    const char* separator = " ";
+    for (const StepReport& report : outcome.steps) {
+        if (report.leftSomething()) {
+            out << separator << report.subject;
+            if (report.status == StepStatus::leftInPlace) {
+                out << " (not a folder, left alone)";
+            } else {
+                out << " (step " << report.step << " failed)";
+            }
+            separator = "; ";
+        }
+    }
+    out << ".\n";
 }
 
 } // namespace tavrel::cli

@@ -9,8 +9,8 @@ namespace tavrel::cli {
 
 class SummaryPrinter {
 public:
-    /// Writes "Step  8  removed      <subject>" lines in step order, failures with their error,
-    /// then one closing line saying whether everything was removed.
+    /// Writes "Step  8  removed       <subject>" lines in step order, each failure followed by
+    /// its reason in words, then one closing line: that Tavrel has been removed, or what stays.
     static void print(const UninstallOutcome& outcome, std::ostream& out);
 };
 

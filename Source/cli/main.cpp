@@ -1,16 +1,20 @@
 // tavrel-uninstall: removes Tavrel and all its data from the current account, from a terminal.
 #include "Source/Logger.hpp"
+#include "Source/ProductIdentifiers.hpp"
+#include "Source/Roots.hpp"
 #include "Source/RunningAppCheck.hpp"
 #include "Source/RunningAppError.hpp"
 #include "Source/Uninstaller.hpp"
 #include "Source/cli/ConfirmationPrompt.hpp"
 #include "Source/cli/SummaryPrinter.hpp"
 #include "logging/LogDispatcher.hpp"
+#include "platform/ProcessSetup.hpp"
 
 #include <CLI/CLI.hpp>
 #include <cstdio>
 #include <exception>
 #include <iostream>
+#include <optional>
 
 namespace {
 
@@ -29,6 +33,14 @@ constexpr const char* kDescription =
     "2 a Tavrel application is running; 64 usage error or no confirmation possible.";
 
 int run(bool confirmed) {
+    // Everything the run removes lies under the home folder or is named from it; without a
+    // real home folder the run would act on the system's folders instead.
+    const std::optional<tavrel::Roots> roots = tavrel::Roots::current();
+    if (!roots) {
+        std::cerr << "tavrel-uninstall: no usable home folder: HOME must be an absolute path to an "
+                     "existing folder other than \"/\". Nothing was removed.\n";
+        return kStepFailed;
+    }
     if (!confirmed) {
         if (!tavrel::cli::ConfirmationPrompt::canAsk()) {
             std::cerr
@@ -43,14 +55,15 @@ int run(bool confirmed) {
     }
     tavrel::Logger::startUp();
     try {
-        tavrel::checkNotRunning("com.quillorchid.TavrelOSX");
-        tavrel::checkNotRunning("com.quillorchid.TavrelAuthenticator");
+        for (const char* bundleID : tavrel::product::kRunningCheckIDs) {
+            tavrel::checkNotRunning(bundleID);
+        }
     } catch (const tavrel::RunningAppError& error) {
         tavrel::logging::LogDispatcher::sharedInstance().flushLog();
         std::cerr << "tavrel-uninstall: " << error.alert().messageText << " Nothing was removed.\n";
         return kApplicationRunning;
     }
-    const tavrel::UninstallOutcome outcome = tavrel::Uninstaller().uninstall();
+    const tavrel::UninstallOutcome outcome = tavrel::Uninstaller(*roots).uninstall();
     // The log lines go before the summary, so the terminal reads in order.
     tavrel::logging::LogDispatcher::sharedInstance().flushLog();
     tavrel::cli::SummaryPrinter::print(outcome, std::cout);
@@ -61,6 +74,7 @@ int run(bool confirmed) {
 } // namespace
 
 int main(int argc, char** argv) {
+    tavrel::platform::prepareProcess();
     try {
         CLI::App app(kDescription, "tavrel-uninstall");
         bool yes = false;

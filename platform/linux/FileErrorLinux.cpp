@@ -6,11 +6,15 @@
 
 namespace tavrel::platform {
 
-std::string FileError::reason() const {
+std::string errorText(int code) {
     std::array<char, 256> buffer{};
     // GNU strerror_r returns the text, which may or may not be the buffer.
-    const char* text = strerror_r(code_, buffer.data(), buffer.size());
-    return text != nullptr ? text : "Unknown error";
+    const char* text = strerror_r(code, buffer.data(), buffer.size());
+    return text != nullptr && text[0] != '\0' ? text : "Unknown error " + std::to_string(code);
+}
+
+std::string FileError::reason() const {
+    return errorText(code_);
 }
 
 std::string FileError::localizedDescription() const {

@@ -190,20 +190,20 @@ private:
 
 } // namespace
 
-FileManager::Item FileManager::itemAt(const std::string& path) {
+Result<FileManager::Item> FileManager::itemAt(const std::string& path) {
     struct stat status {};
     if (stat(path.c_str(), &status) == 0) {
-        return Item{true, S_ISDIR(status.st_mode), std::nullopt};
+        return Item{true, S_ISDIR(status.st_mode)};
     }
     const int code = errno;
     // Nothing there, or a link that leads nowhere: both count as missing.
     if (code == ENOENT || code == ENOTDIR || code == ELOOP) {
         return Item{};
     }
-    return Item{false, false, FileError(code, path, FileError::Operation::inspect)};
+    return FileError(code, path, FileError::Operation::inspect);
 }
 
-std::optional<FileError> FileManager::removeItem(const std::string& path) {
+Result<void> FileManager::removeItem(const std::string& path) {
     std::string_view trimmed = path;
     while (trimmed.size() > 1 && trimmed.back() == '/') {
         trimmed.remove_suffix(1);
@@ -226,13 +226,16 @@ std::optional<FileError> FileManager::removeItem(const std::string& path) {
         return FileError(errno, path);
     }
     if (unlinkat(parent.get(), name.c_str(), 0) == 0) {
-        return std::nullopt;
+        return {};
     }
     if (errno != EISDIR) {
         return FileError(errno, path);
     }
     TreeRemover remover(path, parent.get());
-    return remover.run(name);
+    if (auto error = remover.run(name)) {
+        return std::move(*error);
+    }
+    return {};
 }
 
 } // namespace tavrel::platform

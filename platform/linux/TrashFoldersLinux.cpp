@@ -1,7 +1,6 @@
 // The freedesktop home trash: $XDG_DATA_HOME/Trash (default ~/.local/share/Trash), whose files/
 // holds the items and info/ a <name>.trashinfo record for each.
 #include "platform/FileManager.hpp"
-#include "platform/HomeFolder.hpp"
 #include "platform/TrashFolders.hpp"
 
 #include <cerrno>
@@ -12,19 +11,19 @@ namespace tavrel::platform {
 
 namespace {
 
-constexpr const char* kFilesSuffix = "/files";
+constexpr std::string_view kFilesSuffix = "/files";
 
-std::string dataHome() {
+std::string dataHome(const std::string& home) {
     // A relative XDG_DATA_HOME is invalid and must be ignored.
-    if (const char* value = std::getenv("XDG_DATA_HOME");
-        value != nullptr && value[0] == '/') { // NOLINT
+    if (const char* value = std::getenv("XDG_DATA_HOME"); // NOLINT(concurrency-mt-unsafe)
+        value != nullptr && value[0] == '/') {
         return value;
     }
-    std::string home = homeFolder();
-    if (home.size() > 1 && home.back() == '/') {
-        home.pop_back();
+    std::string_view trimmed = home;
+    while (trimmed.size() > 1 && trimmed.back() == '/') {
+        trimmed.remove_suffix(1);
     }
-    return home == "/" ? "/.local/share" : home + "/.local/share";
+    return std::string(trimmed) + "/.local/share";
 }
 
 bool isPlainName(const std::string& name) {
@@ -33,9 +32,10 @@ bool isPlainName(const std::string& name) {
 
 } // namespace
 
-std::vector<std::string> TrashFolders::userTrashFolders() {
-    std::string files = dataHome() + "/Trash" + kFilesSuffix;
-    if (const FileManager::Item item = FileManager::itemAt(files); item.exists && item.isFolder) {
+std::vector<std::string> TrashFolders::userTrashFolders(const std::string& home) {
+    std::string files = dataHome(home) + "/Trash" + std::string(kFilesSuffix);
+    const auto item = FileManager::itemAt(files);
+    if (item.ok() && item->exists && item->isFolder) {
         return {std::move(files)};
     }
     return {};
@@ -45,27 +45,26 @@ std::string TrashFolders::itemPath(const std::string& trashFolder, const std::st
     return trashFolder + "/" + name;
 }
 
-TrashFolders::Removal TrashFolders::removeItem(const std::string& trashFolder,
-                                               const std::string& name) {
+Result<TrashFolders::Removal> TrashFolders::removeItem(const std::string& trashFolder,
+                                                       const std::string& name) {
     if (!isPlainName(name)) {
-        return Removal{false, FileError(EINVAL, itemPath(trashFolder, name))};
+        return FileError(EINVAL, itemPath(trashFolder, name));
     }
-    Removal result{true, std::nullopt};
-    if (auto error = FileManager::removeItem(itemPath(trashFolder, name))) {
-        if (error->code() != ENOENT) {
-            result.removed = false;
-            result.error = std::move(error);
-            return result; // the item is still (partly) there, so its record stays
+    const auto removal = FileManager::removeItem(itemPath(trashFolder, name));
+    if (!removal.ok()) {
+        if (removal.error().code() == ENOENT) {
+            return Removal{}; // nothing there: its record, if any, is none of our business
         }
-        result.removed = false;
+        return removal.error(); // the item is still (partly) there, so its record stays
     }
     // The record describes only this item; without the item it is stale, so it goes too.
-    const std::string_view suffix = kFilesSuffix;
-    if (trashFolder.ends_with(suffix)) {
-        const std::string info = trashFolder.substr(0, trashFolder.size() - suffix.size()) +
+    Removal result{true, std::nullopt};
+    if (trashFolder.ends_with(kFilesSuffix)) {
+        const std::string info = trashFolder.substr(0, trashFolder.size() - kFilesSuffix.size()) +
                                  "/info/" + name + ".trashinfo";
-        if (auto error = FileManager::removeItem(info); error && error->code() != ENOENT) {
-            result.error = std::move(error);
+        if (const auto record = FileManager::removeItem(info);
+            !record.ok() && record.error().code() != ENOENT) {
+            result.recordError = record.error();
         }
     }
     return result;

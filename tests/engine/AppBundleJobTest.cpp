@@ -3,7 +3,6 @@
 
 #include "Source/Job/RemoveAppBundleError.hpp"
 #include "tests/engine/RecordingLogger.hpp"
-#include "tests/platform/ScopedEnvironment.hpp"
 #include "tests/support/TemporaryFolder.hpp"
 
 #include <cerrno>
@@ -19,7 +18,6 @@ using tavrel::logging::LogFlag;
 using tavrel::platform::FileError;
 using tavrel::testing::readFile;
 using tavrel::testing::RecordingLogger;
-using tavrel::testing::ScopedEnvironment;
 using tavrel::testing::TemporaryFolder;
 using tavrel::testing::writeFile;
 using Lines = std::vector<std::string>;
@@ -28,16 +26,13 @@ namespace {
 
 class AppBundleJobTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        environment_.set("HOME", home_.string());
-        (void)RecordingLogger::shared().take();
-    }
+    void SetUp() override { (void)RecordingLogger::shared().take(); }
     std::string library(const std::string& rest) const {
         return home_.string() + "/Library/" + rest;
     }
 
     TemporaryFolder home_;
-    ScopedEnvironment environment_;
+    const std::string home = home_.string();
 };
 
 } // namespace
@@ -47,12 +42,13 @@ TEST_F(AppBundleJobTest, DataOperationsLogBannerNameAndResultFromTheJobsFile) {
     writeFile(library("Preferences/com.quillorchid.TavrelOSX.plist"), "x");
     writeFile(library("Containers/com.quillorchid.tavrel.macos/Data/x"), "x");
 
-    EXPECT_EQ(AppBundleJob::removeApplicationSupport("com.quillorchid.TavrelOSX"),
+    EXPECT_EQ(AppBundleJob::removeApplicationSupport(home, "com.quillorchid.TavrelOSX"),
               RemoveResult::removed);
-    EXPECT_EQ(AppBundleJob::removePreferences("com.quillorchid.TavrelOSX"), RemoveResult::removed);
-    EXPECT_EQ(AppBundleJob::removeContainers("com.quillorchid.tavrel.macos"),
+    EXPECT_EQ(AppBundleJob::removePreferences(home, "com.quillorchid.TavrelOSX"),
               RemoveResult::removed);
-    EXPECT_EQ(AppBundleJob::removeGroupContainers("group.com.quillorchid.TavrelOSX"),
+    EXPECT_EQ(AppBundleJob::removeContainers(home, "com.quillorchid.tavrel.macos"),
+              RemoveResult::removed);
+    EXPECT_EQ(AppBundleJob::removeGroupContainers(home, "group.com.quillorchid.TavrelOSX"),
               RemoveResult::missing);
 
     const auto lines = RecordingLogger::shared().take();
@@ -92,7 +88,8 @@ TEST_F(AppBundleJobTest, FileWhereAFolderIsExpectedStaysButAPreferencesFolderGoe
     EXPECT_EQ(readFile(bundle), "not a bundle");
 
     writeFile(library("Preferences/com.quillorchid.TavrelOSX.plist/inner/file"), "x");
-    EXPECT_EQ(AppBundleJob::removePreferences("com.quillorchid.TavrelOSX"), RemoveResult::removed);
+    EXPECT_EQ(AppBundleJob::removePreferences(home, "com.quillorchid.TavrelOSX"),
+              RemoveResult::removed);
     EXPECT_FALSE(fs::exists(library("Preferences/com.quillorchid.TavrelOSX.plist")));
 
     EXPECT_EQ(
@@ -116,10 +113,8 @@ TEST_F(AppBundleJobTest, LinksAreRemovedThemselvesAndDanglingLinksCountAsMissing
     EXPECT_TRUE(fs::is_symlink(dangling));
 }
 
-TEST_F(AppBundleJobTest, HomeWithATrailingSlashIsUsedAsItIs) {
-    environment_.set("HOME", home_.string() + "/");
-    EXPECT_EQ(AppBundleJob::preferencesPath("id"),
-              home_.string() + "//Library/Preferences/id.plist");
+TEST(AppBundleJobPathsTest, HomeWithATrailingSlashIsUsedAsItIs) {
+    EXPECT_EQ(AppBundleJob::preferencesPath("/h/", "id"), "/h//Library/Preferences/id.plist");
 }
 
 TEST(RemoveAppBundleErrorTest, DescriptionCarriesPathAndErrorAndTheAlertOnlyTheReason) {

@@ -1,58 +1,64 @@
-// The tavrel-uninstall command end to end, inside a private root with its own /Applications
-// and a temporary home: what it removes, what it leaves, its log lines and exit statuses.
+// The tavrel-uninstall command end to end, in a sandbox with its own /Applications and a
+// temporary home: what it removes, what it leaves, what it says and its exit statuses.
+#include "tests/support/Sandbox.hpp"
 #include "tests/support/TemporaryFolder.hpp"
 
 #include <algorithm>
-#include <fcntl.h>
+#include <array>
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <thread>
-#include <unistd.h>
+#include <sys/stat.h>
 
 namespace fs = std::filesystem;
+using tavrel::testing::Output;
+using tavrel::testing::ProcessRun;
 using tavrel::testing::readFile;
+using tavrel::testing::Sandbox;
+using tavrel::testing::splitLines;
 using tavrel::testing::TemporaryFolder;
 using tavrel::testing::writeFile;
 using Lines = std::vector<std::string>;
 
 namespace {
 
-struct CommandRun {
-    int status = -1;
-    std::string out;
-    std::string err;
+constexpr std::array<const char*, 3> kPreferenceIDs{"com.quillorchid.TavrelOSX",
+                                                    "com.quillorchid.TavrelAuthenticator",
+                                                    "com.quillorchid.tavrel.macos"};
+constexpr std::array<const char*, 3> kContainerIDs{"com.quillorchid.TavrelOSX.FinderSync",
+                                                   "com.quillorchid.TavrelOSXLauncher",
+                                                   "com.quillorchid.tavrel.macos"};
+constexpr std::array<const char*, 2> kGroupIDs{"group.com.quillorchid.TavrelOSX",
+                                               "group.com.quillorchid.tavrel.macos"};
 
-    // The messages of the terminal logger's lines ("<date> <time> name[pid:tid] message"),
-    // from the run's first banner on (log set-up writes its own banner before).
-    [[nodiscard]] Lines logMessages() const {
-        Lines messages;
-        std::size_t start = 0;
-        while (start < err.size()) {
-            std::size_t end = err.find('\n', start);
-            if (end == std::string::npos) {
-                end = err.size();
-            }
-            const std::string line = err.substr(start, end - start);
-            start = end + 1;
-            const auto bracket = line.find("] ");
-            if (!line.empty() && std::isdigit(static_cast<unsigned char>(line[0])) != 0 &&
-                bracket != std::string::npos) {
-                messages.push_back(line.substr(bracket + 2));
-            }
+// The messages of the terminal logger's lines ("<date> <time> name[pid:tid] message"), from
+// the run's first banner on (log set-up writes its own banner before).
+Lines logMessages(const ProcessRun& run) {
+    Lines messages;
+    for (const std::string& line : splitLines(run.err)) {
+        const auto bracket = line.find("] ");
+        if (!line.empty() && std::isdigit(static_cast<unsigned char>(line[0])) != 0 &&
+            bracket != std::string::npos) {
+            messages.push_back(line.substr(bracket + 2));
         }
-        const auto first =
-            std::find(messages.begin(), messages.end(), "----- Remove App Bundle -----");
-        messages.erase(messages.begin(), first);
-        return messages;
     }
-};
+    messages.erase(messages.begin(),
+                   std::find(messages.begin(), messages.end(), "----- Remove App Bundle -----"));
+    return messages;
+}
+
+std::size_t count(const std::string& text, const std::string& part) {
+    std::size_t found = 0;
+    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
+        ++found;
+    }
+    return found;
+}
 
 class UninstallCommandTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        TAVREL_SKIP_WITHOUT_SANDBOX();
         realApplicationsExisted_ = fs::exists(fs::symlink_status("/Applications"));
     }
     void TearDown() override {
@@ -60,210 +66,278 @@ protected:
         EXPECT_EQ(fs::exists(fs::symlink_status("/Applications")), realApplicationsExisted_);
     }
 
+    [[nodiscard]] std::string home() const { return home_.string(); }
     [[nodiscard]] std::string library(const std::string& rest) const {
-        return home_.string() + "/Library/" + rest;
+        return home() + "/Library/" + rest;
     }
     [[nodiscard]] fs::path trash() const { return home_.path() / ".local/share/Trash"; }
     [[nodiscard]] fs::path autostart() const {
         return home_.path() / ".config/autostart/com.quillorchid.TavrelOSXLauncher.desktop";
     }
-
-    // Runs tavrel-uninstall in the private root with standard input from /dev/null.
-    CommandRun uninstall(const Lines& arguments, const Lines& readOnly = {}) {
-        Lines inner{TAVREL_UNINSTALL};
-        inner.insert(inner.end(), arguments.begin(), arguments.end());
-        return runInRoot(inner, readOnly);
+    [[nodiscard]] fs::path app(const std::string& rest) const {
+        return applications_.path() / rest;
     }
 
-    // Runs a command in the private root with a clean environment and the temporary home.
-    CommandRun runInRoot(const Lines& inner, const Lines& readOnly = {}) {
-        Lines command{TAVREL_PRIVATE_ROOT, "--applications", applications_.string()};
-        for (const std::string& path : readOnly) {
-            command.insert(command.end(), {"--readonly", path});
-        }
-        command.insert(command.end(), {"--", "/usr/bin/env", "-i", "HOME=" + home_.string(),
-                                       "PATH=/usr/bin:/bin"});
-        command.insert(command.end(), inner.begin(), inner.end());
-        return runProcess(command);
-    }
-
-    CommandRun runProcess(const Lines& command) {
-        const fs::path out = scratch_.path() / "out";
-        const fs::path err = scratch_.path() / "err";
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                         0600);
-        posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                         0600);
-        std::vector<char*> argv;
-        Lines copy = command;
-        for (std::string& argument : copy) {
-            argv.push_back(argument.data());
-        }
-        argv.push_back(nullptr);
-        pid_t pid = -1;
-        CommandRun run;
-        if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
-            int status = 0;
-            waitpid(pid, &status, 0);
-            run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-        }
-        posix_spawn_file_actions_destroy(&actions);
-        run.out = readFile(out);
-        run.err = readFile(err);
-        return run;
+    // Runs tavrel-uninstall in the sandbox with the temporary home.
+    ProcessRun uninstall(const Lines& arguments, Sandbox sandbox = Sandbox(),
+                         Output output = Output::collected) {
+        Lines command{TAVREL_UNINSTALL};
+        command.insert(command.end(), arguments.begin(), arguments.end());
+        return sandbox.applications(applications_.string())
+            .run(command, tavrel::testing::homeEnvironment(home()), output);
     }
 
     void plantEverything() {
-        writeFile(applications_.path() / "TAVREL.app/Contents/MacOS/TAVREL", "bin");
-        writeFile(applications_.path() / "Tavrel.app/Contents/Info.plist", "plist");
+        writeFile(app("TAVREL.app/Contents/MacOS/TAVREL"), "bin");
+        writeFile(app("Tavrel.app/Contents/Info.plist"), "plist");
         writeFile(library("Application Support/com.quillorchid.TavrelOSX/db"), "x");
-        for (const char* id : {"com.quillorchid.TavrelOSX", "com.quillorchid.TavrelAuthenticator",
-                               "com.quillorchid.tavrel.macos"}) {
-            writeFile(library("Preferences/") + id + ".plist", "x");
+        for (const std::string id : kPreferenceIDs) {
+            writeFile(library("Preferences/" + id + ".plist"), "x");
         }
-        for (const char* id :
-             {"com.quillorchid.TavrelOSX.FinderSync", "com.quillorchid.TavrelOSXLauncher",
-              "com.quillorchid.tavrel.macos"}) {
-            writeFile(library("Containers/") + id + "/Data/file", "x");
+        for (const std::string id : kContainerIDs) {
+            writeFile(library("Containers/" + id + "/Data/file"), "x");
         }
-        for (const char* id :
-             {"group.com.quillorchid.TavrelOSX", "group.com.quillorchid.tavrel.macos"}) {
-            writeFile(library("Group Containers/") + id + "/file", "x");
+        for (const std::string id : kGroupIDs) {
+            writeFile(library("Group Containers/" + id + "/file"), "x");
         }
         writeFile(trash() / "files/TAVREL.app/Contents/Info.plist", "x");
         writeFile(trash() / "info/TAVREL.app.trashinfo", "[Trash Info]\n");
         writeFile(autostart(), "[Desktop Entry]\nName=Tavrel Launcher\nExec=launcher\n");
     }
 
-    void plantNeighbours() {
-        writeFile(applications_.path() / "Other.app/Contents/Info.plist", "other");
-        writeFile(library("Preferences/com.quillorchid.Other.plist"), "other");
-        writeFile(library("Containers/com.quillorchid.Other/file"), "other");
-        writeFile(trash() / "files/Tavrel.app/Contents/Info.plist", "other");
-        writeFile(trash() / "info/Tavrel.app.trashinfo", "[Trash Info]\n");
+    [[nodiscard]] bool everythingStillThere() const {
+        return fs::exists(app("TAVREL.app/Contents/MacOS/TAVREL")) &&
+               fs::exists(library("Preferences/com.quillorchid.TavrelOSX.plist")) &&
+               fs::exists(trash() / "files/TAVREL.app") &&
+               readFile(autostart()).find("Hidden") == std::string::npos;
+    }
+
+    // Every path the run removes, in step order, from step 8 on.
+    [[nodiscard]] Lines removedPaths() const {
+        Lines paths{"/Applications/TAVREL.app", "/Applications/Tavrel.app",
+                    library("Application Support/com.quillorchid.TavrelOSX")};
+        for (const std::string id : kPreferenceIDs) {
+            paths.push_back(library("Preferences/" + id + ".plist"));
+        }
+        for (const std::string id : kContainerIDs) {
+            paths.push_back(library("Containers/" + id));
+        }
+        for (const std::string id : kGroupIDs) {
+            paths.push_back(library("Group Containers/" + id));
+        }
+        return paths;
     }
 
     // The log of one run in which every item is there (true) or none is (false).
     [[nodiscard]] Lines expectedLog(bool present) const {
-        const auto result = [&](const std::string& path) {
-            return present ? std::string("done") : "\"" + path + "\" does not exist.";
+        const Lines paths = removedPaths();
+        const auto result = [&](std::size_t index) {
+            return present ? std::string("done") : "\"" + paths[index] + "\" does not exist.";
         };
         Lines lines{"----- Remove App Bundle -----",
-                    result("/Applications/TAVREL.app"),
+                    result(0),
                     "----- Remove App Bundle -----",
-                    result("/Applications/Tavrel.app"),
+                    result(1),
                     "----- Remove \"Application Support\" -----",
                     "com.quillorchid.TavrelOSX",
-                    result(library("Application Support/com.quillorchid.TavrelOSX"))};
-        for (const char* id : {"com.quillorchid.TavrelOSX", "com.quillorchid.TavrelAuthenticator",
-                               "com.quillorchid.tavrel.macos"}) {
+                    result(2)};
+        std::size_t index = 3;
+        for (const std::string id : kPreferenceIDs) {
             lines.insert(lines.end(),
-                         {"----- Remove \"Preferences\" -----", std::string(id) + ".plist",
-                          result(library("Preferences/") + id + ".plist")});
+                         {"----- Remove \"Preferences\" -----", id + ".plist", result(index++)});
         }
-        for (const char* id :
-             {"com.quillorchid.TavrelOSX.FinderSync", "com.quillorchid.TavrelOSXLauncher",
-              "com.quillorchid.tavrel.macos"}) {
-            lines.insert(lines.end(), {"----- Remove \"Containers\" -----", id,
-                                       result(library("Containers/") + id)});
+        for (const std::string id : kContainerIDs) {
+            lines.insert(lines.end(), {"----- Remove \"Containers\" -----", id, result(index++)});
         }
-        for (const char* id :
-             {"group.com.quillorchid.TavrelOSX", "group.com.quillorchid.tavrel.macos"}) {
-            lines.insert(lines.end(), {"----- Remove \"Group Containers\" -----", id,
-                                       result(library("Group Containers/") + id)});
+        for (const std::string id : kGroupIDs) {
+            lines.insert(lines.end(),
+                         {"----- Remove \"Group Containers\" -----", id, result(index++)});
         }
+        return lines;
+    }
+
+    // The whole summary of a run whose steps all ended as `status` says, step 2 as `launcher`.
+    [[nodiscard]] Lines expectedSummary(const std::string& status, const std::string& launcher,
+                                        const std::string& trashItem) const {
+        const auto line = [](int step, const std::string& label, const std::string& subject) {
+            char prefix[32];
+            std::snprintf(prefix, sizeof prefix, "Step %2d  %-12s  ", step, label.c_str());
+            return prefix + subject;
+        };
+        Lines lines{line(2, launcher, "com.quillorchid.TavrelOSXLauncher")};
+        int step = 8;
+        for (const std::string& path : removedPaths()) {
+            lines.push_back(line(step++, status, path));
+        }
+        lines.push_back(line(19, status, trashItem));
+        lines.emplace_back("Tavrel has been removed from this account.");
         return lines;
     }
 
     TemporaryFolder home_;
     TemporaryFolder applications_;
-    TemporaryFolder scratch_;
     bool realApplicationsExisted_ = false;
 };
 
 } // namespace
 
-TEST_F(UninstallCommandTest, OneRunRemovesTheWholeProductAndLeavesNeighboursAlone) {
+TEST_F(UninstallCommandTest, OneRunRemovesTheWholeProductLeavesNeighboursAloneAndSaysSo) {
     plantEverything();
-    plantNeighbours();
-    const CommandRun run = uninstall({"--yes"});
-    EXPECT_EQ(run.status, 0) << run.out << run.err;
-    EXPECT_EQ(run.logMessages(), expectedLog(true)) << run.err;
+    writeFile(app("Other.app/Contents/Info.plist"), "other");
+    writeFile(library("Preferences/com.quillorchid.Other.plist"), "other");
+    writeFile(trash() / "files/Tavrel.app/Contents/Info.plist", "other");
+    writeFile(trash() / "info/Tavrel.app.trashinfo", "[Trash Info]\n");
 
-    EXPECT_FALSE(fs::exists(applications_.path() / "TAVREL.app"));
-    EXPECT_FALSE(fs::exists(applications_.path() / "Tavrel.app"));
-    for (const char* gone : {"Application Support/com.quillorchid.TavrelOSX",
-                             "Preferences/com.quillorchid.TavrelOSX.plist",
-                             "Containers/com.quillorchid.TavrelOSXLauncher",
-                             "Group Containers/group.com.quillorchid.tavrel.macos"}) {
-        EXPECT_FALSE(fs::exists(library(gone))) << gone;
+    ProcessRun run = uninstall({"--yes"});
+    EXPECT_EQ(run.status, 0) << run.out << run.err;
+    EXPECT_EQ(logMessages(run), expectedLog(true)) << run.err;
+    const std::string trashItem = trash().string() + "/files/TAVREL.app";
+    EXPECT_EQ(splitLines(run.out), expectedSummary("removed", "switched off", trashItem));
+    EXPECT_EQ(count(run.err, "Warning: Usage of TTYLogger"), 1U) << run.err;
+
+    for (const std::string& path : removedPaths()) {
+        EXPECT_FALSE(fs::exists(path.starts_with("/Applications/")
+                                    ? app(path.substr(std::string("/Applications/").size()))
+                                    : fs::path(path)))
+            << path;
     }
     EXPECT_FALSE(fs::exists(trash() / "files/TAVREL.app"));
     EXPECT_FALSE(fs::exists(trash() / "info/TAVREL.app.trashinfo"));
     EXPECT_NE(readFile(autostart()).find("Hidden=true"), std::string::npos);
-
-    EXPECT_EQ(readFile(applications_.path() / "Other.app/Contents/Info.plist"), "other");
+    EXPECT_EQ(readFile(app("Other.app/Contents/Info.plist")), "other");
     EXPECT_EQ(readFile(library("Preferences/com.quillorchid.Other.plist")), "other");
-    EXPECT_EQ(readFile(library("Containers/com.quillorchid.Other/file")), "other");
     EXPECT_EQ(readFile(trash() / "files/Tavrel.app/Contents/Info.plist"), "other");
     EXPECT_TRUE(fs::exists(trash() / "info/Tavrel.app.trashinfo"));
 
-    EXPECT_NE(run.out.find("Step  8  removed       /Applications/TAVREL.app"), std::string::npos)
-        << run.out;
-    EXPECT_NE(run.out.find("Step  2  switched off"), std::string::npos) << run.out;
-    EXPECT_NE(run.out.find("Tavrel has been removed from this account."), std::string::npos);
+    // Again, with nothing left: every path is logged as missing, and step 2 says the launcher
+    // was already switched off.
+    run = uninstall({"--yes"});
+    EXPECT_EQ(run.status, 0) << run.out << run.err;
+    EXPECT_EQ(logMessages(run), expectedLog(false)) << run.err;
+    EXPECT_EQ(splitLines(run.out), expectedSummary("not found", "already off", trashItem));
 }
 
-TEST_F(UninstallCommandTest, NothingInstalledLogsEveryPathAsMissingTwice) {
-    for (int round = 0; round < 2; ++round) {
-        const CommandRun run = uninstall({"--yes"});
-        EXPECT_EQ(run.status, 0) << run.out << run.err;
-        EXPECT_EQ(run.logMessages(), expectedLog(false)) << run.err;
-        EXPECT_EQ(run.out.find("FAILED"), std::string::npos) << run.out;
+TEST_F(UninstallCommandTest, WithoutATrashFolderOrLauncherEntryNothingIsMadeUp) {
+    const ProcessRun run = uninstall({"--yes"});
+    EXPECT_EQ(run.status, 0) << run.out << run.err;
+    EXPECT_EQ(splitLines(run.out),
+              expectedSummary("not found", "not found", "TAVREL.app in the Trash"));
+    EXPECT_FALSE(fs::exists(trash()));
+    EXPECT_FALSE(fs::exists(autostart().parent_path()));
+}
+
+TEST_F(UninstallCommandTest, AFailingStepIsReportedInWordsAndTheLaterStepsStillRun) {
+    struct Case {
+        const char* name;
+        std::function<void(Sandbox&)> refuse;
+        Lines summary; // the failing step's two lines
+        std::string stays;
+    };
+    const std::string trashItem = trash().string() + "/files/TAVREL.app";
+    const std::vector<Case> cases{
+        {"a bundle on a read-only file system",
+         [](Sandbox& sandbox) { sandbox.readOnly("/Applications/TAVREL.app"); },
+         {"Step  8  FAILED        /Applications/TAVREL.app",
+          "         \u201cTAVREL\u201d couldn\u2019t be removed: Read-only file system. "
+          "(/Applications/TAVREL.app/Contents/MacOS/TAVREL)"},
+         "/Applications/TAVREL.app (step 8 failed)"},
+        {"a read-only autostart folder",
+         [this](Sandbox& sandbox) { sandbox.readOnly(autostart().parent_path().string()); },
+         {"Step  2  FAILED        com.quillorchid.TavrelOSXLauncher",
+          "         \u201ccom.quillorchid.TavrelOSXLauncher.desktop\u201d couldn\u2019t be "
+          "changed: Read-only file system. (" +
+              autostart().string() + ")"},
+         "com.quillorchid.TavrelOSXLauncher (step 2 failed)"},
+        {"the copy in the Trash on a read-only file system",
+         [this](Sandbox& sandbox) { sandbox.readOnly((trash() / "files/TAVREL.app").string()); },
+         {"Step 19  FAILED        " + trashItem,
+          "         \u201cInfo.plist\u201d couldn\u2019t be removed: Read-only file system. (" +
+              trashItem + "/Contents/Info.plist)"},
+         trashItem + " (step 19 failed)"},
+    };
+    for (const Case& test : cases) {
+        plantEverything();
+        Sandbox sandbox;
+        test.refuse(sandbox);
+        const ProcessRun run = uninstall({"--yes"}, sandbox);
+        EXPECT_EQ(run.status, 1) << test.name << "\n" << run.out << run.err;
+        const Lines summary = splitLines(run.out);
+        const auto failed = std::find(summary.begin(), summary.end(), test.summary[0]);
+        ASSERT_NE(failed, summary.end()) << test.name << "\n" << run.out;
+        ASSERT_NE(failed + 1, summary.end()) << test.name;
+        EXPECT_EQ(failed[1], test.summary[1]) << test.name;
+        EXPECT_EQ(summary.back(),
+                  "Tavrel was not completely removed. Still there: " + test.stays + ".")
+            << test.name;
+        // Every other step still ran.
+        EXPECT_EQ(std::count_if(summary.begin(), summary.end(),
+                                [](const std::string& line) { return line.starts_with("Step"); }),
+                  13)
+            << test.name;
+        EXPECT_FALSE(fs::exists(library("Preferences/com.quillorchid.TavrelOSX.plist")))
+            << test.name;
     }
 }
 
-TEST_F(UninstallCommandTest, AFailedDeletionIsReportedAndTheLaterStepsStillRun) {
+TEST_F(UninstallCommandTest, AReadOnlyBundleKeepsItsErrorLineAndTheRestOfTheLog) {
     plantEverything();
-    const CommandRun run = uninstall({"--yes"}, {"/Applications/TAVREL.app"});
-    EXPECT_EQ(run.status, 1) << run.out << run.err;
-    const Lines log = run.logMessages();
-    ASSERT_GE(log.size(), 3U) << run.err;
-    EXPECT_EQ(log[0], "----- Remove App Bundle -----");
-    EXPECT_EQ(log[1], "Error Domain=NSPOSIXErrorDomain Code=30 \"\u201c"
-                      "TAVREL\u201d couldn\u2019t "
+    const ProcessRun run = uninstall({"--yes"}, Sandbox().readOnly("/Applications/TAVREL.app"));
+    const Lines log = logMessages(run);
+    ASSERT_GE(log.size(), 2U) << run.err;
+    EXPECT_EQ(log[1], "Error Domain=NSPOSIXErrorDomain Code=30 \"\u201cTAVREL\u201d couldn\u2019t "
                       "be removed: Read-only file system.\" UserInfo={NSFilePath="
                       "/Applications/TAVREL.app/Contents/MacOS/TAVREL}");
-    Lines rest(log.begin() + 2, log.end());
     const Lines expected = expectedLog(true);
-    EXPECT_EQ(rest, Lines(expected.begin() + 2, expected.end()));
-    EXPECT_TRUE(fs::exists(applications_.path() / "TAVREL.app/Contents/MacOS/TAVREL"));
-    EXPECT_FALSE(fs::exists(trash() / "files/TAVREL.app"));
-    EXPECT_NE(
-        run.out.find("Step  8  FAILED        /Applications/TAVREL.app\n"
-                     "         RemoveAppBundleError(path: \"/Applications/TAVREL.app\", error: "
-                     "Error Domain=NSPOSIXErrorDomain Code=30"),
-        std::string::npos)
-        << run.out;
-    EXPECT_NE(run.out.find("not completely removed: 1 step failed."), std::string::npos) << run.out;
+    EXPECT_EQ(Lines(log.begin() + 2, log.end()), Lines(expected.begin() + 2, expected.end()));
+    EXPECT_TRUE(fs::exists(app("TAVREL.app/Contents/MacOS/TAVREL")));
 }
 
-TEST_F(UninstallCommandTest, AFileWhereTheBundleShouldBeIsLeftAlone) {
-    writeFile(applications_.path() / "TAVREL.app", "a file");
-    const CommandRun run = uninstall({"--yes"});
+TEST_F(UninstallCommandTest, AFolderItCannotLookIntoIsAFailureNeverMissing) {
+    plantEverything();
+    ASSERT_EQ(chmod(library("").c_str(), 0), 0);
+    const ProcessRun run = uninstall({"--yes"}, Sandbox().unprivileged());
+    chmod(library("").c_str(), 0755);
+    EXPECT_EQ(run.status, 1) << run.out << run.err;
+    EXPECT_EQ(run.err.find("does not exist"), std::string::npos) << run.err;
+    EXPECT_NE(run.out.find("Step 11  FAILED        " +
+                           library("Preferences/com.quillorchid.TavrelOSX.plist") +
+                           "\n         \u201ccom.quillorchid.TavrelOSX.plist\u201d couldn\u2019t "
+                           "be examined: Permission denied.\n"),
+              std::string::npos)
+        << run.out;
+    EXPECT_EQ(count(run.out, "FAILED"), 9U) << run.out; // steps 10 to 18
+    EXPECT_TRUE(fs::exists(library("Preferences/com.quillorchid.TavrelOSX.plist")));
+    EXPECT_FALSE(fs::exists(app("TAVREL.app")));
+}
+
+TEST_F(UninstallCommandTest, AFileWhereTheBundleShouldBeIsLeftAloneAndNamedAsStaying) {
+    writeFile(app("TAVREL.app"), "a file");
+    const ProcessRun run = uninstall({"--yes"});
     EXPECT_EQ(run.status, 0) << run.out << run.err;
-    const Lines log = run.logMessages();
+    const Lines log = logMessages(run);
     ASSERT_GE(log.size(), 2U);
     EXPECT_EQ(log[1], "\"/Applications/TAVREL.app\" not folder.");
-    EXPECT_EQ(readFile(applications_.path() / "TAVREL.app"), "a file");
+    EXPECT_EQ(readFile(app("TAVREL.app")), "a file");
+    EXPECT_EQ(splitLines(run.out).back(),
+              "Tavrel was not completely removed. Still there: /Applications/TAVREL.app (not a "
+              "folder, left alone).");
+}
+
+TEST_F(UninstallCommandTest, AClosedPipeNeitherStopsTheRunNorChangesItsExitStatus) {
+    plantEverything();
+    for (int index = 0; index < 2000; ++index) {
+        writeFile(app("TAVREL.app/Contents/Resources/file" + std::to_string(index)), "x");
+    }
+    const ProcessRun run = uninstall({"--yes"}, Sandbox(), Output::closedPipe);
+    EXPECT_EQ(run.status, 0);
+    EXPECT_FALSE(fs::exists(app("TAVREL.app")));
+    EXPECT_FALSE(fs::exists(trash() / "files/TAVREL.app"));
+    EXPECT_FALSE(fs::exists(library("Group Containers/group.com.quillorchid.tavrel.macos")));
 }
 
 TEST_F(UninstallCommandTest, ARunningProductApplicationStopsTheRunBeforeAnythingIsRemoved) {
     plantEverything();
-    const fs::path bundle = scratch_.path() / "X.app";
+    const fs::path bundle = home_.path() / "X.app";
     writeFile(
         bundle / "Contents/Info.plist",
         "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>CFBundleIdentifier</key>"
@@ -271,33 +345,70 @@ TEST_F(UninstallCommandTest, ARunningProductApplicationStopsTheRunBeforeAnything
         "</dict></plist>");
     fs::create_directories(bundle / "Contents/MacOS");
     fs::copy_file("/bin/sleep", bundle / "Contents/MacOS/Tavrel");
-    // Started inside the private root: a process outside its user namespace cannot be inspected.
+    // Started inside the sandbox: a process outside its user namespace cannot be inspected.
     const std::string executable = (bundle / "Contents/MacOS/Tavrel").string();
     const std::string script = "\"$1\" 60 & app=$!\n"
                                "until [ \"$(readlink /proc/$app/exe)\" = \"$1\" ]; do :; done\n"
                                "\"$2\" --yes; status=$?\n"
                                "kill $app; exit $status\n";
-    const CommandRun run = runInRoot({"/bin/sh", "-c", script, "sh", executable, TAVREL_UNINSTALL});
+    const ProcessRun run = Sandbox()
+                               .applications(applications_.string())
+                               .run({"/bin/sh", "-c", script, "sh", executable, TAVREL_UNINSTALL},
+                                    tavrel::testing::homeEnvironment(home()));
     EXPECT_EQ(run.status, 2) << run.out << run.err;
     EXPECT_NE(run.err.find("Tavrel is running. Quit Tavrel and try again."), std::string::npos)
         << run.err;
-    EXPECT_TRUE(run.logMessages().empty()) << run.err; // no removal step started
-    EXPECT_TRUE(fs::exists(applications_.path() / "TAVREL.app/Contents/MacOS/TAVREL"));
-    EXPECT_TRUE(fs::exists(library("Preferences/com.quillorchid.TavrelOSX.plist")));
-    EXPECT_EQ(readFile(autostart()).find("Hidden"), std::string::npos);
+    EXPECT_TRUE(logMessages(run).empty()) << run.err; // no removal step started
+    EXPECT_TRUE(everythingStillThere());
 }
 
-TEST_F(UninstallCommandTest, WithoutATerminalOrYesNothingIsRemovedAndUsageErrorsAre64) {
+TEST_F(UninstallCommandTest, WithoutAHomeFolderATerminalOrYesNothingIsRemoved) {
     plantEverything();
-    CommandRun run = uninstall({});
-    EXPECT_EQ(run.status, 64);
-    EXPECT_NE(run.err.find("--yes"), std::string::npos) << run.err;
-    run = uninstall({"--frobnicate"});
-    EXPECT_EQ(run.status, 64);
-    EXPECT_TRUE(fs::exists(applications_.path() / "TAVREL.app/Contents/MacOS/TAVREL"));
-    EXPECT_TRUE(fs::exists(library("Preferences/com.quillorchid.TavrelOSX.plist")));
+    struct Case {
+        const char* name;
+        Lines arguments;
+        Lines environment;
+        int status;
+        std::string says; // on standard error or output
+    };
+    const Lines env = tavrel::testing::homeEnvironment(home());
+    const auto withHome = [&](const std::string& value) {
+        Lines changed = env;
+        std::replace(changed.begin(), changed.end(), "HOME=" + home(), "HOME=" + value);
+        return changed;
+    };
+    const std::vector<Case> cases{
+        {"home is the root folder", {"--yes"}, withHome("/"), 1, "no usable home folder"},
+        {"home spelled as root", {"--yes"}, withHome("//."), 1, "no usable home folder"},
+        {"home relative", {"--yes"}, withHome("relative/home"), 1, "no usable home folder"},
+        {"home missing", {"--yes"}, withHome(home() + "/absent"), 1, "no usable home folder"},
+        {"no terminal and no --yes", {}, env, 64, "--yes"},
+        {"an unknown option", {"--frobnicate"}, env, 64, "frobnicate"},
+        {"the version", {"--version"}, env, 0, "tavrel-uninstall " TAVREL_VERSION "\n"},
+    };
+    for (const Case& test : cases) {
+        Lines command{TAVREL_UNINSTALL};
+        command.insert(command.end(), test.arguments.begin(), test.arguments.end());
+        const ProcessRun run =
+            Sandbox().applications(applications_.string()).run(command, test.environment);
+        EXPECT_EQ(run.status, test.status) << test.name << "\n" << run.out << run.err;
+        EXPECT_NE((run.err + run.out).find(test.says), std::string::npos) << test.name << "\n"
+                                                                          << run.out << run.err;
+        EXPECT_TRUE(everythingStillThere()) << test.name;
+    }
+}
 
-    run = uninstall({"--version"});
-    EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.out, "tavrel-uninstall " TAVREL_VERSION "\n");
+TEST_F(UninstallCommandTest, AReadOnlyHomeKeepsTheTerminalReadable) {
+    plantEverything();
+    const ProcessRun run = uninstall({"--yes"}, Sandbox().readOnly(home()));
+    EXPECT_EQ(run.status, 1) << run.out << run.err; // nothing under the home can go
+    std::size_t systemLogLines = 0;
+    for (const std::string& line : splitLines(run.err)) {
+        systemLogLines += line.starts_with("tavrel-uninstall[") ? 1 : 0;
+    }
+    // Each log line fails the same way; each kind of failure is shown once, then counted.
+    EXPECT_LE(systemLogLines, 20U) << run.err;
+    EXPECT_NE(run.err.find("similar lines not shown]"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("] ----- Remove App Bundle -----"), std::string::npos) << run.err;
+    EXPECT_FALSE(fs::exists(app("TAVREL.app")));
 }

@@ -1,0 +1,25 @@
+// Process set-up on Linux: SIGPIPE ignored, closed standard descriptors opened on /dev/null.
+#include "platform/ProcessSetup.hpp"
+
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace tavrel::platform {
+
+void prepareProcess() noexcept {
+    (void)std::signal(SIGPIPE, SIG_IGN);
+    for (int descriptor = STDIN_FILENO; descriptor <= STDERR_FILENO; ++descriptor) {
+        if (fcntl(descriptor, F_GETFD) == -1 && errno == EBADF) {
+            // open() takes the lowest free number, which is this one.
+            const int opened = open("/dev/null", descriptor == STDIN_FILENO ? O_RDONLY : O_WRONLY);
+            if (opened >= 0 && opened != descriptor) {
+                (void)dup2(opened, descriptor);
+                (void)close(opened);
+            }
+        }
+    }
+}
+
+} // namespace tavrel::platform

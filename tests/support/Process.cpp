@@ -1,0 +1,78 @@
+// Running programs for tests: output goes through files, so no pipe can fill up and block.
+#include "tests/support/Process.hpp"
+
+#include "tests/support/TemporaryFolder.hpp"
+
+#include <array>
+#include <cerrno>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace tavrel::testing {
+
+ProcessRun runProcess(const std::vector<std::string>& argv,
+                      const std::vector<std::string>& environment, Output output) {
+    const TemporaryFolder scratch;
+    const std::string out = scratch.string() + "/out";
+    const std::string err = scratch.string() + "/err";
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    std::array<int, 2> pipe{-1, -1};
+    if (output == Output::closedPipe && pipe2(pipe.data(), O_CLOEXEC) == 0) {
+        close(pipe[0]); // nobody will ever read
+        posix_spawn_file_actions_adddup2(&actions, pipe[1], 1);
+        posix_spawn_file_actions_adddup2(&actions, pipe[1], 2);
+    } else {
+        posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                         0600);
+        posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                         0600);
+    }
+    std::vector<std::string> arguments = argv;
+    std::vector<std::string> variables = environment;
+    std::vector<char*> argumentPointers;
+    argumentPointers.reserve(arguments.size() + 1);
+    for (std::string& argument : arguments) {
+        argumentPointers.push_back(argument.data());
+    }
+    argumentPointers.push_back(nullptr);
+    std::vector<char*> variablePointers;
+    variablePointers.reserve(variables.size() + 1);
+    for (std::string& variable : variables) {
+        variablePointers.push_back(variable.data());
+    }
+    variablePointers.push_back(nullptr);
+    ProcessRun run;
+    pid_t pid = -1;
+    // posix_spawnp looks the name up on the test's own PATH.
+    if (posix_spawnp(&pid, argumentPointers[0], &actions, nullptr, argumentPointers.data(),
+                     variablePointers.data()) == 0) {
+        int status = 0;
+        while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+        }
+        run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    if (pipe[1] >= 0) {
+        close(pipe[1]);
+    }
+    run.out = readFile(out);
+    run.err = readFile(err);
+    return run;
+}
+
+std::vector<std::string> homeEnvironment(const std::string& home,
+                                         const std::vector<std::string>& extra) {
+    std::vector<std::string> environment{
+        "PATH=/usr/local/bin:/usr/bin:/bin", "HOME=" + home, "XDG_CONFIG_HOME=" + home + "/.config",
+        "XDG_DATA_HOME=" + home + "/.local/share",
+        // No session bus: nothing the program does may reach the user's real session.
+        "DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent"};
+    environment.insert(environment.end(), extra.begin(), extra.end());
+    return environment;
+}
+
+} // namespace tavrel::testing
