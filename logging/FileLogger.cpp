@@ -7,12 +7,13 @@
 #include "logging/BackgroundQueue.hpp"
 #include "logging/LogAssert.hpp"
 #include "logging/LogDispatcher.hpp"
+#include "logging/detail/ReportCap.hpp"
 #include "platform/SystemLog.hpp"
 
-#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace tavrel::logging {
@@ -20,10 +21,15 @@ namespace tavrel::logging {
 namespace {
 
 constexpr const char* kOnLoggerQueue = "lt_ methods should be on logger queue.";
-constexpr int kMaximumReportedExceptions = 10;
+// Rounds of choosing and opening a file for one line; each round passes one more file over.
+constexpr int kOpenAttempts = 3;
 
 // Shared by all file loggers of the process.
-std::atomic<int> reportedExceptions{0};
+detail::ReportCap& reportedExceptions() {
+    static auto* cap = new detail::ReportCap( // lives to the end of the process
+        10, "FileLogger.logMessage: Too many exceptions -- will not log any more of them.");
+    return *cap;
+}
 
 std::string describe(int error) {
     return std::string(std::strerror(error)) + " (errno " + std::to_string(error) + ")";
@@ -33,6 +39,22 @@ std::string describe(int error) {
 // dropped there, since the logger's queue cannot stop itself. The logging queue drops it.
 void releaseOffLoggerQueue(std::shared_ptr<FileLogger>&& logger) {
     LogDispatcher::loggingQueue().async([logger = std::move(logger)] { (void)logger; });
+}
+
+// Opens a log file for appending; -1 unless it is a regular file that can be written. Never
+// blocks: a FIFO without a reader would hold the logger forever.
+int openForAppending(const std::string& path) {
+    const int handle =
+        open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    if (handle < 0) {
+        return -1;
+    }
+    struct stat status {};
+    if (fstat(handle, &status) != 0 || !S_ISREG(status.st_mode)) {
+        close(handle);
+        return -1;
+    }
+    return handle;
 }
 
 void syncAndClose(int handle) {
@@ -145,13 +167,9 @@ void FileLogger::logMessage(const LogMessage& message) {
         }
         lt_logData(line_);
     } catch (const std::exception& error) {
-        const int count = ++reportedExceptions;
-        if (count <= kMaximumReportedExceptions) {
-            platform::systemLog(std::string("FileLogger.logMessage: ") + error.what());
-        }
-        if (count == kMaximumReportedExceptions) {
-            platform::systemLog(
-                "FileLogger.logMessage: Too many exceptions -- will not log any more of them.");
+        for (const std::string& line :
+             reportedExceptions().next(std::string("FileLogger.logMessage: ") + error.what())) {
+            platform::systemLog(line);
         }
     }
 }
@@ -213,27 +231,32 @@ int FileLogger::lt_currentLogFileHandle() {
     if (currentLogFileHandle_ >= 0) {
         return currentLogFileHandle_;
     }
-    lt_chooseCurrentLogFile();
-    if (!currentLogFileInfo_) {
-        return -1;
-    }
-    const int handle =
-        open(currentLogFileInfo_->filePath().c_str(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NOFOLLOW);
-    if (handle < 0) {
-        // Gone or unwritable since it was chosen: choose afresh for the next line.
+    // A file that cannot be opened for appending (a folder, a FIFO, a file the user may not
+    // write, all named like a log file) is passed over for good and the choice made again, so
+    // that the line lands in a new file rather than being lost with every line after it.
+    for (int attempt = 0; attempt < kOpenAttempts; ++attempt) {
+        lt_chooseCurrentLogFile();
+        if (!currentLogFileInfo_) {
+            return -1;
+        }
+        const int handle = openForAppending(currentLogFileInfo_->filePath());
+        if (handle >= 0) {
+            const off_t end = lseek(handle, 0, SEEK_END);
+            if (end < 0) {
+                platform::systemLog("FileLogger: Failed to seek to end of file: " +
+                                    describe(errno));
+            }
+            fileEnd_ = end < 0 ? 0 : end;
+            currentLogFileHandle_ = handle;
+            ++fileGeneration_;
+            lt_scheduleTimerToRollLogFileDueToAge();
+            lt_monitorCurrentLogFileForExternalChanges();
+            return handle;
+        }
+        unusableLogFiles_.insert(currentLogFileInfo_->filePath());
         currentLogFileInfo_.reset();
-        return -1;
     }
-    const off_t end = lseek(handle, 0, SEEK_END);
-    if (end < 0) {
-        platform::systemLog("FileLogger: Failed to seek to end of file: " + describe(errno));
-    }
-    fileEnd_ = end < 0 ? 0 : end;
-    currentLogFileHandle_ = handle;
-    ++fileGeneration_;
-    lt_scheduleTimerToRollLogFileDueToAge();
-    lt_monitorCurrentLogFileForExternalChanges();
-    return handle;
+    return -1;
 }
 
 void FileLogger::lt_chooseCurrentLogFile() {
@@ -258,6 +281,15 @@ void FileLogger::lt_chooseCurrentLogFile() {
 
 bool FileLogger::lt_shouldUseLogFile(const LogFileInfo& info, bool resuming) {
     TAVREL_ASSERT(isOnInternalLoggerQueue(), kOnLoggerQueue);
+    if (unusableLogFiles_.contains(info.filePath())) {
+        return false;
+    }
+    if (const auto& attributes = info.fileAttributes();
+        attributes && attributes->type != platform::FileAttributes::Type::regular &&
+        attributes->type != platform::FileAttributes::Type::symbolicLink) {
+        unusableLogFiles_.insert(info.filePath()); // not ours to mark or to write
+        return false;
+    }
     if (info.isArchived() || info.isSymlink()) {
         return false;
     }

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 
 namespace tavrel::logging {
@@ -87,6 +88,7 @@ private:
     bool doNotReuseLogFiles_ = false;
     bool automaticallyAppendNewlineForCustomFormatters_ = true;
 
+    std::set<std::string> unusableLogFiles_; // passed over for the rest of the logger's life
     std::uint64_t fileGeneration_ = 0; // tells events of an earlier file from the current one's
     std::int64_t fileEnd_ = 0;         // where the next line starts, as last seen
     std::string line_;                 // reused for every line

@@ -3,6 +3,7 @@
 #include "logging/Log.hpp"
 #include "logging/LogFileInfo.hpp"
 #include "logging/LogFileTimestamp.hpp"
+#include "logging/detail/ReportCap.hpp"
 #include "tests/logfiles/LogFilesTestSupport.hpp"
 
 #include <fcntl.h>
@@ -149,6 +150,32 @@ TEST(FileLoggerTest, AgeTimerRollsTheFileWithoutLinesAndReArmsWhenNotDue) {
     ASSERT_EQ(files.size(), 2U);
     const auto second = files[0] == first ? files[1] : files[0];
     EXPECT_EQ(messages(second), std::vector<std::string>{"after the roll"});
+}
+
+TEST(FileLoggerTest, AnAgeCheckUpToASecondBeforeTheRollDateStillRolls) {
+    // Setting the frequency runs the age check at once, on a file a few milliseconds old.
+    for (const auto& [frequency, rolledAtOnce] : {std::pair{0.8, true}, std::pair{1.5, false}}) {
+        FileLoggerRig rig;
+        rig.write("opens the file");
+        const auto files = logFiles(rig.folder);
+        ASSERT_EQ(files.size(), 1U);
+        rig.logger->setRollingFrequency(frequency);
+        rig.settle();
+        EXPECT_EQ(archived(files[0]), rolledAtOnce) << frequency;
+    }
+}
+
+TEST(FileLoggerTest, ExceptionReportsStopAfterTheTenthWithAFarewell) {
+    detail::ReportCap cap(10, "farewell");
+    std::vector<std::string> reported;
+    for (int failure = 1; failure <= 12; ++failure) {
+        for (std::string& line : cap.next("failure " + std::to_string(failure))) {
+            reported.push_back(std::move(line));
+        }
+    }
+    ASSERT_EQ(reported.size(), 11U);
+    EXPECT_EQ(reported[9], "failure 10");
+    EXPECT_EQ(reported[10], "farewell");
 }
 
 TEST(FileLoggerTest, DeletedOrRenamedCurrentFileSendsLinesToANewFile) {

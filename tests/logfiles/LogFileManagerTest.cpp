@@ -3,6 +3,7 @@
 #include "logging/LogFileInfo.hpp"
 #include "logging/LogFileTimestamp.hpp"
 #include "tests/logfiles/LogFilesTestSupport.hpp"
+#include "tests/support/StandardErrorCapture.hpp"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -242,12 +243,24 @@ TEST(LogFileInfoTest, ArchivedMarkIsOneByteAndOtherValuesCountAndAreRewritten) {
     info.setIsArchived(false);
     EXPECT_EQ(xattr(path), "<none>");
     EXPECT_FALSE(info.isArchived());
-    info.setIsArchived(false); // an absent mark is no failure
-
-    std::filesystem::remove(path);
-    info.setIsArchived(true); // nor is a missing file
+    {
+        // Clearing an absent mark, and marking a file that is gone, are no failures.
+        const testing::StandardErrorCapture reports;
+        info.setIsArchived(false);
+        std::filesystem::remove(path);
+        info.setIsArchived(true);
+        EXPECT_EQ(reports.text(), "");
+    }
     EXPECT_FALSE(info.isArchived());
     EXPECT_FALSE(LogFileInfo::logFileWithPath(path));
+    // A mark that cannot be written is reported: a link cannot carry user attributes.
+    const std::string link = root.string() + "/link.log";
+    std::filesystem::create_symlink(root.path() / "elsewhere", link);
+    const testing::StandardErrorCapture reports;
+    LogFileInfo(link).setIsArchived(true);
+    EXPECT_NE(reports.text().find("LogFileInfo: setxattr(log.archived, " + link + "): error = "),
+              std::string::npos)
+        << reports.text();
 }
 
 TEST(LogFileInfoTest, SizeDatesAndLinks) {

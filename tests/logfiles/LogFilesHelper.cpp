@@ -5,6 +5,8 @@
 //   logfiles_helper fulldisk <dir>   <dir> is a tiny file system: log, fill it, log, free, log
 //   logfiles_helper mark <dir>       make a log file in <dir> and mark it archived
 //   logfiles_helper check <dir>      print each log file's mark, then prune to the newest
+//   logfiles_helper write <dir>      write one line with a file logger on <dir>, print the files
+//   logfiles_helper create <dir>     ask for one new log file in <dir>
 #include "Source/Logger.hpp"
 #include "logging/FileLogger.hpp"
 #include "logging/Log.hpp"
@@ -105,11 +107,34 @@ int check(const std::string& folder) {
     return 0;
 }
 
+int writeLine(const std::string& folder) {
+    auto manager = std::make_shared<LogFileManagerDefault>(folder);
+    LogDispatcher dispatcher;
+    dispatcher.addLogger(FileLogger::make(manager), LogLevels::info);
+    dispatcher.log(false, tavrel::testing::makeRecord("the line"));
+    dispatcher.flushLog();
+    for (const auto& path : manager->sortedLogFilePaths()) {
+        if (std::filesystem::is_regular_file(path)) {
+            std::cout << "=== " << std::filesystem::path(path).filename().string() << "\n"
+                      << tavrel::testing::readFile(path);
+        }
+    }
+    return 0;
+}
+
+int create(const std::string& folder) {
+    LogFileManagerDefault manager(folder);
+    std::string error;
+    const auto path = manager.createNewLogFile(&error);
+    std::cout << (path ? "created " + *path : "none: " + error) << "\n";
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     if (argc != 3) {
-        std::cerr << "usage: logfiles_helper startup|fulldisk|mark|check <argument>\n";
+        std::cerr << "usage: logfiles_helper startup|fulldisk|mark|check|write|create <argument>\n";
         return 2;
     }
     const std::string mode = argv[1];
@@ -125,6 +150,12 @@ int main(int argc, char** argv) {
     }
     if (mode == "check") {
         return check(argument);
+    }
+    if (mode == "write") {
+        return writeLine(argument);
+    }
+    if (mode == "create") {
+        return create(argument);
     }
     return 2;
 }
