@@ -1,6 +1,6 @@
-// File logger. The current file is opened with O_APPEND, so every line lands at the end of the
+// File logger. The current file is opened for appending, so every line lands at the end of the
 // file without a seek and stays whole among other writers; the line is built in one reused
-// buffer and handed over with one write(2). Timer and watch events hold only a weak reference
+// buffer and handed over with one write. Timer and watch events hold only a weak reference
 // to the logger and run on its queue.
 #include "logging/FileLogger.hpp"
 
@@ -9,12 +9,6 @@
 #include "logging/LogDispatcher.hpp"
 #include "logging/detail/ReportCap.hpp"
 #include "platform/SystemLog.hpp"
-
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace tavrel::logging {
 
@@ -31,8 +25,8 @@ detail::ReportCap& reportedExceptions() {
     return *cap;
 }
 
-std::string describe(int error) {
-    return std::string(std::strerror(error)) + " (errno " + std::to_string(error) + ")";
+std::string describe(const platform::FileError& error) {
+    return error.reason() + " (errno " + std::to_string(error.code()) + ")";
 }
 
 // Events and settings take a strong reference on the logger's queue; the last one must not be
@@ -41,28 +35,12 @@ void releaseOffLoggerQueue(std::shared_ptr<FileLogger>&& logger) {
     LogDispatcher::loggingQueue().async([logger = std::move(logger)] { (void)logger; });
 }
 
-// Opens a log file for appending; -1 unless it is a regular file that can be written. Never
-// blocks: a FIFO without a reader would hold the logger forever.
-int openForAppending(const std::string& path) {
-    const int handle =
-        open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
-    if (handle < 0) {
-        return -1;
+void syncAndClose(platform::File& file) {
+    if (const auto synced = file.synchronize(); !synced.ok()) {
+        platform::systemLog("FileLogger: Failed to synchronize file: " + describe(synced.error()));
     }
-    struct stat status {};
-    if (fstat(handle, &status) != 0 || !S_ISREG(status.st_mode)) {
-        close(handle);
-        return -1;
-    }
-    return handle;
-}
-
-void syncAndClose(int handle) {
-    if (fsync(handle) != 0) {
-        platform::systemLog("FileLogger: Failed to synchronize file: " + describe(errno));
-    }
-    if (close(handle) != 0) {
-        platform::systemLog("FileLogger: Failed to close file: " + describe(errno));
+    if (const auto closed = file.close(); !closed.ok()) {
+        platform::systemLog("FileLogger: Failed to close file: " + describe(closed.error()));
     }
 }
 
@@ -84,8 +62,8 @@ FileLogger::FileLogger(std::shared_ptr<LogFileManager> manager,
 FileLogger::~FileLogger() {
     rollingTimer_.reset();
     currentLogFileVnode_.reset();
-    if (currentLogFileHandle_ >= 0) {
-        syncAndClose(currentLogFileHandle_);
+    if (currentLogFile_) {
+        syncAndClose(*currentLogFile_);
     }
 }
 
@@ -128,7 +106,7 @@ double FileLogger::rollingFrequency() {
 void FileLogger::setRollingFrequency(double seconds) {
     applySetting([seconds](FileLogger& logger) {
         logger.rollingFrequency_ = seconds;
-        if (logger.lt_currentLogFileHandle() >= 0) {
+        if (logger.lt_currentLogFileHandle() != nullptr) {
             logger.lt_maybeRollLogFileDueToAge();
         }
     });
@@ -145,7 +123,7 @@ std::uint64_t FileLogger::maximumFileSize() {
 void FileLogger::setMaximumFileSize(std::uint64_t bytes) {
     applySetting([bytes](FileLogger& logger) {
         logger.maximumFileSize_ = bytes;
-        if (logger.lt_currentLogFileHandle() >= 0) {
+        if (logger.lt_currentLogFileHandle() != nullptr) {
             logger.lt_maybeRollLogFileDueToSize();
         }
     });
@@ -176,8 +154,8 @@ void FileLogger::logMessage(const LogMessage& message) {
 
 void FileLogger::lt_logData(const std::string& data) {
     TAVREL_ASSERT(isOnInternalLoggerQueue(), kOnLoggerQueue);
-    const int handle = lt_currentLogFileHandle();
-    if (handle < 0) {
+    platform::File* file = lt_currentLogFileHandle();
+    if (file == nullptr) {
         // No file: the line is lost; the next line tries again.
         platform::systemLog("FileLogger: Failed to seek to end of file: (null)");
         platform::systemLog("FileLogger: Failed to write data: (null)");
@@ -185,51 +163,47 @@ void FileLogger::lt_logData(const std::string& data) {
     }
     std::size_t written = 0;
     while (written < data.size()) {
-        const ssize_t count = ::write(handle, data.data() + written, data.size() - written);
-        if (count < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            const int error = errno;
-            platform::systemLog("FileLogger: Failed to write data: " + describe(error));
+        const auto count = file->writeSome(std::string_view(data).substr(written));
+        if (!count.ok()) {
+            platform::systemLog("FileLogger: Failed to write data: " + describe(count.error()));
             if (written > 0) {
                 // Take a torn line back out, unless someone else has appended since.
-                const off_t end = lseek(handle, 0, SEEK_END);
-                if (end >= 0 && end - static_cast<off_t>(written) == fileEnd_) {
-                    (void)ftruncate(handle, fileEnd_);
+                const auto end = file->size();
+                if (end.ok() && *end - written == fileEnd_) {
+                    (void)file->truncate(fileEnd_);
                 }
             }
             break;
         }
-        written += static_cast<std::size_t>(count);
+        written += *count;
     }
     if (written == data.size()) {
-        // The handle appends, so after a whole line its offset is the old end plus the line:
-        // known without asking the kernel, which would double the system calls per line.
-        fileEnd_ += static_cast<std::int64_t>(written);
+        // The file appends, so after a whole line its end is the old end plus the line: known
+        // without asking the kernel, which would double the system calls per line.
+        fileEnd_ += written;
     } else {
-        const off_t offset = lseek(handle, 0, SEEK_END);
-        if (offset < 0) {
-            platform::systemLog("FileLogger: Failed to get offset: " + describe(errno));
+        const auto end = file->size();
+        if (!end.ok()) {
+            platform::systemLog("FileLogger: Failed to get offset: " + describe(end.error()));
             return;
         }
-        fileEnd_ = offset;
+        fileEnd_ = *end;
     }
     lt_maybeRollLogFileDueToSize();
 }
 
 void FileLogger::lt_maybeRollLogFileDueToSize() {
-    if (maximumFileSize_ > 0 && static_cast<std::uint64_t>(fileEnd_) >= maximumFileSize_) {
+    if (maximumFileSize_ > 0 && fileEnd_ >= maximumFileSize_) {
         lt_rollLogFileNow();
     }
 }
 
 // ---- the current file ----
 
-int FileLogger::lt_currentLogFileHandle() {
+platform::File* FileLogger::lt_currentLogFileHandle() {
     TAVREL_ASSERT(isOnInternalLoggerQueue(), kOnLoggerQueue);
-    if (currentLogFileHandle_ >= 0) {
-        return currentLogFileHandle_;
+    if (currentLogFile_) {
+        return &*currentLogFile_;
     }
     // A file that cannot be opened for appending (a folder, a FIFO, a file the user may not
     // write, all named like a log file) is passed over for good and the choice made again, so
@@ -237,26 +211,26 @@ int FileLogger::lt_currentLogFileHandle() {
     for (int attempt = 0; attempt < kOpenAttempts; ++attempt) {
         lt_chooseCurrentLogFile();
         if (!currentLogFileInfo_) {
-            return -1;
+            return nullptr;
         }
-        const int handle = openForAppending(currentLogFileInfo_->filePath());
-        if (handle >= 0) {
-            const off_t end = lseek(handle, 0, SEEK_END);
-            if (end < 0) {
+        auto opened = platform::File::openForAppending(currentLogFileInfo_->filePath());
+        if (opened.ok()) {
+            currentLogFile_.emplace(std::move(opened).value());
+            const auto end = currentLogFile_->size();
+            if (!end.ok()) {
                 platform::systemLog("FileLogger: Failed to seek to end of file: " +
-                                    describe(errno));
+                                    describe(end.error()));
             }
-            fileEnd_ = end < 0 ? 0 : end;
-            currentLogFileHandle_ = handle;
+            fileEnd_ = end.ok() ? *end : 0;
             ++fileGeneration_;
             lt_scheduleTimerToRollLogFileDueToAge();
             lt_monitorCurrentLogFileForExternalChanges();
-            return handle;
+            return &*currentLogFile_;
         }
         unusableLogFiles_.insert(currentLogFileInfo_->filePath());
         currentLogFileInfo_.reset();
     }
-    return -1;
+    return nullptr;
 }
 
 void FileLogger::lt_chooseCurrentLogFile() {
@@ -270,10 +244,10 @@ void FileLogger::lt_chooseCurrentLogFile() {
         currentLogFileInfo_ = std::move(infos.front());
         return;
     }
-    std::string error;
-    const auto path = logFileManager_->createNewLogFile(&error);
-    if (!path) {
-        platform::systemLog("FileLogger: Failed to create new log file: " + error);
+    const auto path = logFileManager_->createNewLogFile();
+    if (!path.ok()) {
+        platform::systemLog("FileLogger: Failed to create new log file: " + path.error().path() +
+                            ": " + describe(path.error()));
         return;
     }
     currentLogFileInfo_.emplace(*path);
@@ -345,9 +319,8 @@ void FileLogger::lt_monitorCurrentLogFileForExternalChanges() {
     currentLogFileVnode_.reset();
     SerialQueue* queue = loggerQueue();
     const std::uint64_t generation = fileGeneration_;
-    int error = 0;
-    currentLogFileVnode_ = platform::FileWatch::start(
-        currentLogFileHandle_,
+    auto watch = platform::FileWatch::start(
+        *currentLogFile_,
         [queue, weak = weak_from_this(), generation](platform::FileWatch::Event /*event*/) {
             queue->async([weak, generation] {
                 auto logger = weak.lock();
@@ -360,20 +333,21 @@ void FileLogger::lt_monitorCurrentLogFileForExternalChanges() {
                 }
                 releaseOffLoggerQueue(std::move(logger));
             });
-        },
-        &error);
-    if (!currentLogFileVnode_) {
-        platform::systemLog("FileLogger: Failed to watch log file: " + describe(error));
+        });
+    if (!watch.ok()) {
+        platform::systemLog("FileLogger: Failed to watch log file: " + describe(watch.error()));
+        return;
     }
+    currentLogFileVnode_ = std::move(watch).value();
 }
 
 void FileLogger::lt_rollLogFileNow() {
     TAVREL_ASSERT(isOnInternalLoggerQueue(), kOnLoggerQueue);
-    if (currentLogFileHandle_ < 0) {
+    if (!currentLogFile_) {
         return;
     }
-    const int handle = currentLogFileHandle_;
-    currentLogFileHandle_ = -1;
+    auto file = std::make_shared<platform::File>(std::move(*currentLogFile_));
+    currentLogFile_.reset();
     ++fileGeneration_;
     if (currentLogFileInfo_) {
         currentLogFileInfo_->setIsArchived(true);
@@ -383,7 +357,7 @@ void FileLogger::lt_rollLogFileNow() {
     rollingTimer_.reset();
     // Syncing a whole file takes milliseconds, which the next line need not wait for; flush()
     // waits for it.
-    BackgroundQueue::shared().async([handle] { syncAndClose(handle); });
+    BackgroundQueue::shared().async([file = std::move(file)] { syncAndClose(*file); });
 }
 
 // ---- flushing ----
@@ -398,8 +372,11 @@ void FileLogger::flush() {
 
 void FileLogger::lt_flush() {
     TAVREL_ASSERT(isOnInternalLoggerQueue(), "flush should only be executed on internal queue.");
-    if (currentLogFileHandle_ >= 0 && fsync(currentLogFileHandle_) != 0) {
-        platform::systemLog("FileLogger: Failed to synchronize file: " + describe(errno));
+    if (currentLogFile_) {
+        if (const auto synced = currentLogFile_->synchronize(); !synced.ok()) {
+            platform::systemLog("FileLogger: Failed to synchronize file: " +
+                                describe(synced.error()));
+        }
     }
     // Files rolled before are synced in the background; wait for them too.
     BackgroundQueue::shared().sync([] {});

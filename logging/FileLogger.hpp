@@ -7,6 +7,7 @@
 #include "logging/LogFileInfo.hpp"
 #include "logging/LogFileManager.hpp"
 #include "logging/OneShotTimer.hpp"
+#include "platform/File.hpp"
 #include "platform/FileWatch.hpp"
 
 #include <cstdint>
@@ -62,7 +63,7 @@ private:
 
     // Internal work; every lt_ method runs on the logger's queue.
     void lt_logData(const std::string& data);
-    int lt_currentLogFileHandle();
+    platform::File* lt_currentLogFileHandle();
     void lt_chooseCurrentLogFile();
     bool lt_shouldUseLogFile(const LogFileInfo& info, bool resuming);
     bool lt_shouldLogFileBeArchived(const LogFileInfo& info) const;
@@ -80,7 +81,7 @@ private:
     std::shared_ptr<LogFileManager> logFileManager_;
     LogFileFormatterDefault* formatter_; // owned by the base, fixed for the logger's life
     std::optional<LogFileInfo> currentLogFileInfo_;
-    int currentLogFileHandle_ = -1;
+    std::optional<platform::File> currentLogFile_;
     std::unique_ptr<platform::FileWatch> currentLogFileVnode_;
     double rollingFrequency_ = kDefaultRollingFrequency;
     std::unique_ptr<OneShotTimer> rollingTimer_;
@@ -90,7 +91,7 @@ private:
 
     std::set<std::string> unusableLogFiles_; // passed over for the rest of the logger's life
     std::uint64_t fileGeneration_ = 0; // tells events of an earlier file from the current one's
-    std::int64_t fileEnd_ = 0;         // where the next line starts, as last seen
+    std::uint64_t fileEnd_ = 0;        // where the next line starts, as last seen
     std::string line_;                 // reused for every line
 };
 

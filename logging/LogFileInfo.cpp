@@ -7,13 +7,12 @@
 #include "platform/ExtendedAttributes.hpp"
 #include "platform/SystemLog.hpp"
 
-#include <cstring>
 #include <functional>
 
 namespace tavrel::logging {
 
 std::optional<LogFileInfo> LogFileInfo::logFileWithPath(const std::string& path) {
-    if (path.empty() || !platform::FileAttributes::read(path)) {
+    if (path.empty() || !platform::FileAttributes::read(path).ok()) {
         return std::nullopt;
     }
     return LogFileInfo(path);
@@ -33,11 +32,13 @@ const std::string& LogFileInfo::fileName() const {
 
 const std::optional<platform::FileAttributes>& LogFileInfo::fileAttributes() const {
     if (!fileAttributes_) {
-        int error = 0;
-        fileAttributes_ = platform::FileAttributes::read(filePath_, &error);
-        if (!*fileAttributes_) {
+        auto attributes = platform::FileAttributes::read(filePath_);
+        if (attributes.ok()) {
+            fileAttributes_.emplace(std::move(attributes).value());
+        } else {
+            fileAttributes_.emplace(std::nullopt);
             platform::systemLog("LogFileInfo: Failed to read file attributes: " + filePath_ + ": " +
-                                std::strerror(error));
+                                attributes.error().reason());
         }
     }
     return *fileAttributes_;
@@ -63,7 +64,7 @@ std::uint64_t LogFileInfo::fileSize() const {
     if (fileSize_ == 0) {
         // A size of 0 is read afresh: a file made empty is usually written soon after.
         const auto attributes = platform::FileAttributes::read(filePath_);
-        fileSize_ = attributes ? attributes->size : 0;
+        fileSize_ = attributes.ok() ? attributes->size : 0;
     }
     return fileSize_;
 }
@@ -78,30 +79,30 @@ bool LogFileInfo::isSymlink() const {
 }
 
 bool LogFileInfo::isArchived() const {
-    const auto read = platform::ExtendedAttributes::read(filePath_, kArchivedAttributeName, 1);
-    if (read.error != 0) {
+    const auto mark = platform::ExtendedAttributes::read(filePath_, kArchivedAttributeName, 1);
+    if (!mark.ok()) {
         return false;
     }
-    if (read.value.size() != 1 || read.value[0] != '\x01') {
+    if (*mark != "\x01") {
         setIsArchived(true);
     }
     return true;
 }
 
 void LogFileInfo::setIsArchived(bool archived) const {
+    using platform::ExtendedAttributes;
     if (archived) {
-        const int error =
-            platform::ExtendedAttributes::write(filePath_, kArchivedAttributeName, "\x01");
-        if (error != 0 && !platform::ExtendedAttributes::isMissingFile(error)) {
+        const auto written = ExtendedAttributes::write(filePath_, kArchivedAttributeName, "\x01");
+        if (!written.ok() && !ExtendedAttributes::isMissingFile(written.error())) {
             platform::systemLog(std::string("LogFileInfo: setxattr(") + kArchivedAttributeName +
-                                ", " + filePath_ + "): error = " + std::strerror(error));
+                                ", " + filePath_ + "): error = " + written.error().reason());
         }
         return;
     }
-    const int error = platform::ExtendedAttributes::remove(filePath_, kArchivedAttributeName);
-    if (error != 0 && !platform::ExtendedAttributes::isAbsent(error)) {
+    const auto removed = ExtendedAttributes::remove(filePath_, kArchivedAttributeName);
+    if (!removed.ok() && !ExtendedAttributes::isAbsent(removed.error())) {
         platform::systemLog(std::string("LogFileInfo: removexattr(") + kArchivedAttributeName +
-                            ", " + fileName() + "): error = " + std::strerror(error));
+                            ", " + fileName() + "): error = " + removed.error().reason());
     }
 }
 

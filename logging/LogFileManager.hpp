@@ -2,6 +2,7 @@
 #pragma once
 
 #include "logging/LogFileInfo.hpp"
+#include "platform/Result.hpp"
 
 #include <optional>
 #include <string>
@@ -16,9 +17,9 @@ public:
     /// The log set, newest first. Reads the folder afresh on every call.
     [[nodiscard]] virtual std::vector<LogFileInfo> sortedLogFileInfos() = 0;
 
-    /// Creates a new, empty log file that did not exist before and returns its path; none when
-    /// no file could be made, with a description of the last error in `error` when given.
-    virtual std::optional<std::string> createNewLogFile(std::string* error) = 0;
+    /// Creates a new, empty log file that did not exist before and returns its path; fails
+    /// with the last error when no file could be made.
+    virtual platform::Result<std::string> createNewLogFile() = 0;
 
 protected:
     LogFileManager() = default;

@@ -200,13 +200,12 @@ std::vector<LogFileInfo> LogFileManagerDefault::sortedLogFileInfos() {
     return sortNewestFirst(unsortedLogFileInfos());
 }
 
-std::optional<std::string> LogFileManagerDefault::createNewLogFile(std::string* error) {
+platform::Result<std::string> LogFileManagerDefault::createNewLogFile() {
     const std::string baseName =
         applicationName() + " " + LogFileTimestamp::fileNameText(LogFileInfo::Clock::now());
     const std::string folder = logsDirectory();
     unsigned long attempt = 1;
     int criticalErrors = 0;
-    int lastError = 0;
     for (;;) {
         const std::string name =
             attempt == 1 ? baseName + ".log" : baseName + " " + std::to_string(attempt) + ".log";
@@ -222,21 +221,17 @@ std::optional<std::string> LogFileManagerDefault::createNewLogFile(std::string* 
             startPruningInBackground();
             return path;
         }
-        const int failure = errno;
-        if (failure == EEXIST) {
+        const platform::FileError failure(errno, path, platform::FileError::Operation::create);
+        if (failure.code() == EEXIST) {
             ++attempt;
             continue;
         }
-        lastError = failure;
         platform::systemLog("LogFileManagerDefault: Critical error while creating log file: " +
-                            path + ": " + describe(failure));
+                            path + ": " + describe(failure.code()));
         if (++criticalErrors >= kMaximumCriticalErrors) {
             platform::systemLog("LogFileManagerDefault: Bailing file creation, encountered " +
                                 std::to_string(criticalErrors) + " errors.");
-            if (error != nullptr) {
-                *error = path + ": " + describe(lastError);
-            }
-            return std::nullopt;
+            return failure;
         }
     }
 }

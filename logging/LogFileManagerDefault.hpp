@@ -45,7 +45,7 @@ public:
 
     /// Creates "<application name> <UTC timestamp>.log" exclusively (" 2", " 3", ... before
     /// ".log" when the name is taken), then starts a pruning pass in the background.
-    std::optional<std::string> createNewLogFile(std::string* error) override;
+    platform::Result<std::string> createNewLogFile() override;
 
     /// Deletes the oldest files beyond the maximum number and the disk quota, keeping the
     /// newest file when it is unarchived (it is the one being written).

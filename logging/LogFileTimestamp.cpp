@@ -88,12 +88,12 @@ std::string LogFileTimestamp::fileNameText(Clock::time_point time) {
 std::optional<LogFileTimestamp::Clock::time_point>
 LogFileTimestamp::parseFileNameText(std::string_view text) {
     // yyyy-MM-dd--HH-mm-ss-SSS
-    constexpr std::string_view shape = "0000-00-00--00-00-00-000";
-    if (text.size() != shape.size()) {
+    constexpr std::string_view kShape = "0000-00-00--00-00-00-000";
+    if (text.size() != kShape.size()) {
         return std::nullopt;
     }
-    for (std::size_t i = 0; i < shape.size(); ++i) {
-        if (shape[i] == '-' && text[i] != '-') {
+    for (std::size_t i = 0; i < kShape.size(); ++i) {
+        if (kShape[i] == '-' && text[i] != '-') {
             return std::nullopt;
         }
     }

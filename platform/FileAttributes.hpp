@@ -1,6 +1,8 @@
 // What the file system says about one file: type, size and dates (creation date included).
 #pragma once
 
+#include "platform/Result.hpp"
+
 #include <chrono>
 #include <cstdint>
 #include <optional>
@@ -19,9 +21,8 @@ struct FileAttributes {
     std::optional<Clock::time_point> creationDate;
     Clock::time_point modificationDate;
 
-    /// The attributes of the file at `path`, not following a final symbolic link; none when
-    /// they cannot be read, with the error number in `error` when given.
-    static std::optional<FileAttributes> read(const std::string& path, int* error = nullptr);
+    /// The attributes of the file at `path`, not following a final symbolic link.
+    static Result<FileAttributes> read(const std::string& path);
 };
 
 } // namespace tavrel::platform

@@ -1,6 +1,7 @@
 // The error value of a failed file operation: the system error number and the item it concerns.
 #pragma once
 
+#include <ostream>
 #include <string>
 
 namespace tavrel::platform {
@@ -8,7 +9,7 @@ namespace tavrel::platform {
 class FileError {
 public:
     /// What was being done to the item; it chooses the verb of the localized description.
-    enum class Operation { remove, inspect, change };
+    enum class Operation { remove, inspect, change, create };
 
     /// An error with the system's error number for the item at `path`.
     FileError(int code, std::string path, Operation operation = Operation::remove)
@@ -32,6 +33,10 @@ public:
     [[nodiscard]] std::string description() const;
 
     friend bool operator==(const FileError&, const FileError&) = default;
+    /// Prints the full textual form, so a failing test shows what went wrong.
+    friend std::ostream& operator<<(std::ostream& out, const FileError& error) {
+        return out << error.description();
+    }
 
 private:
     int code_;

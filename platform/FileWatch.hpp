@@ -1,6 +1,9 @@
 // Watching one open file for deletion, renaming and revocation.
 #pragma once
 
+#include "platform/File.hpp"
+#include "platform/Result.hpp"
+
 #include <functional>
 #include <memory>
 
@@ -11,13 +14,11 @@ public:
     enum class Event { deleted, moved, revoked };
     using Handler = std::function<void(Event)>;
 
-    /// Starts watching the file open as `fileDescriptor` (the watch keeps its own handle, so
-    /// the caller may close its own at any time). The handler runs on a thread shared
-    /// by every watch of the process, once per event, until the watch is cancelled; it should
-    /// only hand the event on, e.g. to a serial queue, and must not start or cancel a watch.
-    /// None when the file cannot be watched, with the error number in `error`.
-    static std::unique_ptr<FileWatch> start(int fileDescriptor, Handler handler,
-                                            int* error = nullptr);
+    /// Starts watching the open `file` (the watch keeps its own handle, so the caller may close
+    /// the file at any time). The handler runs on a thread shared by every watch of the
+    /// process, once per event, until the watch is cancelled; it should only hand the event on,
+    /// e.g. to a serial queue, and must not start or cancel a watch.
+    static Result<std::unique_ptr<FileWatch>> start(const File& file, Handler handler);
 
     /// Stops the watch: when it returns, the handler is not running and never runs again. Safe
     /// from any thread but the handler's.

@@ -48,9 +48,11 @@ int changeMode(const std::string& path, bool mark) {
 
 } // namespace
 
-ExtendedAttributes::Read ExtendedAttributes::read(const std::string& path, std::string_view name,
-                                                  std::size_t maxLength) {
-    Read result;
+Result<std::string> ExtendedAttributes::read(const std::string& path, std::string_view name,
+                                             std::size_t maxLength) {
+    const auto fail = [&](int code) {
+        return FileError(code, path, FileError::Operation::inspect);
+    };
     std::vector<char> buffer(maxLength == 0 ? 1 : maxLength);
     const std::string fullName = userName(name);
     ssize_t length = lgetxattr(path.c_str(), fullName.c_str(), buffer.data(), maxLength);
@@ -61,60 +63,68 @@ ExtendedAttributes::Read ExtendedAttributes::read(const std::string& path, std::
             std::vector<char> all(static_cast<std::size_t>(whole));
             length = lgetxattr(path.c_str(), fullName.c_str(), all.data(), all.size());
             if (length >= 0) {
-                result.value.assign(all.data(), std::min<std::size_t>(length, maxLength));
-                return result;
+                return std::string(all.data(), std::min<std::size_t>(length, maxLength));
             }
         }
     }
-    if (length < 0) {
-        result.error = errno;
-        if (refusesAttributes(result.error)) {
-            bool marked = false;
-            result.error = markedState(path, marked);
-            if (result.error == 0 && marked) {
-                result.value.assign(1, '\x01');
-            } else if (result.error == 0) {
-                result.error = ENODATA;
-            }
-        }
-        return result;
+    if (length >= 0) {
+        return std::string(buffer.data(), static_cast<std::size_t>(length));
     }
-    result.value.assign(buffer.data(), static_cast<std::size_t>(length));
-    return result;
-}
-
-int ExtendedAttributes::write(const std::string& path, std::string_view name,
-                              std::string_view value) {
-    const std::string fullName = userName(name);
-    if (lsetxattr(path.c_str(), fullName.c_str(), value.data(), value.size(), 0) == 0) {
-        return 0;
-    }
-    const int error = errno;
-    return refusesAttributes(error) ? changeMode(path, true) : error;
-}
-
-int ExtendedAttributes::remove(const std::string& path, std::string_view name) {
-    const std::string fullName = userName(name);
-    if (lremovexattr(path.c_str(), fullName.c_str()) == 0) {
-        return 0;
-    }
-    const int error = errno;
-    if (!refusesAttributes(error)) {
-        return error;
+    const int code = errno;
+    if (!refusesAttributes(code)) {
+        return fail(code);
     }
     bool marked = false;
     if (const int stateError = markedState(path, marked); stateError != 0) {
-        return stateError;
+        return fail(stateError);
     }
-    return marked ? changeMode(path, false) : ENODATA;
+    if (!marked) {
+        return fail(ENODATA);
+    }
+    return std::string(1, '\x01');
 }
 
-bool ExtendedAttributes::isAbsent(int error) noexcept {
-    return error == ENODATA;
+Result<void> ExtendedAttributes::write(const std::string& path, std::string_view name,
+                                       std::string_view value) {
+    const std::string fullName = userName(name);
+    if (lsetxattr(path.c_str(), fullName.c_str(), value.data(), value.size(), 0) == 0) {
+        return {};
+    }
+    int code = errno;
+    if (refusesAttributes(code)) {
+        code = changeMode(path, true);
+    }
+    if (code != 0) {
+        return FileError(code, path, FileError::Operation::change);
+    }
+    return {};
 }
 
-bool ExtendedAttributes::isMissingFile(int error) noexcept {
-    return error == ENOENT;
+Result<void> ExtendedAttributes::remove(const std::string& path, std::string_view name) {
+    const std::string fullName = userName(name);
+    if (lremovexattr(path.c_str(), fullName.c_str()) == 0) {
+        return {};
+    }
+    int code = errno;
+    if (refusesAttributes(code)) {
+        bool marked = false;
+        code = markedState(path, marked);
+        if (code == 0) {
+            code = marked ? changeMode(path, false) : ENODATA;
+        }
+    }
+    if (code != 0) {
+        return FileError(code, path, FileError::Operation::change);
+    }
+    return {};
+}
+
+bool ExtendedAttributes::isAbsent(const FileError& error) noexcept {
+    return error.code() == ENODATA;
+}
+
+bool ExtendedAttributes::isMissingFile(const FileError& error) noexcept {
+    return error.code() == ENOENT;
 }
 
 } // namespace tavrel::platform

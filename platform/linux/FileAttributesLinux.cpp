@@ -17,14 +17,11 @@ FileAttributes::Clock::time_point timePoint(const struct statx_timestamp& stamp)
 
 } // namespace
 
-std::optional<FileAttributes> FileAttributes::read(const std::string& path, int* error) {
+Result<FileAttributes> FileAttributes::read(const std::string& path) {
     struct statx status {};
     if (statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW,
               STATX_TYPE | STATX_SIZE | STATX_MTIME | STATX_BTIME, &status) != 0) {
-        if (error != nullptr) {
-            *error = errno;
-        }
-        return std::nullopt;
+        return FileError(errno, path, FileError::Operation::inspect);
     }
     FileAttributes attributes;
     const mode_t type = status.stx_mode & S_IFMT;

@@ -38,6 +38,9 @@ std::string FileError::localizedDescription() const {
     case Operation::change:
         text += "\u201d couldn\u2019t be changed: ";
         break;
+    case Operation::create:
+        text += "\u201d couldn\u2019t be created: ";
+        break;
     }
     text += reason();
     text += '.';

@@ -2,9 +2,10 @@
 // follows a symbolic link, holds a descriptor for every folder it is inside, and uses no
 // recursion, so neither a swapped-in link nor a very deep tree can lead it astray.
 #include "platform/FileManager.hpp"
+#include "platform/linux/Descriptor.hpp"
+#include "platform/linux/DirectoryStream.hpp"
 
 #include <cerrno>
-#include <dirent.h>
 #include <fcntl.h>
 #include <string_view>
 #include <sys/stat.h>
@@ -21,9 +22,12 @@ bool isDotOrDotDot(const char* name) noexcept {
     return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
 }
 
+using linux_files::Descriptor;
+using linux_files::DirectoryStream;
+
 // One folder being emptied: its open stream and its name in the folder above.
 struct Frame {
-    DIR* stream;
+    DirectoryStream stream;
     std::string name;
     bool failed = false;    // something inside it could not be deleted
     bool rescanned = false; // it was read a second time after a non-empty removal
@@ -35,12 +39,7 @@ public:
         : topPath_(topPath), topParent_(topParent) {}
     TreeRemover(const TreeRemover&) = delete;
     TreeRemover& operator=(const TreeRemover&) = delete;
-
-    ~TreeRemover() {
-        for (Frame& frame : frames_) {
-            closedir(frame.stream);
-        }
-    }
+    ~TreeRemover() = default;
 
     /// Empties and removes the folder `name` of the top parent. Returns the first error.
     std::optional<FileError> run(const std::string& name) {
@@ -55,7 +54,7 @@ public:
 
 private:
     [[nodiscard]] int folderDescriptor(std::size_t index) const noexcept {
-        return dirfd(frames_[index].stream);
+        return frames_[index].stream.descriptor();
     }
 
     // Opens the folder `name` inside `parent` without following a link and pushes it. When the
@@ -77,22 +76,22 @@ private:
             fail(code, name);
             return false;
         }
-        DIR* stream = fdopendir(descriptor);
-        if (stream == nullptr) {
+        DirectoryStream stream(fdopendir(descriptor));
+        if (!stream) {
             const int code = errno;
             close(descriptor);
             fail(code, name);
             return false;
         }
-        frames_.push_back(Frame{stream, name});
+        frames_.push_back(Frame{std::move(stream), name});
         return true;
     }
 
     void step() {
         Frame& frame = frames_.back();
-        const int folder = dirfd(frame.stream);
+        const int folder = frame.stream.descriptor();
         errno = 0;
-        if (const dirent* entry = readdir(frame.stream); entry != nullptr) {
+        if (const dirent* entry = readdir(frame.stream.get()); entry != nullptr) {
             const char* name = entry->d_name;
             if (isDotOrDotDot(name)) {
                 return;
@@ -128,7 +127,7 @@ private:
         // An entry created or renamed in while we read: read the folder once more.
         if (code == ENOTEMPTY && !frame.failed && !frame.rescanned) {
             frame.rescanned = true;
-            rewinddir(frame.stream);
+            rewinddir(frame.stream.get());
             return;
         }
         if (!frame.failed) {
@@ -138,7 +137,6 @@ private:
     }
 
     void pop(bool failed) {
-        closedir(frames_.back().stream);
         frames_.pop_back();
         if (failed && !frames_.empty()) {
             frames_.back().failed = true;
@@ -170,22 +168,6 @@ private:
     int topParent_;
     std::vector<Frame> frames_;
     std::optional<FileError> firstError_;
-};
-
-class Descriptor {
-public:
-    explicit Descriptor(int descriptor) noexcept : descriptor_(descriptor) {}
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    ~Descriptor() {
-        if (descriptor_ >= 0) {
-            close(descriptor_);
-        }
-    }
-    [[nodiscard]] int get() const noexcept { return descriptor_; }
-
-private:
-    int descriptor_;
 };
 
 } // namespace

@@ -4,6 +4,7 @@
 // Unlinking a file that is still open gives only IN_ATTRIB (IN_DELETE_SELF waits for the last
 // close), so an attribute change that leaves the file without links counts as deletion.
 #include "platform/FileWatch.hpp"
+#include "platform/linux/Descriptor.hpp"
 
 #include <algorithm>
 #include <array>
@@ -27,20 +28,11 @@ constexpr std::uint32_t kWatchMask = IN_DELETE_SELF | IN_MOVE_SELF | IN_ATTRIB;
 } // namespace
 
 struct FileWatch::State {
-    int file = -1;               // our own path handle of the watched file
-    int watch = -1;              // the inotify watch; shared by every watch of the same inode
-    bool active = false;         // registered with the watcher
-    bool unlinkReported = false; // the handler was told of an unlink
+    linux_files::Descriptor file; // our own path handle of the watched file
+    int watch = -1;               // the inotify watch; shared by every watch of the same inode
+    bool active = false;          // registered with the watcher
+    bool unlinkReported = false;  // the handler was told of an unlink
     Handler handler;
-
-    State() = default;
-    State(const State&) = delete;
-    State& operator=(const State&) = delete;
-    ~State() {
-        if (file >= 0) {
-            close(file);
-        }
-    }
 
     void deliver(std::uint32_t mask) {
         if ((mask & IN_DELETE_SELF) != 0) {
@@ -51,7 +43,7 @@ struct FileWatch::State {
             // Read when the event is handled, not when it happened: an earlier attribute change
             // may already see the file unlinked, and the unlink itself must not count twice.
             struct stat status {};
-            if (fstat(file, &status) == 0 && status.st_nlink == 0) {
+            if (fstat(file.get(), &status) == 0 && status.st_nlink == 0) {
                 unlinkReported = true;
                 handler(Event::deleted);
             }
@@ -79,7 +71,7 @@ public:
             return startError_;
         }
         // The descriptor's /proc entry names the open inode itself, even if it was renamed.
-        const std::string path = "/proc/self/fd/" + std::to_string(state.file);
+        const std::string path = "/proc/self/fd/" + std::to_string(state.file.get());
         const int watch = inotify_add_watch(inotify_, path.c_str(), kWatchMask);
         if (watch < 0) {
             return errno;
@@ -167,23 +159,16 @@ private:
 
 FileWatch::FileWatch(std::unique_ptr<State> state) : state_(std::move(state)) {}
 
-std::unique_ptr<FileWatch> FileWatch::start(int fileDescriptor, Handler handler, int* error) {
+Result<std::unique_ptr<FileWatch>> FileWatch::start(const File& file, Handler handler) {
     auto state = std::make_unique<State>();
     state->handler = std::move(handler);
     // A handle of our own, opened afresh rather than duplicated: the kernel takes a lock on
     // every write to a file description that more than one descriptor shares.
-    if (fileDescriptor >= 0) {
-        const std::string path = "/proc/self/fd/" + std::to_string(fileDescriptor);
-        state->file = open(path.c_str(), O_PATH | O_CLOEXEC);
-    } else {
-        errno = EBADF;
-    }
-    const int failure = state->file < 0 ? errno : Watcher::shared().add(*state);
+    const std::string path = "/proc/self/fd/" + std::to_string(file.nativeHandle());
+    state->file.reset(open(path.c_str(), O_PATH | O_CLOEXEC));
+    const int failure = !state->file ? errno : Watcher::shared().add(*state);
     if (failure != 0) {
-        if (error != nullptr) {
-            *error = failure;
-        }
-        return nullptr;
+        return FileError(failure, file.path(), FileError::Operation::inspect);
     }
     return std::unique_ptr<FileWatch>(new FileWatch(std::move(state)));
 }

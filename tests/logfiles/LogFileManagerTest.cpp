@@ -89,9 +89,8 @@ TEST(LogFileManagerDefaultTest, FirstNewFileCreatesFolderAndIsNamedWithIdentifie
     ASSERT_FALSE(std::filesystem::exists(folder));
 
     const auto before = Clock::now();
-    std::string error;
-    const auto path = manager.createNewLogFile(&error);
-    ASSERT_TRUE(path) << error;
+    const auto path = manager.createNewLogFile();
+    ASSERT_TRUE(path.ok()) << path.error().description();
     EXPECT_TRUE(std::filesystem::is_directory(folder));
     EXPECT_EQ(std::filesystem::file_size(*path), 0U);
 
@@ -126,8 +125,8 @@ TEST(LogFileManagerDefaultTest, TakenNameGetsNumberedAndNoFileIsReplaced) {
     }
     ASSERT_LT(Clock::now(), start) << "the file system is too slow for this test";
     std::this_thread::sleep_until(start + std::chrono::milliseconds(100));
-    const auto path = manager.createNewLogFile(nullptr);
-    ASSERT_TRUE(path);
+    const auto path = manager.createNewLogFile();
+    ASSERT_TRUE(path.ok());
     ASSERT_LT(Clock::now(), start + std::chrono::milliseconds(kWindow));
     LogFileManagerDefault::backgroundQueue().sync([] {});
     const std::string name = std::filesystem::path(*path).filename().string();
@@ -165,8 +164,8 @@ TEST(LogFileManagerDefaultTest, OrdersNewestFirstByNameThenCreationDateAndIgnore
 
 class PruningTest : public ::testing::Test {
 protected:
-    TemporaryFolder root;
-    LogFileManagerDefault manager{root.string()};
+    TemporaryFolder root_;
+    LogFileManagerDefault manager_{root_.string()};
 
     // Files named one hour apart, the newest first in the returned list.
     std::vector<std::string> makeFiles(int count, std::uintmax_t size) {
@@ -174,52 +173,52 @@ protected:
         const auto now = Clock::now();
         for (int i = 0; i < count; ++i) {
             const std::string name = nameAt(now - std::chrono::hours(i));
-            writeFile(root.path() / name, "");
-            std::filesystem::resize_file(root.path() / name, size);
-            LogFileInfo(root.string() + "/" + name).setIsArchived(true);
+            writeFile(root_.path() / name, "");
+            std::filesystem::resize_file(root_.path() / name, size);
+            LogFileInfo(root_.string() + "/" + name).setIsArchived(true);
             made.push_back(name);
         }
         return made;
     }
-    std::vector<std::string> remaining() { return manager.sortedLogFileNames(); }
+    std::vector<std::string> remaining() { return manager_.sortedLogFileNames(); }
 };
 
 TEST_F(PruningTest, KeepsTheNewestByCountAndByQuotaAndLeavesOtherFilesAlone) {
-    writeFile(root.path() / "x.log", "other");
-    writeFile(root.path() / "notes.txt", "other");
-    manager.setMaximumNumberOfLogFiles(7);
+    writeFile(root_.path() / "x.log", "other");
+    writeFile(root_.path() / "notes.txt", "other");
+    manager_.setMaximumNumberOfLogFiles(7);
     LogFileManagerDefault::backgroundQueue().sync([] {});
     auto made = makeFiles(9, 10);
-    manager.deleteOldLogFiles();
+    manager_.deleteOldLogFiles();
     EXPECT_EQ(remaining(), std::vector<std::string>(made.begin(), made.begin() + 7));
 
     for (const auto& name : remaining()) {
-        std::filesystem::remove(root.path() / name);
+        std::filesystem::remove(root_.path() / name);
     }
     made = makeFiles(7, std::uintmax_t{4} * 1024 * 1024); // 28 MiB; the sixth file passes 20 MiB
-    manager.deleteOldLogFiles();
+    manager_.deleteOldLogFiles();
     EXPECT_EQ(remaining(), std::vector<std::string>(made.begin(), made.begin() + 5));
-    EXPECT_EQ(readFile(root.path() / "x.log"), "other");
-    EXPECT_EQ(readFile(root.path() / "notes.txt"), "other");
+    EXPECT_EQ(readFile(root_.path() / "x.log"), "other");
+    EXPECT_EQ(readFile(root_.path() / "notes.txt"), "other");
 }
 
 TEST_F(PruningTest, KeepsTheNewestFileWhileItIsUnarchived) {
-    manager.setLogFilesDiskQuota(100);
-    manager.setMaximumNumberOfLogFiles(0);
+    manager_.setLogFilesDiskQuota(100);
+    manager_.setMaximumNumberOfLogFiles(0);
     LogFileManagerDefault::backgroundQueue().sync([] {});
     const auto made = makeFiles(3, 1000); // the first file alone exceeds the quota
-    LogFileInfo(root.string() + "/" + made[0]).setIsArchived(false);
-    manager.deleteOldLogFiles();
+    LogFileInfo(root_.string() + "/" + made[0]).setIsArchived(false);
+    manager_.deleteOldLogFiles();
     EXPECT_EQ(remaining(), std::vector<std::string>{made[0]});
 
-    LogFileInfo(root.string() + "/" + made[0]).setIsArchived(true);
-    manager.deleteOldLogFiles();
+    LogFileInfo(root_.string() + "/" + made[0]).setIsArchived(true);
+    manager_.deleteOldLogFiles();
     EXPECT_TRUE(remaining().empty());
 }
 
 TEST_F(PruningTest, ChangingTheMaximumPrunesInTheBackground) {
     const auto made = makeFiles(4, 10);
-    manager.setMaximumNumberOfLogFiles(2);
+    manager_.setMaximumNumberOfLogFiles(2);
     LogFileManagerDefault::backgroundQueue().sync([] {});
     EXPECT_EQ(remaining(), std::vector<std::string>(made.begin(), made.begin() + 2));
 }

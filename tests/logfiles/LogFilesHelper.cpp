@@ -82,8 +82,8 @@ int mark(const std::string& folder) {
     std::filesystem::remove(probe);
     LogFileManagerDefault manager(folder);
     for (int i = 0; i < 3; ++i) {
-        const auto path = manager.createNewLogFile(nullptr);
-        if (!path) {
+        const auto path = manager.createNewLogFile();
+        if (!path.ok()) {
             return 1;
         }
         tavrel::testing::writeFile(*path, "a line\n");
@@ -124,9 +124,8 @@ int writeLine(const std::string& folder) {
 
 int create(const std::string& folder) {
     LogFileManagerDefault manager(folder);
-    std::string error;
-    const auto path = manager.createNewLogFile(&error);
-    std::cout << (path ? "created " + *path : "none: " + error) << "\n";
+    const auto path = manager.createNewLogFile();
+    std::cout << (path.ok() ? "created " + *path : "none: " + path.error().description()) << "\n";
     return 0;
 }
 

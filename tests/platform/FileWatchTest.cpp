@@ -6,14 +6,13 @@
 
 #include <chrono>
 #include <condition_variable>
-#include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <mutex>
-#include <unistd.h>
 #include <vector>
 
 namespace fs = std::filesystem;
+using tavrel::platform::File;
 using tavrel::platform::FileWatch;
 using tavrel::testing::TemporaryFolder;
 using tavrel::testing::writeFile;
@@ -43,17 +42,9 @@ private:
     std::vector<FileWatch::Event> events_;
 };
 
-class OpenFile {
-public:
-    explicit OpenFile(const fs::path& path) : descriptor_(::open(path.c_str(), O_RDONLY)) {}
-    ~OpenFile() { ::close(descriptor_); }
-    OpenFile(const OpenFile&) = delete;
-    OpenFile& operator=(const OpenFile&) = delete;
-    [[nodiscard]] int get() const noexcept { return descriptor_; }
-
-private:
-    int descriptor_;
-};
+File open(const fs::path& path) {
+    return File::openForAppending(path.string()).value();
+}
 
 using Event = FileWatch::Event;
 
@@ -62,10 +53,10 @@ using Event = FileWatch::Event;
 void waitForEarlierEvents(const fs::path& folder) {
     const fs::path path = folder / "marker.log";
     writeFile(path, "m");
-    const OpenFile marker(path);
+    const File marker = open(path);
     Events events;
-    auto watch = FileWatch::start(marker.get(), events.handler());
-    ASSERT_TRUE(watch);
+    auto watch = FileWatch::start(marker, events.handler());
+    ASSERT_TRUE(watch.ok());
     fs::remove(path);
     ASSERT_EQ(events.waitFor(1), std::vector{Event::deleted});
 }
@@ -73,13 +64,12 @@ void waitForEarlierEvents(const fs::path& folder) {
 TEST(FileWatchTest, WatchesOfOneFileEachGetItsEventsUntilCancelled) {
     const TemporaryFolder folder;
     writeFile(folder.path() / "a.log", "a");
-    const OpenFile first(folder.path() / "a.log");
-    const OpenFile second(folder.path() / "a.log");
+    const File first = open(folder.path() / "a.log");
+    const File second = open(folder.path() / "a.log");
     Events firstEvents;
     Events secondEvents;
-    auto firstWatch = FileWatch::start(first.get(), firstEvents.handler());
-    auto secondWatch = FileWatch::start(second.get(), secondEvents.handler());
-    ASSERT_TRUE(firstWatch && secondWatch);
+    auto firstWatch = FileWatch::start(first, firstEvents.handler()).value();
+    auto secondWatch = FileWatch::start(second, secondEvents.handler()).value();
 
     fs::rename(folder.path() / "a.log", folder.path() / "b.log");
     EXPECT_EQ(firstEvents.waitFor(1), std::vector{Event::moved});
@@ -101,23 +91,15 @@ TEST(FileWatchTest, UnlinkingAnOpenFileIsDeletionAndOtherAttributeChangesAreNot)
     const TemporaryFolder folder;
     const fs::path path = folder.path() / "open.log";
     writeFile(path, "x");
-    const OpenFile file(path);
+    const File file = open(path);
     Events events;
-    auto watch = FileWatch::start(file.get(), events.handler());
-    ASSERT_TRUE(watch);
+    auto watch = FileWatch::start(file, events.handler());
+    ASSERT_TRUE(watch.ok());
 
     fs::permissions(path, fs::perms::owner_read);
     fs::remove(path);
     waitForEarlierEvents(folder.path());
     EXPECT_EQ(events.waitFor(1), std::vector{Event::deleted});
-}
-
-TEST(FileWatchTest, AFileThatCannotBeWatchedGivesTheErrorNumber) {
-    int error = 0;
-    EXPECT_EQ(FileWatch::start(
-                  -1, [](Event) {}, &error),
-              nullptr);
-    EXPECT_EQ(error, EBADF);
 }
 
 } // namespace
