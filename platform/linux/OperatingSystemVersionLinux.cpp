@@ -1,49 +1,22 @@
 // Operating-system version on Linux: PRETTY_NAME of os-release and the kernel release.
 #include "platform/OperatingSystemVersion.hpp"
+#include "platform/linux/FileText.hpp"
+#include "platform/linux/OsRelease.hpp"
 
-#include <fstream>
 #include <sys/utsname.h>
 
 namespace tavrel::platform {
-
-namespace {
-
-// The value of PRETTY_NAME, without its shell quoting; empty when absent.
-std::string prettyName(const char* path) {
-    std::ifstream in(path);
-    std::string line;
-    while (std::getline(in, line)) {
-        constexpr std::string_view key = "PRETTY_NAME=";
-        if (line.compare(0, key.size(), key) != 0) {
-            continue;
-        }
-        std::string value = line.substr(key.size());
-        if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
-            value.back() == value.front()) {
-            value = value.substr(1, value.size() - 2);
-        }
-        std::string unescaped;
-        for (std::size_t i = 0; i < value.size(); ++i) {
-            if (value[i] == '\\' && i + 1 < value.size()) {
-                ++i;
-            }
-            unescaped += value[i];
-        }
-        return unescaped;
-    }
-    return {};
-}
-
-} // namespace
 
 std::string OperatingSystemVersion::platformName() {
     return "Linux";
 }
 
 std::string OperatingSystemVersion::versionString() {
-    std::string name = prettyName("/etc/os-release");
-    if (name.empty()) {
-        name = prettyName("/usr/lib/os-release");
+    std::string name;
+    for (const char* path : {"/etc/os-release", "/usr/lib/os-release"}) {
+        if (const auto text = linux_files::readText(path); text.ok() && name.empty()) {
+            name = linux_proc::prettyName(*text);
+        }
     }
     std::string kernel;
     utsname system{};

@@ -2,11 +2,13 @@
 // X.app/Contents/MacOS/ belongs to the bundle X.app, identified by X.app/Contents/Info.plist.
 #include "platform/PropertyList.hpp"
 #include "platform/RunningApplications.hpp"
+#include "platform/linux/Descriptor.hpp"
+#include "platform/linux/DirectoryStream.hpp"
+#include "platform/linux/ProcessStat.hpp"
 
 #include <algorithm>
 #include <array>
 #include <cerrno>
-#include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
 #include <map>
@@ -65,33 +67,20 @@ std::optional<std::string> bundleOf(const std::string& executable) {
     return bundle;
 }
 
-// The process's start time in clock ticks since boot (field 22 of /proc/<pid>/stat).
+// The process's start time in clock ticks since boot; 0 when it cannot be read.
 unsigned long long startTimeOf(int processes, const std::string& pid) {
-    const int descriptor = openat(processes, (pid + "/stat").c_str(), O_RDONLY | O_CLOEXEC);
-    if (descriptor < 0) {
+    const linux_files::Descriptor stat(
+        openat(processes, (pid + "/stat").c_str(), O_RDONLY | O_CLOEXEC));
+    if (!stat) {
         return 0;
     }
     std::array<char, 1024> buffer{};
-    const ssize_t length = read(descriptor, buffer.data(), buffer.size() - 1);
-    close(descriptor);
+    const ssize_t length = read(stat.get(), buffer.data(), buffer.size());
     if (length <= 0) {
         return 0;
     }
-    // The command name in parentheses may hold spaces; count fields after its closing one.
-    const std::string_view text(buffer.data(), static_cast<std::size_t>(length));
-    const auto closing = text.rfind(')');
-    if (closing == std::string_view::npos) {
-        return 0;
-    }
-    std::size_t position = closing + 1;
-    // `position` is at the space before field 3; move to the one before field 22.
-    for (int field = 3; field < 22 && position != std::string_view::npos; ++field) {
-        position = text.find(' ', position + 1);
-    }
-    if (position == std::string_view::npos) {
-        return 0;
-    }
-    return std::strtoull(text.data() + position + 1, nullptr, 10);
+    return linux_proc::startTime(std::string_view(buffer.data(), static_cast<std::size_t>(length)))
+        .value_or(0);
 }
 
 struct BundleFacts {
@@ -133,15 +122,15 @@ BundleFacts readBundle(const std::string& bundle) {
 std::vector<RunningApplication>
 RunningApplications::withBundleIdentifier(const std::string& bundleIdentifier) {
     std::vector<RunningApplication> found;
-    DIR* stream = opendir("/proc");
-    if (stream == nullptr) {
+    const linux_files::DirectoryStream stream(opendir("/proc"));
+    if (!stream) {
         return found;
     }
-    const int processes = dirfd(stream);
+    const int processes = stream.descriptor();
     const uid_t user = getuid();
     std::map<std::string, BundleFacts> bundles; // each bundle's Info.plist is read once
     std::vector<std::pair<unsigned long long, RunningApplication>> matches;
-    while (const dirent* entry = readdir(stream)) {
+    while (const dirent* entry = readdir(stream.get())) {
         const auto pid = processIdentifier(entry->d_name);
         if (!pid) {
             continue;
@@ -170,7 +159,6 @@ RunningApplications::withBundleIdentifier(const std::string& bundleIdentifier) {
         matches.emplace_back(startTimeOf(processes, name),
                              RunningApplication{*pid, *bundle, facts.name, facts.iconPath});
     }
-    closedir(stream);
     std::sort(matches.begin(), matches.end(), [](const auto& lhs, const auto& rhs) {
         if (lhs.first != rhs.first) {
             return lhs.first < rhs.first;

@@ -1,5 +1,8 @@
-// The small text formats the platform layer reads, on string literals.
+// The small text formats the platform layer reads (information dictionaries, /proc stat files,
+// os-release), on string literals.
 #include "platform/PropertyList.hpp"
+#include "platform/linux/OsRelease.hpp"
+#include "platform/linux/ProcessStat.hpp"
 
 #include <gtest/gtest.h>
 
@@ -26,5 +29,34 @@ TEST(PropertyListTest, TextAndNumberEntriesReadAsTextOthersAsNothing) {
     for (const char* notADictionary :
          {"", "garbage", "<plist version=\"1.0\"><array/></plist>", "<plist><dict>"}) {
         EXPECT_FALSE(PropertyList::parse(notADictionary)) << notADictionary;
+    }
+}
+
+TEST(ProcessStatTest, StartTimeIsTheTwentySecondFieldAfterTheCommandName) {
+    // Fields 3 to 21 hold 3..21 here, so field 22 reads 22 unless the count is off by one.
+    const std::string tail = " S 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 19 20 21 22 23 24\n";
+    const std::vector<std::pair<std::string, std::optional<unsigned long long>>> cases{
+        {"1 (sleep)" + tail, 22},
+        {"1 (a) b) c)" + tail, 22}, // a name with parentheses and spaces of its own
+        {"1 (x) S 4 5", std::nullopt},
+        {"no parenthesis 3 4", std::nullopt},
+        {"1 (x) S 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 19 20 21 -1 2", std::nullopt},
+    };
+    for (const auto& [text, expected] : cases) {
+        EXPECT_EQ(tavrel::platform::linux_proc::startTime(text), expected) << text;
+    }
+}
+
+TEST(OsReleaseTest, PrettyNameLosesItsQuotingAndEscapes) {
+    const std::vector<std::pair<std::string, std::string>> cases{
+        {"NAME=x\nPRETTY_NAME=\"Debian GNU/Linux 12 (bookworm)\"\n",
+         "Debian GNU/Linux 12 (bookworm)"},
+        {"PRETTY_NAME='single'", "single"},
+        {"PRETTY_NAME=\"a \\\"b\\\" \\\\c\"", "a \"b\" \\c"},
+        {"PRETTY_NAME=plain", "plain"},
+        {"NAME=only", ""},
+    };
+    for (const auto& [text, expected] : cases) {
+        EXPECT_EQ(tavrel::platform::linux_proc::prettyName(text), expected) << text;
     }
 }
