@@ -3,6 +3,7 @@
 
 #include "Source/StepStatus.hpp"
 
+#include <ostream>
 #include <string>
 
 namespace tavrel {
@@ -20,6 +21,11 @@ struct StepReport {
     }
 
     friend bool operator==(const StepReport&, const StepReport&) = default;
+    /// "step 8 failed: <subject>: <technical description>", for failing tests and logs.
+    friend std::ostream& operator<<(std::ostream& out, const StepReport& report) {
+        out << "step " << report.step << ' ' << report.status << ": " << report.subject;
+        return report.errorDescription.empty() ? out : out << ": " << report.errorDescription;
+    }
 };
 
 } // namespace tavrel

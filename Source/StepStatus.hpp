@@ -1,6 +1,8 @@
 // What became of one step of the uninstall run.
 #pragma once
 
+#include <ostream>
+
 namespace tavrel {
 
 enum class StepStatus {
@@ -11,5 +13,24 @@ enum class StepStatus {
     alreadySwitchedOff, // the login item was already switched off; nothing was changed
     failed,             // the step's error is in the report
 };
+
+/// The status's name, for failing tests and logs.
+inline std::ostream& operator<<(std::ostream& out, StepStatus status) {
+    switch (status) {
+    case StepStatus::removed:
+        return out << "removed";
+    case StepStatus::notFound:
+        return out << "notFound";
+    case StepStatus::leftInPlace:
+        return out << "leftInPlace";
+    case StepStatus::switchedOff:
+        return out << "switchedOff";
+    case StepStatus::alreadySwitchedOff:
+        return out << "alreadySwitchedOff";
+    case StepStatus::failed:
+        return out << "failed";
+    }
+    return out << "?";
+}
 
 } // namespace tavrel

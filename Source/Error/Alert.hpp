@@ -3,7 +3,9 @@
 
 #include "Source/Error/AlertStyle.hpp"
 
+#include <array>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -17,6 +19,19 @@ struct Alert {
     std::optional<std::string> iconPath; // none: the front end's default icon
 
     friend bool operator==(const Alert&, const Alert&) = default;
+    /// The alert's texts, buttons and icon, for failing tests.
+    friend std::ostream& operator<<(std::ostream& out, const Alert& alert) {
+        out << "Alert(\"" << alert.messageText << '"';
+        if (alert.informativeText) {
+            out << ", informative: \"" << *alert.informativeText << '"';
+        }
+        for (const std::string& button : alert.buttons) {
+            out << ", button: " << button;
+        }
+        constexpr std::array<const char*, 3> kStyles{", warning", ", informational", ", critical"};
+        out << kStyles.at(static_cast<std::size_t>(alert.style));
+        return alert.iconPath ? out << ", icon: " << *alert.iconPath << ')' : out << ')';
+    }
 };
 
 } // namespace tavrel

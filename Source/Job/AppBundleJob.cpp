@@ -57,31 +57,31 @@ RemoveResult AppBundleJob::removeApp(const std::string& path) {
 
 RemoveResult AppBundleJob::removeApplicationSupport(const std::string& home,
                                                     const std::string& bundleID) {
-    constexpr const char* function = "removeApplicationSupport(bundleID:)";
-    logInfo(function, "----- Remove \"Application Support\" -----");
-    logInfo(function, bundleID);
+    constexpr const char* kFunction = "removeApplicationSupport(bundleID:)";
+    logInfo(kFunction, "----- Remove \"Application Support\" -----");
+    logInfo(kFunction, bundleID);
     return remove(applicationSupportPath(home, bundleID), true);
 }
 
 RemoveResult AppBundleJob::removePreferences(const std::string& home, const std::string& bundleID) {
-    constexpr const char* function = "removePreferences(bundleID:)";
-    logInfo(function, "----- Remove \"Preferences\" -----");
-    logInfo(function, [&] { return bundleID + ".plist"; });
+    constexpr const char* kFunction = "removePreferences(bundleID:)";
+    logInfo(kFunction, "----- Remove \"Preferences\" -----");
+    logInfo(kFunction, [&] { return bundleID + ".plist"; });
     return remove(preferencesPath(home, bundleID), false);
 }
 
 RemoveResult AppBundleJob::removeContainers(const std::string& home, const std::string& bundleID) {
-    constexpr const char* function = "removeContainers(bundleID:)";
-    logInfo(function, "----- Remove \"Containers\" -----");
-    logInfo(function, bundleID);
+    constexpr const char* kFunction = "removeContainers(bundleID:)";
+    logInfo(kFunction, "----- Remove \"Containers\" -----");
+    logInfo(kFunction, bundleID);
     return remove(containersPath(home, bundleID), true);
 }
 
 RemoveResult AppBundleJob::removeGroupContainers(const std::string& home,
                                                  const std::string& groupID) {
-    constexpr const char* function = "removeGroupContainers(bundleID:)";
-    logInfo(function, "----- Remove \"Group Containers\" -----");
-    logInfo(function, groupID);
+    constexpr const char* kFunction = "removeGroupContainers(bundleID:)";
+    logInfo(kFunction, "----- Remove \"Group Containers\" -----");
+    logInfo(kFunction, groupID);
     return remove(groupContainersPath(home, groupID), true);
 }
 
