@@ -64,7 +64,7 @@ void waitUntilDrained(spdlog::details::thread_pool& pool) {
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
-void AsyncCallOurs(benchmark::State& state) {
+void asyncCallOurs(benchmark::State& state) {
     setUpOurs();
     int sequence = 0;
     for (auto _ : state) {
@@ -80,7 +80,7 @@ void AsyncCallOurs(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * kBurst);
 }
 
-void AsyncCallSpdlog(benchmark::State& state) {
+void asyncCallSpdlog(benchmark::State& state) {
     auto pool = std::make_shared<spdlog::details::thread_pool>(8192, 1);
     auto logger = makeSpdlog(pool);
     int sequence = 0;
@@ -96,7 +96,7 @@ void AsyncCallSpdlog(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * kBurst);
 }
 
-void EndToEndOurs(benchmark::State& state) {
+void endToEndOurs(benchmark::State& state) {
     setUpOurs();
     for (auto _ : state) {
         for (int i = 0; i < kEndToEndLines; ++i) {
@@ -107,7 +107,7 @@ void EndToEndOurs(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * kEndToEndLines);
 }
 
-void EndToEndSpdlog(benchmark::State& state) {
+void endToEndSpdlog(benchmark::State& state) {
     for (auto _ : state) {
         auto pool = std::make_shared<spdlog::details::thread_pool>(8192, 1);
         auto logger = makeSpdlog(pool);
@@ -123,10 +123,10 @@ void EndToEndSpdlog(benchmark::State& state) {
 
 } // namespace
 
-BENCHMARK(AsyncCallOurs)->Name("AsyncCall/ours")->UseManualTime()->Unit(benchmark::kMicrosecond);
-BENCHMARK(AsyncCallSpdlog)
+BENCHMARK(asyncCallOurs)->Name("AsyncCall/ours")->UseManualTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(asyncCallSpdlog)
     ->Name("AsyncCall/spdlog")
     ->UseManualTime()
     ->Unit(benchmark::kMicrosecond);
-BENCHMARK(EndToEndOurs)->Name("EndToEnd/ours")->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(EndToEndSpdlog)->Name("EndToEnd/spdlog")->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(endToEndOurs)->Name("EndToEnd/ours")->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(endToEndSpdlog)->Name("EndToEnd/spdlog")->Unit(benchmark::kMillisecond)->UseRealTime();

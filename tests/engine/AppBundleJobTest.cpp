@@ -28,11 +28,11 @@ class AppBundleJobTest : public ::testing::Test {
 protected:
     void SetUp() override { (void)RecordingLogger::shared().take(); }
     std::string library(const std::string& rest) const {
-        return home_.string() + "/Library/" + rest;
+        return folder_.string() + "/Library/" + rest;
     }
 
-    TemporaryFolder home_;
-    const std::string home = home_.string();
+    TemporaryFolder folder_;
+    const std::string home_ = folder_.string();
 };
 
 } // namespace
@@ -42,13 +42,13 @@ TEST_F(AppBundleJobTest, DataOperationsLogBannerNameAndResultFromTheJobsFile) {
     writeFile(library("Preferences/com.quillorchid.TavrelOSX.plist"), "x");
     writeFile(library("Containers/com.quillorchid.tavrel.macos/Data/x"), "x");
 
-    EXPECT_EQ(AppBundleJob::removeApplicationSupport(home, "com.quillorchid.TavrelOSX"),
+    EXPECT_EQ(AppBundleJob::removeApplicationSupport(home_, "com.quillorchid.TavrelOSX"),
               RemoveResult::removed);
-    EXPECT_EQ(AppBundleJob::removePreferences(home, "com.quillorchid.TavrelOSX"),
+    EXPECT_EQ(AppBundleJob::removePreferences(home_, "com.quillorchid.TavrelOSX"),
               RemoveResult::removed);
-    EXPECT_EQ(AppBundleJob::removeContainers(home, "com.quillorchid.tavrel.macos"),
+    EXPECT_EQ(AppBundleJob::removeContainers(home_, "com.quillorchid.tavrel.macos"),
               RemoveResult::removed);
-    EXPECT_EQ(AppBundleJob::removeGroupContainers(home, "group.com.quillorchid.TavrelOSX"),
+    EXPECT_EQ(AppBundleJob::removeGroupContainers(home_, "group.com.quillorchid.TavrelOSX"),
               RemoveResult::missing);
 
     const auto lines = RecordingLogger::shared().take();
@@ -82,13 +82,13 @@ TEST_F(AppBundleJobTest, DataOperationsLogBannerNameAndResultFromTheJobsFile) {
 }
 
 TEST_F(AppBundleJobTest, FileWhereAFolderIsExpectedStaysButAPreferencesFolderGoes) {
-    const std::string bundle = home_.string() + "/TAVREL.app";
+    const std::string bundle = folder_.string() + "/TAVREL.app";
     writeFile(bundle, "not a bundle");
     EXPECT_EQ(AppBundleJob::removeApp(bundle), RemoveResult::notFolder);
     EXPECT_EQ(readFile(bundle), "not a bundle");
 
     writeFile(library("Preferences/com.quillorchid.TavrelOSX.plist/inner/file"), "x");
-    EXPECT_EQ(AppBundleJob::removePreferences(home, "com.quillorchid.TavrelOSX"),
+    EXPECT_EQ(AppBundleJob::removePreferences(home_, "com.quillorchid.TavrelOSX"),
               RemoveResult::removed);
     EXPECT_FALSE(fs::exists(library("Preferences/com.quillorchid.TavrelOSX.plist")));
 
@@ -101,14 +101,14 @@ TEST_F(AppBundleJobTest, FileWhereAFolderIsExpectedStaysButAPreferencesFolderGoe
 TEST_F(AppBundleJobTest, LinksAreRemovedThemselvesAndDanglingLinksCountAsMissing) {
     TemporaryFolder target;
     writeFile(target.path() / "Contents/Info.plist", "keep");
-    const std::string linked = home_.string() + "/Linked.app";
+    const std::string linked = folder_.string() + "/Linked.app";
     fs::create_directory_symlink(target.path(), linked);
     EXPECT_EQ(AppBundleJob::removeApp(linked), RemoveResult::removed);
     EXPECT_FALSE(fs::exists(fs::symlink_status(linked)));
     EXPECT_EQ(readFile(target.path() / "Contents/Info.plist"), "keep");
 
-    const std::string dangling = home_.string() + "/Dangling.app";
-    fs::create_symlink(home_.path() / "nowhere", dangling);
+    const std::string dangling = folder_.string() + "/Dangling.app";
+    fs::create_symlink(folder_.path() / "nowhere", dangling);
     EXPECT_EQ(AppBundleJob::removeApp(dangling), RemoveResult::missing);
     EXPECT_TRUE(fs::is_symlink(dangling));
 }
