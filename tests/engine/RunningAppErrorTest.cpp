@@ -18,6 +18,7 @@ using tavrel::testing::TemporaryFolder;
 using tavrel::testing::writeFile;
 
 TEST(RunningAppErrorTest, DescriptionAndAlertNameTheApplicationTwice) {
+    setenv("LC_ALL", "C", 1); // the English text, whatever the developer's locale
     const RunningAppError error("Tavrel \"Pro\"", std::string("/x/Tavrel.icns"));
     EXPECT_EQ(error.description(),
               "RunningAppError(name: \"Tavrel \\\"Pro\\\"\", icon: Optional(\"/x/Tavrel.icns\"))");
