@@ -98,6 +98,9 @@ std::optional<StringsFile::Parsed> decode(std::string_view bytes, std::string& t
         };
         for (std::size_t index = 0; index < units; ++index) {
             char32_t point = unit(index);
+            if (point == 0) {
+                return StringsFile::Parsed{{}, linesBefore(text, text.size()), "a NUL character"};
+            }
             if (isHighSurrogate(point) && index + 1 < units && isLowSurrogate(unit(index + 1))) {
                 point = joinSurrogates(point, unit(++index));
             } else if (isHighSurrogate(point) || isLowSurrogate(point)) {
@@ -300,6 +303,9 @@ private:
             }
             if (isHighSurrogate(point) || isLowSurrogate(point)) {
                 return fail("a \\U escape holds an unpaired UTF-16 surrogate");
+            }
+            if (point == 0) {
+                return fail("a \\U escape holds a NUL character");
             }
             appendUtf8(out, point);
             return true;

@@ -29,7 +29,8 @@ public:
     /// \UXXXX (a UTF-16 code unit, surrogate pairs joined; any other punctuation escapes to
     /// itself), or a bare word of letters, digits and _$+/:.- characters. Comments (/* */ and //)
     /// and white space may stand between the parts. A later entry replaces an earlier one of the
-    /// same key. Any input gives a table or an error, never a crash.
+    /// same key. No text holds a NUL character. Any input gives a table or an error, never a
+    /// crash.
     static Parsed parse(std::string_view bytes);
 
     /// Reads and parses the file at `path`; an error on line 0 when it cannot be read.

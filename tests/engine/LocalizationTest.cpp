@@ -85,6 +85,8 @@ TEST(StringsFileTest, MalformedInputNamesTheLineAndTheMistake) {
         {std::string("\"\0a\0\"\0", 6), 1, "a NUL byte: UTF-16 text needs a byte-order mark"},
         {utf16(u"\"a\";", false) + "x", 1, "UTF-16 text with an odd number of bytes"},
         {utf16(u"\n\"\xDC00\";", true), 2, "an unpaired UTF-16 surrogate"},
+        {utf16(std::u16string(u"\"\0\";", 4), false), 1, "a NUL character"},
+        {R"("a" = "\U0000";)", 1, "a \\U escape holds a NUL character"},
     };
     for (const Case& test : cases) {
         const StringsFile::Parsed parsed = StringsFile::parse(test.bytes);
