@@ -8,6 +8,11 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev libspdlog-dev
   libplist-dev libutf8proc-dev libcli11-dev nlohmann-json3-dev
   clang-format clang-tidy util-linux mount
+  # The window: Qt 6 Widgets with its X11, Wayland and offscreen platforms and the ICNS image
+  # format; fonts, so that text renders offscreen too (Japanese included); xdg-open for Open Log
+  # Folder, and the desktop entry's checker.
+  qt6-base-dev qt6-qpa-plugins qt6-wayland qt6-image-formats-plugins
+  fonts-dejavu-core fonts-vlgothic xdg-utils desktop-file-utils
   # The fuzz target: clang, and libFuzzer, which comes with compiler-rt.
   clang libclang-rt-14-dev
 )

@@ -1,0 +1,56 @@
+// Start-up in the order the log needs: the process made safe, the home folder checked, the
+// application object marked before the first log line, logging started, then the window.
+#include "Source/window/Application.hpp"
+
+#include "Source/AppDelegate.hpp"
+#include "Source/Localization/LocalizedStrings.hpp"
+#include "Source/Roots.hpp"
+#include "Source/window/WindowController.hpp"
+#include "logging/ApplicationTermination.hpp"
+#include "platform/BundleInfo.hpp"
+#include "platform/ProcessSetup.hpp"
+
+#include <QAction>
+#include <QApplication>
+#include <QIcon>
+#include <iostream>
+#include <optional>
+
+namespace tavrel::window {
+
+int runApplication(int argc, char** argv) {
+    platform::prepareProcess();
+    // Everything the run removes is named from the home folder; "/" would aim it at the system.
+    const std::optional<Roots> roots = Roots::current();
+    if (!roots) {
+        std::cerr << "TavrelUninstaller: no usable home folder: HOME must be an absolute path to "
+                     "an existing folder other than \"/\". Nothing was removed.\n";
+        return 1;
+    }
+    // The log dispatcher, made by the first log line, then flushes on will-terminate.
+    logging::ApplicationTermination::markApplicationExists();
+    QApplication application(argc, argv);
+    QApplication::setApplicationName("TavrelUninstaller");
+    QGuiApplication::setDesktopFileName(QString::fromStdString(
+        platform::BundleInfo::infoString("CFBundleIdentifier").value_or("")));
+    if (const auto resources = platform::BundleInfo::resourcesFolder()) {
+        QApplication::setWindowIcon(
+            QIcon(QString::fromStdString(*resources + "TavrelUninstaller.png")));
+    }
+
+    AppDelegate delegate(roots->home);
+    WindowController window(*roots, LocalizedStrings::shared());
+    QObject::connect(window.openLogFolderMenuItem(), &QAction::triggered, &window,
+                     [&delegate] { delegate.openLogFolderAction(); });
+    // Every route out of the event loop passes here: Cancel, the success alert, closing the
+    // window. The line goes first, so that the flush that follows writes it.
+    QObject::connect(&application, &QCoreApplication::aboutToQuit, [&delegate] {
+        delegate.applicationWillTerminate();
+        logging::ApplicationTermination::postWillTerminate();
+    });
+    delegate.applicationDidFinishLaunching();
+    window.show();
+    return QApplication::exec();
+}
+
+} // namespace tavrel::window
