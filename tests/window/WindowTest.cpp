@@ -1,86 +1,205 @@
 // The window end to end: this program runs itself as the real application under a temporary
 // home (in a sandbox with its own /Applications where the product is planted), drives it with
-// the keyboard (see WindowDriver.hpp) and checks what it showed, removed and logged. Pictures of
+// the keyboard (see the driver below) and checks what it showed, removed and logged. Pictures of
 // the window and of each alert are saved in the build folder.
+#include "Source/window/Application.hpp"
 #include "tests/support/Sandbox.hpp"
 #include "tests/support/TemporaryFolder.hpp"
-#include "tests/window/WindowDriver.hpp"
 
+#include <QAction>
+#include <QApplication>
 #include <QBuffer>
-#include <QImage>
+#include <QLabel>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QRegularExpression>
+#include <QTextDocumentFragment>
+#include <QTimer>
 #include <QtTest/QTest>
 #include <filesystem>
+#include <iostream>
 #include <string_view>
 
 namespace fs = std::filesystem;
 using tavrel::testing::ProcessRun;
 using tavrel::testing::readFile;
-using tavrel::testing::Sandbox;
-using tavrel::testing::TemporaryFolder;
 using tavrel::testing::writeFile;
 
 namespace {
 
-const std::string kScreenshots = TAVREL_SCREENSHOTS;
+// The driver: the application itself, with timers in its event loop that act on its widgets as
+// a person at the keyboard would, 300 ms apart, and write what they see to standard output:
+//   window        "window: <title>", "menu: ...", "buttons: ..." (" (busy)" if so), "version: ..."
+//   alert         "alert: none", or the open alert's "alert: <modality> <icon>", one "text: ..."
+//                 per line a person reads, and "button: <title>"
+//   Return/Escape presses the key in the open alert, else in the window
+//   menu          presses Ctrl+L, the shortcut of the Open Log Folder item
+//   shot:<path>   saves a picture of the open alert, else of the window
+// At the end "exit: <status>"; a window the actions left open is closed, after "still open".
 
-std::string self() {
-    return fs::read_symlink("/proc/self/exe").string();
+QStringList& actions() {
+    static QStringList list;
+    return list;
 }
+
+void say(const QString& line) {
+    std::cout << line.toStdString() << std::endl;
+}
+
+QMainWindow* mainWindow() {
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (auto* window = qobject_cast<QMainWindow*>(widget); window != nullptr) {
+            return window;
+        }
+    }
+    return nullptr;
+}
+
+void reportWindow(const QMainWindow* window) {
+    const auto* item = window->findChild<QAction*>("openLogFolderMenuItem");
+    const auto* cancel = window->findChild<QPushButton*>("cancelButton");
+    const auto* uninstall = window->findChild<QPushButton*>("uninstallButton");
+    const bool idle =
+        cancel->isEnabled() && uninstall->isEnabled() && QApplication::overrideCursor() == nullptr;
+    say("window: " + window->windowTitle());
+    say("menu: " + window->findChild<QMenu*>("logMenu")->title() + " > " + item->text() + " (" +
+        item->shortcut().toString() + ")");
+    say("buttons: " + cancel->text() + " | " + uninstall->text() + (idle ? "" : " (busy)"));
+    say("version: " + window->findChild<QLabel*>("versionLabel")->text());
+}
+
+void reportAlert(const QMainWindow* window, const QMessageBox* box) {
+    const bool sheet = box->windowModality() == Qt::WindowModal && box->parentWidget() == window;
+    const char* icon = box->icon() == QMessageBox::NoIcon    ? "application icon"
+                       : box->icon() == QMessageBox::Warning ? "warning"
+                                                             : "information";
+    say(QString("alert: ") + (sheet ? "window-modal " : "") + icon);
+    for (const QLabel* label : box->findChildren<QLabel*>()) {
+        // As a person reads it: markup rendered.
+        const QString text =
+            label->textFormat() != Qt::PlainText && Qt::mightBeRichText(label->text())
+                ? QTextDocumentFragment::fromHtml(label->text()).toPlainText()
+                : label->text();
+        for (const QString& line :
+             text.split(QRegularExpression("[\n\u2028]"), Qt::SkipEmptyParts)) {
+            say("text: " + line);
+        }
+    }
+    for (const QAbstractButton* button : box->buttons()) {
+        say("button: " + button->text() + (button == box->defaultButton() ? " (default)" : ""));
+    }
+}
+
+void act(QMainWindow* window, const QString& action) {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    QWidget* target = box != nullptr ? static_cast<QWidget*>(box) : window;
+    if (target == window && !window->isActiveWindow()) {
+        // What a desktop does when an alert goes away; the offscreen platform has no desktop.
+        window->activateWindow();
+        (void)QTest::qWaitForWindowActive(window);
+    }
+    if (action == "window") {
+        reportWindow(window);
+    } else if (action == "alert") {
+        box != nullptr ? reportAlert(window, box) : say("alert: none");
+    } else if (action == "menu") {
+        QTest::keyClick(window, Qt::Key_L, Qt::ControlModifier);
+    } else if (action.startsWith("shot:")) {
+        target->grab().save(action.mid(5));
+    } else {
+        QTest::keyClick(target, action == "Return" ? Qt::Key_Return : Qt::Key_Escape);
+    }
+}
+
+void perform(qsizetype index) {
+    QTimer::singleShot(300, [index] {
+        QMainWindow* window = mainWindow();
+        if (window == nullptr || !window->isVisible()) {
+            return;
+        }
+        if (index == actions().size()) {
+            // The actions should have closed it: say so, and end rather than hang the test.
+            say("still open");
+            QCoreApplication::exit(3);
+            return;
+        }
+        act(window, actions()[index]);
+        perform(index + 1);
+    });
+}
+
+// Runs the application with `argv`, performing the actions argv[2...] once its window is up.
+int driveWindow(int argc, char** argv) {
+    for (int index = 2; index < argc; ++index) {
+        actions().append(QString::fromLocal8Bit(argv[index]));
+    }
+    qAddPreRoutine([] { perform(0); });
+    const int status = tavrel::window::runApplication(argc, argv);
+    say("exit: " + QString::number(status));
+    return status;
+}
+
+const std::string kScreenshots = TAVREL_SCREENSHOTS;
+const std::string kSelf = fs::read_symlink("/proc/self/exe").string();
 
 QStringList lines(const std::string& text) {
     return QString::fromStdString(text).split('\n', Qt::SkipEmptyParts);
 }
 
-// A temporary home, the product planted in it and in an Applications folder of its own.
+QString shot(const char* name) {
+    return QString::fromStdString("shot:" + kScreenshots + "/" + name + ".png");
+}
+
+std::vector<std::string> command(std::vector<std::string> start, const QStringList& actions) {
+    start.insert(start.end(), {kSelf, "--drive"});
+    for (const QString& action : actions) {
+        start.push_back(action.toStdString());
+    }
+    return start;
+}
+
+// A temporary home whose path has a space, and an Applications folder with the product in it.
 struct Home {
-    TemporaryFolder folder;
-    TemporaryFolder applications;
+    tavrel::testing::TemporaryFolder folder;
+    tavrel::testing::TemporaryFolder applications;
     std::string path = folder.string() + "/my home";
 
-    [[nodiscard]] std::string library(const std::string& rest) const {
-        return path + "/Library/" + rest;
-    }
-    void plantProduct() const {
+    Home() {
         writeFile(applications.path() / "TAVREL.app/Contents/MacOS/TAVREL", "bin");
-        writeFile(library("Preferences/com.quillorchid.TavrelOSX.plist"), "x");
+        fs::create_directories(path + "/run");
+        fs::permissions(path + "/run", fs::perms::owner_all);
     }
-    [[nodiscard]] bool productThere() const {
-        return fs::exists(applications.path() / "TAVREL.app/Contents/MacOS/TAVREL");
+    [[nodiscard]] std::string logFolder() const {
+        return path + "/Library/Logs/TavrelUninstaller/";
     }
     [[nodiscard]] QStringList log() const {
-        const fs::path folder = library("Logs/TavrelUninstaller");
-        for (const auto& entry : fs::directory_iterator(folder)) {
+        for (const auto& entry : fs::directory_iterator(logFolder())) {
             return lines(readFile(entry.path()));
         }
         return {};
     }
     [[nodiscard]] std::vector<std::string> environment(std::vector<std::string> extra = {}) const {
-        fs::create_directories(path + "/run");
-        fs::permissions(path + "/run", fs::perms::owner_all);
         extra.insert(extra.end(),
                      {"QT_QPA_PLATFORM=offscreen", "XDG_RUNTIME_DIR=" + path + "/run"});
         return tavrel::testing::homeEnvironment(path, extra);
     }
-    // Runs the application with these driver actions, in a sandbox when one is given.
-    [[nodiscard]] ProcessRun drive(const QStringList& actions, const std::vector<std::string>& env,
-                                   const Sandbox* sandbox = nullptr,
-                                   const std::string& program = self()) const {
-        std::vector<std::string> argv{program, "--drive"};
-        for (const QString& action : actions) {
-            argv.push_back(action.toStdString());
-        }
-        return sandbox != nullptr ? sandbox->run(argv, env)
-                                  : tavrel::testing::runProcess(argv, env);
-    }
 };
 
-QString shot(const char* name) {
-    return QString::fromStdString("shot:" + kScreenshots + "/" + name + ".png");
-}
-
-bool endsWithTerminate(const QStringList& log) {
-    return !log.isEmpty() && log.last().endsWith("----- Terminate -----");
+// A 128-pixel icon as PNG, or wrapped in an ICNS container.
+std::string icon(bool icns) {
+    QImage image(128, 128, QImage::Format_ARGB32);
+    image.fill(Qt::darkCyan);
+    QBuffer png;
+    png.open(QIODevice::WriteOnly);
+    image.save(&png, "PNG");
+    const std::string data = png.data().toStdString();
+    const auto size = [](std::size_t value) {
+        return std::string{static_cast<char>(value >> 24), static_cast<char>(value >> 16),
+                           static_cast<char>(value >> 8), static_cast<char>(value)};
+    };
+    return icns ? "icns" + size(16 + data.size()) + "ic07" + size(8 + data.size()) + data : data;
 }
 
 const QStringList kEnglishWindow{"window: Tavrel Uninstaller",
@@ -96,207 +215,145 @@ private slots:
     void initTestCase() { fs::create_directories(kScreenshots); }
 
     void titles_data() {
-        QTest::addColumn<QString>("locale");
-        QTest::addColumn<bool>("ownResources");
+        QTest::addColumn<QString>("language"); // "missing": resources of its own, keys missing
         QTest::addColumn<QStringList>("shows");
-        QTest::newRow("English") << "" << false << kEnglishWindow;
+        QTest::newRow("English") << "en" << kEnglishWindow;
         QTest::newRow("Japanese from LC_ALL over LANG")
-            << "ja_JP.UTF-8" << false
+            << "ja"
             << QStringList{"window: Tavrel アンインストーラ",
                            "menu: ログ > ログフォルダを開く (Ctrl+L)",
                            "buttons: キャンセル | アンインストール", "version: v" TAVREL_VERSION};
         QTest::newRow("missing keys show themselves; version 2.0")
-            << "" << true
+            << "missing"
             << QStringList{"window: main.title", "menu: Log > menu.title.open_log_folder (Ctrl+L)",
                            "buttons: main.button.cancel | Uninstall", "version: v2.0"};
     }
     void titles() {
-        QFETCH(QString, locale);
-        QFETCH(bool, ownResources);
+        QFETCH(QString, language);
         QFETCH(QStringList, shows);
         const Home home;
-        std::string program = self();
-        if (ownResources) {
-            // A copy of the program finds the resources beside it: a table without some keys.
+        std::vector<std::string> argv =
+            command({}, {"window", shot(qPrintable("window-" + language)), "Escape"});
+        if (language == "missing") {
+            // A copy of this program finds the resources beside it instead.
             const fs::path bundle = home.folder.path() / "bundle";
             fs::create_directories(bundle / "bin");
-            fs::copy_file(program, bundle / "bin/app");
-            program = (bundle / "bin/app").string();
+            fs::copy_file(kSelf, argv[0] = (bundle / "bin/app").string());
             writeFile(bundle / "share/tavrel-uninstaller/en.lproj/Localizable.strings",
                       "\"main.button.uninstall\" = \"Uninstall\";\n\"menu.title.log\" = Log;\n");
             writeFile(bundle / "share/tavrel-uninstaller/Info.plist",
                       "<plist version=\"1.0\"><dict><key>CFBundleShortVersionString</key>"
                       "<string>2.0</string></dict></plist>");
         }
-        const char* name = ownResources       ? "window-missing-keys"
-                           : locale.isEmpty() ? "window"
-                                              : "window-ja";
-        const std::vector<std::string> language{"LANG=de_DE.UTF-8",
-                                                "LC_ALL=" + locale.toStdString()};
-        const ProcessRun run =
-            home.drive({"window", shot(name), "Escape"},
-                       home.environment(locale.isEmpty() ? std::vector<std::string>{} : language),
-                       nullptr, program);
+        const std::vector<std::string> japanese{"LANG=de_DE.UTF-8", "LC_ALL=ja_JP.UTF-8"};
+        const ProcessRun run = tavrel::testing::runProcess(
+            argv, home.environment(language == "ja" ? japanese : std::vector<std::string>{}));
         QCOMPARE(lines(run.out), shows + QStringList{"exit: 0"});
-        QVERIFY2(endsWithTerminate(home.log()), run.err.c_str());
+        QVERIFY2(home.log().last().endsWith("----- Terminate -----"), run.err.c_str());
     }
 
-    void theRootFolderAsHomeIsRefused() {
-        const ProcessRun run =
-            tavrel::testing::runProcess({self(), "--drive", "window"}, {"HOME=/", "PATH=/bin"});
-        QCOMPARE(run.status, 1);
-        QCOMPARE(lines(run.out), QStringList{"exit: 1"});
-        QVERIFY2(run.err.find("no usable home folder") != std::string::npos, run.err.c_str());
+    void flows_data() {
+        QTest::addColumn<QStringList>("running"); // identifier, name, icon file
+        QTest::addColumn<bool>("readOnlyBundle");
+        QTest::addColumn<QStringList>("actions");
+        QTest::addColumn<QStringList>("shows");
+        QTest::addColumn<int>("runs");
+        const QStringList failure{
+            "alert: window-modal warning", "text: Tavrel was not completely removed.",
+            "text: /Applications/TAVREL.app: \u201cTAVREL\u201d "
+            "couldn\u2019t be removed: Read-only "
+            "file system. (/Applications/TAVREL.app/Contents/MacOS/TAVREL)",
+            "text: /Applications/Tavrel.app is not a folder and was left alone.",
+            "button: OK (default)"};
+        const auto running = [](const QString& name) {
+            return QStringList{"alert: window-modal application icon",
+                               "text: " + name + " is running. Quit " + name + " and try again.",
+                               "button: OK (default)"};
+        };
+        QTest::newRow("nothing running: removed, and OK quits")
+            << QStringList{} << false
+            << QStringList{"Return", "alert", shot("success"), "Return", "window"}
+            << QStringList{"alert: window-modal information",
+                           "text: Tavrel has been removed from this account.",
+                           "button: OK (default)"}
+            << 1;
+        QTest::newRow("a step fails: listed, the window stays, Uninstall again repeats all")
+            << QStringList{} << true
+            << QStringList{"Return", "alert", shot("failure"), "Return", "window",
+                           "Return", "alert", "Return",        "Escape"}
+            << failure + kEnglishWindow + failure << 2;
+        QTest::newRow("the main application runs (ICNS icon)")
+            << QStringList{"com.quillorchid.TavrelOSX", "CFBundleName", "Tavrel", "Tavrel.icns"}
+            << false << QStringList{"Return", "alert", shot("running"), "Return", "Escape"}
+            << running("Tavrel") << 0;
+        QTest::newRow("only the authenticator runs (PNG icon, a name with markup)")
+            << QStringList{"com.quillorchid.TavrelAuthenticator", "CFBundleDisplayName",
+                           "Tavrel &lt;i>Authenticator", "Auth.png"}
+            << false << QStringList{"Return", "alert", "Escape", "Escape"}
+            << running("Tavrel <i>Authenticator") << 0;
     }
-
-    void uninstallSucceedsAndOKQuits() {
-        requireSandbox();
-        const Home home;
-        home.plantProduct();
-        const ProcessRun run = home.drive({"Return", "alert", shot("success"), "Return", "window"},
-                                          home.environment(), sandbox(home).get());
-        QCOMPARE(lines(run.out), (QStringList{"alert: window-modal information",
-                                              "text: Tavrel has been removed from this account.",
-                                              "button: OK (default)", "exit: 0"}));
-        QVERIFY(!home.productThere());
-        QVERIFY(!fs::exists(home.library("Preferences/com.quillorchid.TavrelOSX.plist")));
-        QVERIFY2(endsWithTerminate(home.log()), run.err.c_str());
-    }
-
-    void aFailedStepIsListedAndUninstallRepeatsTheFlow() {
-        requireSandbox();
-        const Home home;
-        home.plantProduct();
-        auto box = sandbox(home);
-        box->readOnly("/Applications/TAVREL.app");
-        const ProcessRun run = home.drive({"Return", "alert", shot("failure"), "Return", "window",
-                                           "Return", "alert", "Return", "Escape"},
-                                          home.environment(), box.get());
-        const QStringList failure{"alert: window-modal warning",
-                                  "text: Tavrel was not completely removed.",
-                                  "text: /Applications/TAVREL.app: \u201cTAVREL\u201d "
-                                  "couldn\u2019t be removed: Read-only "
-                                  "file system. (/Applications/TAVREL.app/Contents/MacOS/TAVREL)",
-                                  "button: OK (default)"};
-        QCOMPARE(lines(run.out), failure + kEnglishWindow + failure + QStringList{"exit: 0"});
-        QVERIFY(home.productThere());
-        QVERIFY(!fs::exists(home.library("Preferences/com.quillorchid.TavrelOSX.plist")));
-        const QStringList log = home.log();
-        QCOMPARE(log.filter("----- Remove App Bundle -----").size(), 4); // two whole runs
-        QVERIFY(endsWithTerminate(log));
-    }
-
-    void aRunningApplicationIsNamedAndNothingIsRemoved_data() {
-        QTest::addColumn<QString>("identifier");
-        QTest::addColumn<QString>("names");
-        QTest::addColumn<QString>("iconFile");
-        QTest::newRow("the main application, ICNS icon")
-            << "com.quillorchid.TavrelOSX"
-            << "<key>CFBundleName</key><string>Tavrel</string>"
-            << "Tavrel.icns";
-        QTest::newRow("only the authenticator, PNG icon")
-            << "com.quillorchid.TavrelAuthenticator"
-            << "<key>CFBundleDisplayName</key><string>Tavrel &lt;b>Authenticator&lt;/b></string>"
-            << "Auth.png";
-    }
-    void aRunningApplicationIsNamedAndNothingIsRemoved() {
-        requireSandbox();
-        QFETCH(QString, identifier);
-        QFETCH(QString, names);
-        QFETCH(QString, iconFile);
-        const Home home;
-        home.plantProduct();
-        const fs::path bundle = home.folder.path() / "Running.app/Contents";
-        writeFile(bundle / "Info.plist",
-                  "<plist version=\"1.0\"><dict><key>CFBundleIdentifier</key><string>" +
-                      identifier.toStdString() + "</string>" + names.toStdString() +
-                      "<key>CFBundleIconFile</key><string>" + iconFile.toStdString() +
-                      "</string></dict></plist>");
-        writeFile(bundle / "Resources" / iconFile.toStdString(), icon(iconFile.endsWith(".icns")));
-        fs::create_directories(bundle / "MacOS");
-        fs::copy_file("/bin/sleep", bundle / "MacOS/app");
-        // Started inside the sandbox: a process outside its user namespace cannot be inspected.
-        const std::string script = "\"$1\" 60 & app=$!\n"
-                                   "until [ \"$(readlink /proc/$app/exe)\" = \"$1\" ]; do :; done\n"
-                                   "shift; \"$@\"; status=$?; kill $app; exit $status\n";
-        const ProcessRun run = sandbox(home)->run(
-            {"/bin/sh", "-c", script, "sh", (bundle / "MacOS/app").string(), self(), "--drive",
-             "Return", "alert",
-             shot(identifier.endsWith("OSX") ? "running" : "running-2").toStdString(), "Return",
-             "Escape"},
-            home.environment());
-        const QString name = identifier.endsWith("OSX") ? "Tavrel" : "Tavrel <b>Authenticator</b>";
-        QCOMPARE(lines(run.out),
-                 (QStringList{"alert: window-modal application icon",
-                              "text: " + name + " is running. Quit " + name + " and try again.",
-                              "button: OK (default)", "exit: 0"}));
-        QVERIFY(home.productThere());
-        QVERIFY(home.log().filter("Remove").isEmpty());
-        QVERIFY(endsWithTerminate(home.log()));
-    }
-
-    void openLogFolder_data() {
-        QTest::addColumn<bool>("folderPossible");
-        QTest::addColumn<QString>("answer");
-        QTest::newRow("no log folder") << false << "Failed";
-        QTest::newRow("xdg-open with a recording BROWSER") << true << "Success";
-    }
-    void openLogFolder() {
-        QFETCH(bool, folderPossible);
-        QFETCH(QString, answer);
-        const Home home;
-        const std::string record = home.folder.string() + "/opened";
-        writeFile(home.folder.path() / "browser",
-                  "#!/bin/sh\nprintf '%s\\n' \"$@\" >>'" + record + "'\n");
-        fs::permissions(home.folder.path() / "browser", fs::perms::owner_all);
-        if (!folderPossible) {
-            writeFile(home.path + "/Library", "a file where the Library folder would be");
-        }
-        const ProcessRun run = home.drive(
-            {"menu", "Escape"}, home.environment({"BROWSER=" + home.folder.string() + "/browser"}));
-        const QStringList said =
-            lines(run.err).filter(QRegularExpression("\\] (----- Open|Success|Failed)"));
-        QCOMPARE(said.size(), 2);
-        QVERIFY(said[0].endsWith("] ----- Open Log Folder -----"));
-        QVERIFY2(said[1].endsWith("] " + answer), qPrintable(said[1]));
-        QCOMPARE(QString::fromStdString(readFile(record)),
-                 QString::fromStdString(folderPossible ? home.library("Logs/TavrelUninstaller/\n")
-                                                       : ""));
-    }
-
-private:
-    static void requireSandbox() {
-        if (const auto& reason = Sandbox::unavailableReason()) {
+    void flows() {
+        if (const auto& reason = tavrel::testing::Sandbox::unavailableReason()) {
             QSKIP(reason->c_str());
         }
-    }
-    static std::unique_ptr<Sandbox> sandbox(const Home& home) {
-        auto box = std::make_unique<Sandbox>();
-        box->applications(home.applications.string());
-        return box;
-    }
-    // A 128-pixel icon as PNG, or wrapped in an ICNS container.
-    static std::string icon(bool icns) {
-        QImage image(128, 128, QImage::Format_ARGB32);
-        image.fill(Qt::darkCyan);
-        QBuffer png;
-        png.open(QIODevice::WriteOnly);
-        image.save(&png, "PNG");
-        const std::string data = png.data().toStdString();
-        if (!icns) {
-            return data;
+        QFETCH(QStringList, running);
+        QFETCH(bool, readOnlyBundle);
+        QFETCH(QStringList, actions);
+        QFETCH(QStringList, shows);
+        QFETCH(int, runs);
+        const Home home;
+        tavrel::testing::Sandbox sandbox;
+        sandbox.applications(home.applications.string());
+        if (readOnlyBundle) {
+            sandbox.readOnly("/Applications/TAVREL.app");
+            writeFile(home.applications.path() / "Tavrel.app", "a file, not the product");
         }
-        const auto bigEndian = [](std::size_t value) {
-            return std::string{static_cast<char>(value >> 24), static_cast<char>(value >> 16),
-                               static_cast<char>(value >> 8), static_cast<char>(value)};
-        };
-        return "icns" + bigEndian(16 + data.size()) + "ic07" + bigEndian(8 + data.size()) + data;
+        std::vector<std::string> start;
+        if (!running.isEmpty()) {
+            // A copy of sleep in a bundle of that identifier, started inside the sandbox: a
+            // process outside its user namespace cannot be inspected.
+            const fs::path bundle = home.folder.path() / "Running.app/Contents";
+            writeFile(bundle / "Info.plist",
+                      QString("<plist version=\"1.0\"><dict><key>CFBundleIdentifier</key><string>%1"
+                              "</string><key>%2</key><string>%3</string><key>CFBundleIconFile</key>"
+                              "<string>%4</string></dict></plist>")
+                          .arg(running[0], running[1], running[2], running[3])
+                          .toStdString());
+            writeFile(bundle / "Resources" / running[3].toStdString(),
+                      icon(running[3].endsWith(".icns")));
+            fs::create_directories(bundle / "MacOS");
+            fs::copy_file("/bin/sleep", bundle / "MacOS/app");
+            start = {"/bin/sh", "-c",
+                     "\"$1\" 60 & app=$!\n"
+                     "until [ \"$(readlink /proc/$app/exe)\" = \"$1\" ]; do :; done\n"
+                     "shift; \"$@\"; status=$?; kill $app; exit $status\n",
+                     "sh", (bundle / "MacOS/app").string()};
+        }
+        const ProcessRun run = sandbox.run(command(start, actions), home.environment());
+        QCOMPARE(lines(run.out), shows + QStringList{"exit: 0"});
+        const bool removed = running.isEmpty() && !readOnlyBundle;
+        QCOMPARE(fs::exists(home.applications.path() / "TAVREL.app"), !removed);
+        const QStringList log = home.log();
+        QCOMPARE(log.filter("----- Remove App Bundle -----").size(), 2 * runs);
+        QVERIFY2(log.last().endsWith("----- Terminate -----"), run.err.c_str());
+    }
+
+    void openLogFolderHandsThePathToXdgOpen() {
+        const Home home;
+        const std::string browser = home.folder.string() + "/browser";
+        writeFile(browser, "#!/bin/sh\nprintf '%s\\n' \"$@\" >\"$0.opened\"\n");
+        fs::permissions(browser, fs::perms::owner_all);
+        const ProcessRun run = tavrel::testing::runProcess(
+            command({}, {"menu", "Escape"}), home.environment({"BROWSER=" + browser}));
+        QCOMPARE(lines(run.err).filter("] Success").size(), 1);
+        QCOMPARE(QString::fromStdString(readFile(browser + ".opened")),
+                 QString::fromStdString(home.logFolder() + "\n"));
     }
 };
 
 int main(int argc, char** argv) {
     if (argc >= 2 && std::string_view(argv[1]) == "--drive") {
-        return tavrel::testing::driveWindow(argc, argv);
+        return driveWindow(argc, argv);
     }
     QCoreApplication application(argc, argv);
     WindowTest test;

@@ -5,17 +5,13 @@ set -euo pipefail
 prefix=$(mktemp -d)
 trap 'rm -rf "$prefix"' EXIT
 cmake --install "$1" --prefix "$prefix" >/dev/null
-for file in bin/TavrelUninstaller bin/tavrel-uninstall share/tavrel-uninstaller/Info.plist \
-    share/tavrel-uninstaller/{de,en,fr,ja}.lproj/Localizable.strings \
-    share/tavrel-uninstaller/TavrelUninstaller.png \
-    share/icons/hicolor/256x256/apps/com.quillorchid.TavrelUninstaller.png; do
-  [ -f "$prefix/$file" ] || { echo "not installed: $file" >&2; exit 1; }
-done
-desktop-file-validate "$prefix/share/applications/com.quillorchid.TavrelUninstaller.desktop"
+cd "$prefix"
+ls bin/TavrelUninstaller bin/tavrel-uninstall share/tavrel-uninstaller/{Info.plist,*.png} \
+  share/tavrel-uninstaller/{de,en,fr,ja}.lproj/Localizable.strings \
+  share/icons/hicolor/256x256/apps/com.quillorchid.TavrelUninstaller.png >/dev/null
+desktop-file-validate share/applications/com.quillorchid.TavrelUninstaller.desktop
 # The installed window starts, and refuses a home folder of "/" before it shows anything.
 status=0
-output=$(HOME=/ "$prefix/bin/TavrelUninstaller" 2>&1) || status=$?
-[ "$status" -eq 1 ] && [[ "$output" == *"no usable home folder"* ]] || {
-  echo "TavrelUninstaller with HOME=/: status $status: $output" >&2
-  exit 1
-}
+output=$(HOME=/ bin/TavrelUninstaller 2>&1) || status=$?
+[ "$status" -eq 1 ] && [[ "$output" == *"no usable home folder"* ]] ||
+  { echo "TavrelUninstaller with HOME=/ ended with $status: $output" >&2; exit 1; }
