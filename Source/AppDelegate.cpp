@@ -11,7 +11,7 @@ void AppDelegate::applicationDidFinishLaunching() {
     Logger::startUp();
 }
 
-void AppDelegate::openLogFolderAction() {
+void AppDelegate::openLogFolderAction() const {
     constexpr const char* kFunction = "openLogFolderAction(_:)";
     logging::logInfo(kFunction, "----- Open Log Folder -----");
     const bool opened = platform::Workspace::openFile(logFolder());

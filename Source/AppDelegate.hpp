@@ -16,7 +16,7 @@ public:
 
     /// Logs "----- Open Log Folder -----", asks the workspace to open the log folder and logs
     /// "Success" or "Failed" by its answer. Shows nothing either way.
-    void openLogFolderAction();
+    void openLogFolderAction() const;
 
     /// Logs "----- Terminate -----", the application's last own log line.
     void applicationWillTerminate();

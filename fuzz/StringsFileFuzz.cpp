@@ -25,6 +25,7 @@ std::string quoted(std::string_view text) {
 
 } // namespace
 
+// NOLINTNEXTLINE(readability-identifier-naming): the name libFuzzer calls
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     const StringsFile::Parsed parsed = StringsFile::parse(bytes);

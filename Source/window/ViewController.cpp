@@ -23,7 +23,7 @@ QString qtText(const std::string& text) {
 }
 
 // A key that presses `button` as a click would, visibly, while the window is active.
-void pressOnKey(QWidget* view, QKeySequence key, QPushButton* button) {
+void pressOnKey(QWidget* view, const QKeySequence& key, QPushButton* button) {
     auto* shortcut = new QShortcut(key, view); // owned by the view
     QObject::connect(shortcut, &QShortcut::activated, button, [button] { button->animateClick(); });
 }

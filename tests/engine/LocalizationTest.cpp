@@ -23,7 +23,9 @@ std::string utf16(const std::u16string& text, bool bigEndian) {
     return bytes;
 }
 
-const std::string kResources = tavrel::platform::BundleInfo::resourcesFolder().value_or("");
+std::string resources() {
+    return tavrel::platform::BundleInfo::resourcesFolder().value_or("");
+}
 
 } // namespace
 
@@ -115,7 +117,8 @@ TEST(LocalizedStringsTest, FallsBackToEnglishAndAMissingKeyShowsItself) {
 
 TEST(LocalizedStringsTest, EveryShippedTableHasTheEnglishKeysAndNamesTheApplicationTwice) {
     const auto keysOf = [](const std::string& language) {
-        const auto parsed = StringsFile::load(kResources + language + ".lproj/Localizable.strings");
+        const auto parsed =
+            StringsFile::load(resources() + language + ".lproj/Localizable.strings");
         EXPECT_EQ(parsed.error, "") << language << ", line " << parsed.errorLine;
         std::vector<std::string> keys;
         for (const auto& [key, text] : parsed.table) {
@@ -130,7 +133,7 @@ TEST(LocalizedStringsTest, EveryShippedTableHasTheEnglishKeysAndNamesTheApplicat
     EXPECT_EQ(keysOf("en").size(), 11U);
     for (const std::string language : {"de", "fr", "ja"}) {
         EXPECT_EQ(keysOf(language), keysOf("en")) << language;
-        const std::string running = LocalizedStrings(kResources, language).processIsRunning("#");
+        const std::string running = LocalizedStrings(resources(), language).processIsRunning("#");
         EXPECT_EQ(std::count(running.begin(), running.end(), '#'), 2) << running;
     }
 }

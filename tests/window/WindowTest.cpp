@@ -113,21 +113,21 @@ void act(QMainWindow* window, const QString& action) {
     }
 }
 
-void perform(qsizetype index) {
-    QTimer::singleShot(300, [index] {
-        QMainWindow* window = mainWindow();
-        if (window == nullptr || !window->isVisible()) {
-            return;
-        }
-        if (index == actions().size()) {
-            // The actions should have closed it: say so, and end rather than hang the test.
-            say("still open");
-            QCoreApplication::exit(3);
-            return;
-        }
-        act(window, actions()[index]);
-        perform(index + 1);
-    });
+// One action per tick; the timer stands still while an action waits for the window.
+void performNext(QTimer* timer) {
+    QMainWindow* window = mainWindow();
+    if (window == nullptr || !window->isVisible()) {
+        return;
+    }
+    if (actions().isEmpty()) {
+        // The actions should have closed it: say so, and end rather than hang the test.
+        say("still open");
+        QCoreApplication::exit(3);
+        return;
+    }
+    timer->stop();
+    act(window, actions().takeFirst());
+    timer->start();
 }
 
 // Runs the application with `argv`, performing the actions argv[2...] once its window is up.
@@ -135,25 +135,32 @@ int driveWindow(int argc, char** argv) {
     for (int index = 2; index < argc; ++index) {
         actions().append(QString::fromLocal8Bit(argv[index]));
     }
-    qAddPreRoutine([] { perform(0); });
+    qAddPreRoutine([] {
+        auto* timer = new QTimer(QCoreApplication::instance());
+        QObject::connect(timer, &QTimer::timeout, timer, [timer] { performNext(timer); });
+        timer->start(300);
+    });
     const int status = tavrel::window::runApplication(argc, argv);
     say("exit: " + QString::number(status));
     return status;
 }
 
-const std::string kScreenshots = TAVREL_SCREENSHOTS;
-const std::string kSelf = fs::read_symlink("/proc/self/exe").string();
+constexpr const char* kScreenshots = TAVREL_SCREENSHOTS;
+
+std::string self() {
+    return fs::read_symlink("/proc/self/exe").string();
+}
 
 QStringList lines(const std::string& text) {
     return QString::fromStdString(text).split('\n', Qt::SkipEmptyParts);
 }
 
 QString shot(const char* name) {
-    return QString::fromStdString("shot:" + kScreenshots + "/" + name + ".png");
+    return QString("shot:%1/%2.png").arg(kScreenshots, name);
 }
 
 std::vector<std::string> command(std::vector<std::string> start, const QStringList& actions) {
-    start.insert(start.end(), {kSelf, "--drive"});
+    start.insert(start.end(), {self(), "--drive"});
     for (const QString& action : actions) {
         start.push_back(action.toStdString());
     }
@@ -202,9 +209,10 @@ std::string icon(bool icns) {
     return icns ? "icns" + size(16 + data.size()) + "ic07" + size(8 + data.size()) + data : data;
 }
 
-const QStringList kEnglishWindow{"window: Tavrel Uninstaller",
-                                 "menu: Log > Open Log Folder (Ctrl+L)",
-                                 "buttons: Cancel | Uninstall", "version: v" TAVREL_VERSION};
+QStringList englishWindow() {
+    return {"window: Tavrel Uninstaller", "menu: Log > Open Log Folder (Ctrl+L)",
+            "buttons: Cancel | Uninstall", "version: v" TAVREL_VERSION};
+}
 
 } // namespace
 
@@ -214,10 +222,10 @@ class WindowTest : public QObject {
 private slots:
     void initTestCase() { fs::create_directories(kScreenshots); }
 
-    void titles_data() {
+    void titles_data() { // NOLINT(readability-identifier-naming): QtTest's name for the table
         QTest::addColumn<QString>("language"); // "missing": resources of its own, keys missing
         QTest::addColumn<QStringList>("shows");
-        QTest::newRow("English") << "en" << kEnglishWindow;
+        QTest::newRow("English") << "en" << englishWindow();
         QTest::newRow("Japanese from LC_ALL over LANG")
             << "ja"
             << QStringList{"window: Tavrel アンインストーラ",
@@ -238,7 +246,7 @@ private slots:
             // A copy of this program finds the resources beside it instead.
             const fs::path bundle = home.folder.path() / "bundle";
             fs::create_directories(bundle / "bin");
-            fs::copy_file(kSelf, argv[0] = (bundle / "bin/app").string());
+            fs::copy_file(self(), argv[0] = (bundle / "bin/app").string());
             writeFile(bundle / "share/tavrel-uninstaller/en.lproj/Localizable.strings",
                       "\"main.button.uninstall\" = \"Uninstall\";\n\"menu.title.log\" = Log;\n");
             writeFile(bundle / "share/tavrel-uninstaller/Info.plist",
@@ -252,17 +260,18 @@ private slots:
         QVERIFY2(home.log().last().endsWith("----- Terminate -----"), run.err.c_str());
     }
 
-    void flows_data() {
+    void flows_data() { // NOLINT(readability-identifier-naming): QtTest's name for the table
         QTest::addColumn<QStringList>("running"); // identifier, name, icon file
         QTest::addColumn<bool>("readOnlyBundle");
         QTest::addColumn<QStringList>("actions");
         QTest::addColumn<QStringList>("shows");
         QTest::addColumn<int>("runs");
+        const QString readOnly =
+            "text: /Applications/TAVREL.app: \u201cTAVREL\u201d couldn\u2019t be "
+            "removed: Read-only file system. "
+            "(/Applications/TAVREL.app/Contents/MacOS/TAVREL)";
         const QStringList failure{
-            "alert: window-modal warning", "text: Tavrel was not completely removed.",
-            "text: /Applications/TAVREL.app: \u201cTAVREL\u201d "
-            "couldn\u2019t be removed: Read-only "
-            "file system. (/Applications/TAVREL.app/Contents/MacOS/TAVREL)",
+            "alert: window-modal warning", "text: Tavrel was not completely removed.", readOnly,
             "text: /Applications/Tavrel.app is not a folder and was left alone.",
             "button: OK (default)"};
         const auto running = [](const QString& name) {
@@ -281,7 +290,7 @@ private slots:
             << QStringList{} << true
             << QStringList{"Return", "alert", shot("failure"), "Return", "window",
                            "Return", "alert", "Return",        "Escape"}
-            << failure + kEnglishWindow + failure << 2;
+            << failure + englishWindow() + failure << 2;
         QTest::newRow("the main application runs (ICNS icon)")
             << QStringList{"com.quillorchid.TavrelOSX", "CFBundleName", "Tavrel", "Tavrel.icns"}
             << false << QStringList{"Return", "alert", shot("running"), "Return", "Escape"}
@@ -323,11 +332,11 @@ private slots:
                       icon(running[3].endsWith(".icns")));
             fs::create_directories(bundle / "MacOS");
             fs::copy_file("/bin/sleep", bundle / "MacOS/app");
-            start = {"/bin/sh", "-c",
-                     "\"$1\" 60 & app=$!\n"
-                     "until [ \"$(readlink /proc/$app/exe)\" = \"$1\" ]; do :; done\n"
-                     "shift; \"$@\"; status=$?; kill $app; exit $status\n",
-                     "sh", (bundle / "MacOS/app").string()};
+            const std::string script =
+                "\"$1\" 60 & app=$!\n"
+                "until [ \"$(readlink /proc/$app/exe)\" = \"$1\" ]; do :; done\n"
+                "shift; \"$@\"; status=$?; kill $app; exit $status\n";
+            start = {"/bin/sh", "-c", script, "sh", (bundle / "MacOS/app").string()};
         }
         const ProcessRun run = sandbox.run(command(start, actions), home.environment());
         QCOMPARE(lines(run.out), shows + QStringList{"exit: 0"});
