@@ -8,7 +8,8 @@
 domains='com.quillorchid.TavrelOSX com.quillorchid.TavrelAuthenticator
 com.quillorchid.tavrel.macos group.com.quillorchid.TavrelOSX group.com.quillorchid.tavrel.macos'
 
-if [ "$(uname -s)" = Darwin ]; then
+# Every macOS has this file; testing for it starts no process, unlike uname(1).
+if [ -f /System/Library/CoreServices/SystemVersion.plist ]; then
     status=0
     for domain in $domains; do
         # Deleting a domain that does not exist fails; reading it first tells the two apart.

@@ -10,6 +10,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -97,6 +98,27 @@ bool readUntilClosed(Descriptor& output, Descriptor& errorOutput, ShellCommand::
     return true;
 }
 
+// Waits until the shell has ended, at most until the deadline; false when it still runs then.
+// It may close its output and go on running, so its end is waited for on its own.
+bool waitForEnd(pid_t shell, int& status, Clock::time_point deadline) {
+    const Descriptor handle(static_cast<int>(syscall(SYS_pidfd_open, shell, 0)));
+    for (;;) {
+        const pid_t ended = waitpid(shell, &status, WNOHANG);
+        if (ended == shell || (ended < 0 && errno != EINTR)) {
+            return true;
+        }
+        if (Clock::now() >= deadline) {
+            return false;
+        }
+        if (handle) {
+            pollfd end{handle.get(), POLLIN, 0};
+            (void)poll(&end, 1, millisecondsUntil(deadline));
+        } else {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1)); // a kernel before 5.3
+        }
+    }
+}
+
 } // namespace
 
 ShellCommand::Run ShellCommand::run(const std::string& command, std::chrono::milliseconds timeout) {
@@ -133,21 +155,9 @@ ShellCommand::Run ShellCommand::run(const std::string& command, std::chrono::mil
     outputEnd.reset();
     errorEnd.reset();
 
-    bool inTime = readUntilClosed(output, errorOutput, run, deadline);
     int status = 0;
-    // The shell may close its output and still run: wait for it, within the same deadline.
-    while (inTime) {
-        const pid_t ended = waitpid(shell, &status, WNOHANG);
-        if (ended == shell || (ended < 0 && errno != EINTR)) {
-            break;
-        }
-        if (Clock::now() >= deadline) {
-            inTime = false;
-            break;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    if (!inTime) {
+    if (!readUntilClosed(output, errorOutput, run, deadline) ||
+        !waitForEnd(shell, status, deadline)) {
         kill(-shell, SIGKILL);
         while (waitpid(shell, &status, 0) < 0 && errno == EINTR) {
         }

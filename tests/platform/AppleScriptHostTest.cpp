@@ -100,6 +100,7 @@ TEST(AppleScriptHostTest, ShellCommandsGiveTheirOutputOrTheirStatusAndErrorText)
         {shell("kill -9 $$"), Failure{137, "The command exited with a non-zero status."}},
         {shell("sleep 30 & echo $! >" + pidFile + "; exec sleep 30"),
          Failure{-1712, "AppleEvent timed out."}},
+        {shell("exec >&- 2>&-; sleep 30"), Failure{-1712, "AppleEvent timed out."}},
         {"do shell script", Failure{-2741, "Expected a string in double quotes but found end of "
                                            "script."}},
         {shell("echo \xff"), std::nullopt},
