@@ -6,10 +6,10 @@ namespace tavrel {
 AppleScriptExecuteError::AppleScriptExecuteError(std::string script,
                                                  std::optional<long long> errorNumber,
                                                  std::optional<std::string> errorMessage)
-    : Error("AppleScriptExecuteError(script: " + quoted(script) +
-            ", errorNumber: " + optionalNumber(errorNumber) +
-            ", errorMessage: " + optionalQuoted(errorMessage) + ")"),
-      script_(std::move(script)), errorNumber_(errorNumber), errorMessage_(std::move(errorMessage)) {}
+    : Error("AppleScriptExecuteError(script: " + quoted(script) + ", errorNumber: " +
+            optionalNumber(errorNumber) + ", errorMessage: " + optionalQuoted(errorMessage) + ")"),
+      script_(std::move(script)), errorNumber_(errorNumber),
+      errorMessage_(std::move(errorMessage)) {}
 
 Alert AppleScriptExecuteError::alert() const {
     std::string message = "unknown";

@@ -4,7 +4,8 @@
 namespace tavrel {
 
 AppleScriptUnknownError::AppleScriptUnknownError(std::string script)
-    : Error("AppleScriptUnknownError(script: " + quoted(script) + ")"), script_(std::move(script)) {}
+    : Error("AppleScriptUnknownError(script: " + quoted(script) + ")"), script_(std::move(script)) {
+}
 
 Alert AppleScriptUnknownError::alert() const {
     return Alert{"unknown", std::nullopt, {kOKButton}, AlertStyle::warning, std::nullopt};

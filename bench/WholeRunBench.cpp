@@ -49,11 +49,13 @@ void plant(const fs::path& file) {
 // Runs the command with its output thrown away; its exit status.
 int run(std::vector<std::string> argv, std::vector<std::string> environment) {
     std::vector<char*> arguments;
+    arguments.reserve(argv.size() + 1);
     for (std::string& argument : argv) {
         arguments.push_back(argument.data());
     }
     arguments.push_back(nullptr);
     std::vector<char*> variables;
+    variables.reserve(environment.size() + 1);
     for (std::string& variable : environment) {
         variables.push_back(variable.data());
     }

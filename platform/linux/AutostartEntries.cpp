@@ -74,7 +74,8 @@ Result<std::vector<Entry>> loginItems(const std::string& folder) {
     std::sort(files.begin(), files.end());
     std::vector<Entry> entries;
     for (const std::string& file : files) {
-        std::string path = folder + "/" + file;
+        std::string path = folder;
+        path.append("/").append(file);
         const auto text = linux_files::readText(path);
         if (!text.ok()) {
             const int code = text.error().code();

@@ -36,7 +36,7 @@ protected:
 };
 
 // A host whose every script fails with `failure`.
-FakeScriptHost failing(Failure failure) {
+FakeScriptHost failing(const Failure& failure) {
     return FakeScriptHost([failure](const std::string&) { return failure; });
 }
 

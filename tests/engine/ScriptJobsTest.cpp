@@ -102,8 +102,8 @@ TEST_F(ScriptJobsTest, ALoginItemGoesOnlyByItsExactNameAndOnlyOnce) {
 TEST_F(ScriptJobsTest, OddAnswersOfSystemEventsAreTakenAsTheRunNeedsThem) {
     const std::string list =
         "tell application \"System Events\" to get the name of every login item";
-    const auto answering = [&](AppleScriptHost::Execution listing,
-                               AppleScriptHost::Execution deletion) {
+    const auto answering = [&](const AppleScriptHost::Execution& listing,
+                               const AppleScriptHost::Execution& deletion) {
         return FakeScriptHost(
             [=](const std::string& source) { return source == list ? listing : deletion; });
     };

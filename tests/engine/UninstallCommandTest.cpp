@@ -472,7 +472,7 @@ TEST_F(UninstallCommandTest, HelpersAreStoppedByTheWholeNameOfTheirExecutableAnd
     TemporaryFolder helpers; // where another user can reach the programs too
     fs::permissions(helpers.path(),
                     fs::perms::all & ~fs::perms::group_write & ~fs::perms::others_write);
-    const fs::path bin = helpers.path();
+    const fs::path& bin = helpers.path();
     for (const char* name : {"TavrelFinderSync", "TavrelFinderSyncX", "brolt"}) {
         fs::copy_file("/bin/sleep", bin / name);
     }

@@ -27,6 +27,7 @@ constexpr const char* kTell = "tell application \"System Events\" to ";
 
 ScriptDescriptor texts(const std::vector<std::optional<std::string>>& items) {
     std::vector<ScriptDescriptor> list;
+    list.reserve(items.size());
     for (const auto& item : items) {
         list.push_back(item ? ScriptDescriptor::text(*item) : ScriptDescriptor::missingValue());
     }
