@@ -74,8 +74,6 @@ TEST_F(AppleScriptTest, FailuresAreLoggedInOrderAndThrownWithTheirFactsButNotThe
     const std::string missing =
         "tell application \"System Events\" to delete login item \"TAVREL\"";
     const FakeScriptHost canceled = failing({-128, "User canceled."});
-    const FakeScriptHost numberOnly = failing({-1743, std::nullopt});
-    const FakeScriptHost messageOnly = failing({std::nullopt, "Not allowed."});
     const FakeScriptHost bare = failing({});
     const std::vector<Case> cases{
         {*host_,
@@ -86,13 +84,6 @@ TEST_F(AppleScriptTest, FailuresAreLoggedInOrderAndThrownWithTheirFactsButNotThe
          "item \\\"TAVREL\\\"\", errorNumber: Optional(-1728), errorMessage: Optional(\"Can't get "
          "login item \\\"TAVREL\\\".\"))",
          "Can't get login item \"TAVREL\". (-1728)"},
-        {*host_,
-         R"(do shell script "printf '%s\\n' 'a\\b' c >&2; exit 2")",
-         {{LogFlag::error, "NSAppleScript.errorNumberr: 2"},
-          {LogFlag::error, "NSAppleScript.errorMessage: a\\b\nc"}},
-         R"(AppleScriptExecuteError(script: "do shell script \"printf '%s\\\\n' 'a\\\\b' c >&2; )"
-         R"(exit 2\"", errorNumber: Optional(2), errorMessage: Optional("a\\b\nc")))",
-         "a\\b\nc (2)"},
         {canceled,
          "s",
          {{LogFlag::error, "NSAppleScript.errorNumberr: -128"},
@@ -101,17 +92,6 @@ TEST_F(AppleScriptTest, FailuresAreLoggedInOrderAndThrownWithTheirFactsButNotThe
          "AppleScriptExecuteError(script: \"s\", errorNumber: Optional(-128), errorMessage: "
          "Optional(\"User canceled.\"))",
          "User canceled. (-128)"},
-        {numberOnly,
-         "s",
-         {{LogFlag::error, "NSAppleScript.errorNumberr: -1743"}},
-         "AppleScriptExecuteError(script: \"s\", errorNumber: Optional(-1743), errorMessage: nil)",
-         "-1743"},
-        {messageOnly,
-         "s",
-         {{LogFlag::error, "NSAppleScript.errorMessage: Not allowed."}},
-         "AppleScriptExecuteError(script: \"s\", errorNumber: nil, errorMessage: "
-         "Optional(\"Not allowed.\"))",
-         "Not allowed."},
         {bare,
          "s",
          {},

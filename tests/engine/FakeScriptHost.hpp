@@ -6,7 +6,6 @@
 
 #include <functional>
 #include <string>
-#include <vector>
 
 namespace tavrel::testing {
 
@@ -17,16 +16,11 @@ public:
     explicit FakeScriptHost(Answer answer) : answer_(std::move(answer)) {}
 
     [[nodiscard]] std::optional<Execution> execute(const std::string& source) const override {
-        sources_.push_back(source);
         return answer_(source);
     }
 
-    /// Every source text executed, in order.
-    [[nodiscard]] const std::vector<std::string>& sources() const { return sources_; }
-
 private:
     Answer answer_;
-    mutable std::vector<std::string> sources_;
 };
 
 } // namespace tavrel::testing

@@ -527,14 +527,15 @@ done
 }
 
 TEST_F(UninstallCommandTest, ScriptsComeFromTheProgramsOwnResourcesWhereverThoseAre) {
-    const auto runner = [](const std::string& number, const std::string& message) {
-        return Lines{"NSAppleScript.errorNumberr: " + number,
-                     "NSAppleScript.errorMessage: " + message};
-    };
-    const auto kill = [](const std::string& helper) {
-        return "----- Kill " + helper + " process -----";
-    };
-    const Lines none = runner("1", "The command exited with a non-zero status.");
+    const Lines plain = scriptLines(expectedLog(false)); // each script ran and found nothing
+    const Lines scripts{"kill-brolt.sh", "kill-TavrelFinderSync.sh", "kill-TavrelFileProvider.sh",
+                        "reset-userdefaults.sh"};
+    Lines missing;
+    for (std::size_t index = 0; index < 3; ++index) {
+        missing.insert(missing.end(),
+                       {plain[index * 3], "script file not found: " + scripts[index]});
+    }
+    missing.emplace_back("----- Reset UserDefaults -----");
     struct Case {
         const char* name;
         std::string prefix;                                     // the installation's folder name
@@ -544,27 +545,13 @@ TEST_F(UninstallCommandTest, ScriptsComeFromTheProgramsOwnResourcesWhereverThose
     const std::vector<Case> cases{
         {"every character a shell command or a script string could take",
          "it's \"a\" \\ $(touch injected) `touch injected`;touch injected\nend",
-         [&](const fs::path&) {
-             Lines lines;
-             for (const char* helper : {"brolt", "TavrelFinderSync", "TavrelFileProvider"}) {
-                 lines.push_back(kill(helper));
-                 lines.insert(lines.end(), none.begin(), none.end());
-             }
-             lines.insert(lines.end(), {"----- Reset UserDefaults -----", "done"});
-             return lines;
-         },
-         0},
+         [&](const fs::path&) { return plain; }, 0},
         {"no scripts", "prefix",
          [&](const fs::path& resources) {
-             Lines lines;
-             for (const char* helper : {"brolt", "TavrelFinderSync", "TavrelFileProvider"}) {
-                 fs::remove(resources / ("kill-" + std::string(helper) + ".sh"));
-                 lines.insert(lines.end(), {kill(helper), "script file not found: kill-" +
-                                                              std::string(helper) + ".sh"});
+             for (const std::string& script : scripts) {
+                 fs::remove(resources / script);
              }
-             fs::remove(resources / "reset-userdefaults.sh");
-             lines.emplace_back("----- Reset UserDefaults -----");
-             return lines;
+             return missing;
          },
          1},
         {"a script that may not be run", "prefix",
@@ -572,17 +559,13 @@ TEST_F(UninstallCommandTest, ScriptsComeFromTheProgramsOwnResourcesWhereverThose
              const std::string path = (resources / "kill-brolt.sh").string();
              fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
              const std::string message = "sh: 1: " + path + ": Permission denied";
-             Lines lines{kill("brolt")};
-             const Lines denied = runner("126", message);
-             lines.insert(lines.end(), denied.begin(), denied.end());
-             lines.push_back("AppleScriptExecuteError(script: \"do shell script \\\"'" + path +
-                             "'\\\"\", errorNumber: Optional(126), errorMessage: Optional(\"" +
-                             message + "\"))");
-             for (const char* helper : {"TavrelFinderSync", "TavrelFileProvider"}) {
-                 lines.push_back(kill(helper));
-                 lines.insert(lines.end(), none.begin(), none.end());
-             }
-             lines.insert(lines.end(), {"----- Reset UserDefaults -----", "done"});
+             Lines lines = plain;
+             lines[1] = "NSAppleScript.errorNumberr: 126";
+             lines[2] = "NSAppleScript.errorMessage: " + message;
+             lines.insert(lines.begin() + 3,
+                          "AppleScriptExecuteError(script: \"do shell script \\\"'" + path +
+                              "'\\\"\", errorNumber: Optional(126), errorMessage: Optional(\"" +
+                              message + "\"))");
              return lines;
          },
          1},
