@@ -545,7 +545,7 @@ TEST_F(UninstallCommandTest, ScriptsComeFromTheProgramsOwnResourcesWhereverThose
     const std::vector<Case> cases{
         {"every character a shell command or a script string could take",
          "it's \"a\" \\ $(touch injected) `touch injected`;touch injected\nend",
-         [&](const fs::path&) { return plain; }, 0},
+         [&](const fs::path&) { return Lines(plain); }, 0},
         {"no scripts", "prefix",
          [&](const fs::path& resources) {
              for (const std::string& script : scripts) {
