@@ -8,6 +8,10 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev libspdlog-dev
   libplist-dev libutf8proc-dev libcli11-dev nlohmann-json3-dev
   clang-format clang-tidy util-linux mount
+  # The fuzz target: clang, and libFuzzer, which comes with compiler-rt.
+  clang libclang-rt-14-dev
+  # Checks the POSIX sh scripts among the resources.
+  shellcheck
 )
 
 missing=()
