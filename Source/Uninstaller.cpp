@@ -1,10 +1,11 @@
-// The uninstall run. Steps 1, 3 to 7 and 20 (keychain, login items, helper processes, user
-// defaults) join when their jobs exist; the numbers stay fixed.
+// The uninstall run. Steps 3 to 7 and 20 (login items, helper processes, user defaults) join
+// when their jobs exist; the numbers stay fixed.
 #include "Source/Uninstaller.hpp"
 
 #include "Source/Error/Error.hpp"
 #include "Source/Job/AppBundleJob.hpp"
 #include "Source/Job/RemoveAppBundleError.hpp"
+#include "Source/KeychainStep.hpp"
 #include "Source/ProductIdentifiers.hpp"
 #include "logging/Log.hpp"
 #include "platform/LoginItemSwitch.hpp"
@@ -125,7 +126,8 @@ UninstallOutcome Uninstaller::uninstall() const noexcept {
     UninstallOutcome outcome;
     try {
         const std::string& home = roots_.home;
-        outcome.steps.reserve(20);
+        outcome.steps.reserve(25);
+        removeKeychainItems(outcome);
         switchOffLauncher(outcome, roots_);
         int step = 8;
         for (const char* name : {product::kUpperCaseBundleName, product::kMixedCaseBundleName}) {

@@ -30,6 +30,53 @@ constexpr std::array<const char*, 3> kContainerIDs{"com.quillorchid.TavrelOSX.Fi
                                                    "com.quillorchid.tavrel.macos"};
 constexpr std::array<const char*, 2> kGroupIDs{"group.com.quillorchid.TavrelOSX",
                                                "group.com.quillorchid.tavrel.macos"};
+constexpr std::array<const char*, 6> kKeychainServices{"Tavrel",
+                                                       "KVTOAuthCredentialService",
+                                                       "AFOAuthCredentialService",
+                                                       "Tavrel Device Restriction",
+                                                       "com.quillorchid.tavrel.macos",
+                                                       "Tavrel Credential"};
+const std::string kNoKeychain = "No keychain is available. You may need to restart your computer.";
+
+// The keychain step's log lines when no keychain can be reached, as without a session bus (which
+// the tests' environment never has): three listings fail, the fourth service's lookup fails and
+// ends the job.
+Lines unreachableKeychainLog() {
+    Lines lines{"----- Delete Keychain Item -----"};
+    for (std::size_t index = 0; index < 4; ++index) {
+        lines.push_back(std::string("service: ") + kKeychainServices[index]);
+    }
+    lines.push_back("SecItemCopyMatching. OSStatus error:[-25291] " + kNoKeychain);
+    lines.push_back(
+        "[KeychainUtility] failed to delete keychain items of Tavrel Device Restriction. " +
+        kNoKeychain);
+    return lines;
+}
+constexpr std::size_t kKeychainLogLines = 7;
+
+// What that prints first: each failed listing's status line, then every service as failed, the
+// last two as never tried.
+Lines unreachableKeychainOutput() {
+    Lines lines(3, "OSStatus error:[-25291] " + kNoKeychain);
+    for (std::size_t index = 0; index < kKeychainServices.size(); ++index) {
+        lines.push_back(std::string("Step  1  FAILED        keychain items of \"") +
+                        kKeychainServices[index] + "\"");
+        lines.emplace_back(index < 4 ? "         No keychain could be reached: run again in your "
+                                       "desktop session, where your keyring runs."
+                                     : "         Not tried, since the keychain failed before.");
+    }
+    return lines;
+}
+
+// The summary's last line: the keychain services, then `more`, are still there.
+std::string stillThere(const std::string& more = "") {
+    std::string line = "Tavrel was not completely removed. Still there: ";
+    for (const char* service : kKeychainServices) {
+        line += std::string(service == kKeychainServices[0] ? "" : "; ") + "keychain items of \"" +
+                service + "\" (step 1 failed)";
+    }
+    return line + (more.empty() ? "" : "; " + more) + ".";
+}
 
 // The messages of the terminal logger's lines ("<date> <time> name[pid:tid] message"), from
 // the run's first banner on (log set-up writes its own banner before).
@@ -43,7 +90,7 @@ Lines logMessages(const ProcessRun& run) {
         }
     }
     messages.erase(messages.begin(),
-                   std::find(messages.begin(), messages.end(), "----- Remove App Bundle -----"));
+                   std::find(messages.begin(), messages.end(), "----- Delete Keychain Item -----"));
     return messages;
 }
 
@@ -134,13 +181,11 @@ protected:
         const auto result = [&](std::size_t index) {
             return present ? std::string("done") : "\"" + paths[index] + "\" does not exist.";
         };
-        Lines lines{"----- Remove App Bundle -----",
-                    result(0),
-                    "----- Remove App Bundle -----",
-                    result(1),
-                    "----- Remove \"Application Support\" -----",
-                    "com.quillorchid.TavrelOSX",
-                    result(2)};
+        Lines lines = unreachableKeychainLog();
+        lines.insert(lines.end(),
+                     {"----- Remove App Bundle -----", result(0), "----- Remove App Bundle -----",
+                      result(1), "----- Remove \"Application Support\" -----",
+                      "com.quillorchid.TavrelOSX", result(2)});
         std::size_t index = 3;
         for (const std::string id : kPreferenceIDs) {
             lines.insert(lines.end(),
@@ -164,13 +209,14 @@ protected:
             std::snprintf(prefix, sizeof prefix, "Step %2d  %-12s  ", step, label.c_str());
             return prefix + subject;
         };
-        Lines lines{line(2, launcher, "com.quillorchid.TavrelOSXLauncher")};
+        Lines lines = unreachableKeychainOutput();
+        lines.push_back(line(2, launcher, "com.quillorchid.TavrelOSXLauncher"));
         int step = 8;
         for (const std::string& path : removedPaths()) {
             lines.push_back(line(step++, status, path));
         }
         lines.push_back(line(19, status, trashItem));
-        lines.emplace_back("Tavrel has been removed from this account.");
+        lines.push_back(stillThere());
         return lines;
     }
 
@@ -189,7 +235,7 @@ TEST_F(UninstallCommandTest, OneRunRemovesTheWholeProductLeavesNeighboursAloneAn
     writeFile(trash() / "info/Tavrel.app.trashinfo", "[Trash Info]\n");
 
     ProcessRun run = uninstall({"--yes"});
-    EXPECT_EQ(run.status, 0) << run.out << run.err;
+    EXPECT_EQ(run.status, 1) << run.out << run.err;
     EXPECT_EQ(logMessages(run), expectedLog(true)) << run.err;
     const std::string trashItem = trash().string() + "/files/TAVREL.app";
     EXPECT_EQ(splitLines(run.out), expectedSummary("removed", "switched off", trashItem));
@@ -212,14 +258,14 @@ TEST_F(UninstallCommandTest, OneRunRemovesTheWholeProductLeavesNeighboursAloneAn
     // Again, with nothing left: every path is logged as missing, and step 2 says the launcher
     // was already switched off.
     run = uninstall({"--yes"});
-    EXPECT_EQ(run.status, 0) << run.out << run.err;
+    EXPECT_EQ(run.status, 1) << run.out << run.err;
     EXPECT_EQ(logMessages(run), expectedLog(false)) << run.err;
     EXPECT_EQ(splitLines(run.out), expectedSummary("not found", "already off", trashItem));
 }
 
 TEST_F(UninstallCommandTest, WithoutATrashFolderOrLauncherEntryNothingIsMadeUp) {
     const ProcessRun run = uninstall({"--yes"});
-    EXPECT_EQ(run.status, 0) << run.out << run.err;
+    EXPECT_EQ(run.status, 1) << run.out << run.err;
     EXPECT_EQ(splitLines(run.out),
               expectedSummary("not found", "not found", "TAVREL.app in the Trash"));
     EXPECT_FALSE(fs::exists(trash()));
@@ -266,13 +312,11 @@ TEST_F(UninstallCommandTest, AFailingStepIsReportedInWordsAndTheLaterStepsStillR
         ASSERT_NE(failed, summary.end()) << test.name << "\n" << run.out;
         ASSERT_NE(failed + 1, summary.end()) << test.name;
         EXPECT_EQ(failed[1], test.summary[1]) << test.name;
-        EXPECT_EQ(summary.back(),
-                  "Tavrel was not completely removed. Still there: " + test.stays + ".")
-            << test.name;
+        EXPECT_EQ(summary.back(), stillThere(test.stays)) << test.name;
         // Every other step still ran.
         EXPECT_EQ(std::count_if(summary.begin(), summary.end(),
                                 [](const std::string& line) { return line.starts_with("Step"); }),
-                  13)
+                  19)
             << test.name;
         EXPECT_FALSE(fs::exists(library("Preferences/com.quillorchid.TavrelOSX.plist")))
             << test.name;
@@ -283,12 +327,15 @@ TEST_F(UninstallCommandTest, AReadOnlyBundleKeepsItsErrorLineAndTheRestOfTheLog)
     plantEverything();
     const ProcessRun run = uninstall({"--yes"}, Sandbox().readOnly("/Applications/TAVREL.app"));
     const Lines log = logMessages(run);
-    ASSERT_GE(log.size(), 2U) << run.err;
-    EXPECT_EQ(log[1], "Error Domain=NSPOSIXErrorDomain Code=30 \"\u201cTAVREL\u201d couldn\u2019t "
-                      "be removed: Read-only file system.\" UserInfo={NSFilePath="
-                      "/Applications/TAVREL.app/Contents/MacOS/TAVREL}");
+    ASSERT_GE(log.size(), kKeychainLogLines + 2) << run.err;
+    EXPECT_EQ(log[kKeychainLogLines + 1],
+              "Error Domain=NSPOSIXErrorDomain Code=30 \"\u201cTAVREL\u201d couldn\u2019t "
+              "be removed: Read-only file system.\" UserInfo={NSFilePath="
+              "/Applications/TAVREL.app/Contents/MacOS/TAVREL}");
     const Lines expected = expectedLog(true);
-    EXPECT_EQ(Lines(log.begin() + 2, log.end()), Lines(expected.begin() + 2, expected.end()));
+    const auto skipped = static_cast<std::ptrdiff_t>(kKeychainLogLines + 2);
+    EXPECT_EQ(Lines(log.begin() + skipped, log.end()),
+              Lines(expected.begin() + skipped, expected.end()));
     EXPECT_TRUE(fs::exists(app("TAVREL.app/Contents/MacOS/TAVREL")));
 }
 
@@ -305,7 +352,7 @@ TEST_F(UninstallCommandTest, AFolderItCannotLookIntoIsAFailureNeverMissing) {
                            "be examined: Permission denied.\n"),
               std::string::npos)
         << run.out;
-    EXPECT_EQ(count(run.out, "FAILED"), 9U) << run.out; // steps 10 to 18
+    EXPECT_EQ(count(run.out, "FAILED"), 15U) << run.out; // the keychain and steps 10 to 18
     EXPECT_TRUE(fs::exists(library("Preferences/com.quillorchid.TavrelOSX.plist")));
     EXPECT_FALSE(fs::exists(app("TAVREL.app")));
 }
@@ -313,14 +360,13 @@ TEST_F(UninstallCommandTest, AFolderItCannotLookIntoIsAFailureNeverMissing) {
 TEST_F(UninstallCommandTest, AFileWhereTheBundleShouldBeIsLeftAloneAndNamedAsStaying) {
     writeFile(app("TAVREL.app"), "a file");
     const ProcessRun run = uninstall({"--yes"});
-    EXPECT_EQ(run.status, 0) << run.out << run.err;
+    EXPECT_EQ(run.status, 1) << run.out << run.err;
     const Lines log = logMessages(run);
-    ASSERT_GE(log.size(), 2U);
-    EXPECT_EQ(log[1], "\"/Applications/TAVREL.app\" not folder.");
+    ASSERT_GE(log.size(), kKeychainLogLines + 2);
+    EXPECT_EQ(log[kKeychainLogLines + 1], "\"/Applications/TAVREL.app\" not folder.");
     EXPECT_EQ(readFile(app("TAVREL.app")), "a file");
     EXPECT_EQ(splitLines(run.out).back(),
-              "Tavrel was not completely removed. Still there: /Applications/TAVREL.app (not a "
-              "folder, left alone).");
+              stillThere("/Applications/TAVREL.app (not a folder, left alone)"));
 }
 
 TEST_F(UninstallCommandTest, AClosedPipeNeitherStopsTheRunNorChangesItsExitStatus) {
@@ -329,7 +375,7 @@ TEST_F(UninstallCommandTest, AClosedPipeNeitherStopsTheRunNorChangesItsExitStatu
         writeFile(app("TAVREL.app/Contents/Resources/file" + std::to_string(index)), "x");
     }
     const ProcessRun run = uninstall({"--yes"}, Sandbox(), Output::closedPipe);
-    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.status, 1);
     EXPECT_FALSE(fs::exists(app("TAVREL.app")));
     EXPECT_FALSE(fs::exists(trash() / "files/TAVREL.app"));
     EXPECT_FALSE(fs::exists(library("Group Containers/group.com.quillorchid.tavrel.macos")));
@@ -411,4 +457,19 @@ TEST_F(UninstallCommandTest, AReadOnlyHomeKeepsTheTerminalReadable) {
     EXPECT_NE(run.err.find("similar lines not shown]"), std::string::npos) << run.err;
     EXPECT_NE(run.err.find("] ----- Remove App Bundle -----"), std::string::npos) << run.err;
     EXPECT_FALSE(fs::exists(app("TAVREL.app")));
+}
+
+TEST_F(UninstallCommandTest, ABusWithoutAnAnsweringSecretServiceIsAnUnreachableKeychain) {
+    for (const char* secretService : {"--secret-service=none", "--secret-service=silent"}) {
+        const ProcessRun run =
+            Sandbox()
+                .applications(applications_.string())
+                .run({TAVREL_PRIVATE_KEYRING, secretService, TAVREL_UNINSTALL, "--yes"},
+                     tavrel::testing::homeEnvironment(home()));
+        EXPECT_EQ(run.status, 1) << secretService << "\n" << run.out << run.err;
+        EXPECT_EQ(logMessages(run), expectedLog(false)) << secretService << "\n" << run.err;
+        EXPECT_EQ(splitLines(run.out),
+                  expectedSummary("not found", "not found", "TAVREL.app in the Trash"))
+            << secretService;
+    }
 }
