@@ -36,7 +36,8 @@ constexpr std::array<const char*, 6> kKeychainServices{"Tavrel",
                                                        "Tavrel Device Restriction",
                                                        "com.quillorchid.tavrel.macos",
                                                        "Tavrel Credential"};
-const std::string kNoKeychain = "No keychain is available. You may need to restart your computer.";
+constexpr const char* kNoKeychain =
+    "No keychain is available. You may need to restart your computer.";
 
 // The keychain step's log lines when no keychain can be reached, as without a session bus (which
 // the tests' environment never has): three listings fail, the fourth service's lookup fails and
@@ -46,9 +47,10 @@ Lines unreachableKeychainLog() {
     for (std::size_t index = 0; index < 4; ++index) {
         lines.push_back(std::string("service: ") + kKeychainServices[index]);
     }
-    lines.push_back("SecItemCopyMatching. OSStatus error:[-25291] " + kNoKeychain);
+    lines.push_back(std::string("SecItemCopyMatching. OSStatus error:[-25291] ") + kNoKeychain);
     lines.push_back(
-        "[KeychainUtility] failed to delete keychain items of Tavrel Device Restriction. " +
+        std::string("[KeychainUtility] failed to delete keychain items of Tavrel Device "
+                    "Restriction. ") +
         kNoKeychain);
     return lines;
 }
@@ -57,7 +59,7 @@ constexpr std::size_t kKeychainLogLines = 7;
 // What that prints first: each failed listing's status line, then every service as failed, the
 // last two as never tried.
 Lines unreachableKeychainOutput() {
-    Lines lines(3, "OSStatus error:[-25291] " + kNoKeychain);
+    Lines lines(3, std::string("OSStatus error:[-25291] ") + kNoKeychain);
     for (std::size_t index = 0; index < kKeychainServices.size(); ++index) {
         lines.push_back(std::string("Step  1  FAILED        keychain items of \"") +
                         kKeychainServices[index] + "\"");
