@@ -1,5 +1,5 @@
 // The keychain layer, the keychain job and the command's keychain step against a real
-// gnome-keyring, each test in a private session bus of its own (see with-private-keyring.sh).
+// gnome-keyring, each test on a private session bus of its own (see with-private-keyring.sh).
 #include "keychain/Keychain.hpp"
 
 #include "Source/Job/KeychainJob.hpp"
@@ -21,7 +21,7 @@ using tavrel::keychain::Status;
 using tavrel::testing::ProcessRun;
 using tavrel::testing::runProcess;
 using tavrel::testing::splitLines;
-using tavrel::testing::StandardOutputCapture;
+using tavrel::testing::standardOutputOf;
 using tavrel::testing::takeLogLines;
 using Lines = std::vector<std::string>;
 
@@ -93,14 +93,28 @@ protected:
         return removed;
     }
 
+    // Runs tavrel-uninstall on this bus, in a sandbox with a temporary home.
+    [[nodiscard]] ProcessRun uninstall() const {
+        const tavrel::testing::TemporaryFolder home;
+        const tavrel::testing::TemporaryFolder applications;
+        return tavrel::testing::Sandbox()
+            .applications(applications.string())
+            .run({TAVREL_UNINSTALL, "--yes"},
+                 tavrel::testing::homeEnvironment(home.string(), {bus_}));
+    }
+
     std::string bus_;
-    StandardOutputCapture out_;
 };
+
+// A line of the command's summary for step 1.
+std::string row(const std::string& label, const std::string& items) {
+    return "Step  1  " + label + std::string(14 - label.size(), ' ') + items;
+}
 
 } // namespace
 
 TEST_F(KeychainTest, WithNothingStoredEveryServiceIsLookedAtAndNothingIsWritten) {
-    EXPECT_EQ(removeAll(), std::vector<int>(6, 0));
+    EXPECT_EQ(standardOutputOf([] { EXPECT_EQ(removeAll(), std::vector<int>(6, 0)); }), "");
     EXPECT_EQ(takeLogLines(),
               (Lines{"I removeAll() ----- Delete Keychain Item -----",
                      "I removeAllItems(service:) service: Tavrel",
@@ -110,10 +124,10 @@ TEST_F(KeychainTest, WithNothingStoredEveryServiceIsLookedAtAndNothingIsWritten)
                      "I forceRemove(_:) item not found",
                      "I removeAllItems(service:) service: com.quillorchid.tavrel.macos",
                      "I removeAllItems(service:) service: Tavrel Credential"}));
-    EXPECT_EQ(out_.take(), "");
 }
 
-TEST_F(KeychainTest, ExactlyTheProductsItemsGoWhateverTheirSchema) {
+TEST_F(KeychainTest, TheCommandRemovesExactlyTheProductsItemsAndCountsThem) {
+    TAVREL_SKIP_WITHOUT_SANDBOX();
     store("Tavrel", "alpha");
     store("Tavrel", "alpha", "com.example.Other"); // same key, another tool's schema
     store("Tavrel", "");                           // no key: never listed, so it stays
@@ -123,124 +137,86 @@ TEST_F(KeychainTest, ExactlyTheProductsItemsGoWhateverTheirSchema) {
     store("AFOAuthCredentialService", "token.tavrel.com");
     store("Tavrel Device Restriction", "DeviceSecret");
     store("Tavrel Device Restriction", "Other");
-    store("com.quillorchid.tavrel.macos", "k");
     store("Tavrel Credential", "k");
     store("Tavrel Credentials", "k");
     store("tavrel", "k");
     store("Elsewhere", "DeviceSecret");
     EXPECT_EQ(Keychain("Tavrel").itemKeys(), (Lines{"alpha", "alpha"}));
 
-    EXPECT_EQ(removeAll(), (std::vector<int>{2, 1, 1, 1, 1, 1}));
-    EXPECT_EQ(
-        takeLogLines(),
-        (Lines{"I removeAll() ----- Delete Keychain Item -----",
-               "I removeAllItems(service:) service: Tavrel",
-               "I forceRemove(_:) removed items: Tavrel", "I forceRemove(_:) removed items: Tavrel",
-               "I removeAllItems(service:keySuffix:) service: KVTOAuthCredentialService",
-               "I forceRemove(_:) removed items: KVTOAuthCredentialService",
-               "I removeAllItems(service:keySuffix:) service: AFOAuthCredentialService",
-               "I forceRemove(_:) removed items: AFOAuthCredentialService",
-               "I removeItem(service:key:) service: Tavrel Device Restriction",
-               "I forceRemove(_:) removed items: Tavrel Device Restriction",
-               "I removeAllItems(service:) service: com.quillorchid.tavrel.macos",
-               "I forceRemove(_:) removed items: com.quillorchid.tavrel.macos",
-               "I removeAllItems(service:) service: Tavrel Credential",
-               "I forceRemove(_:) removed items: Tavrel Credential"}));
-    EXPECT_EQ(out_.take(), "");
-    const std::vector<std::pair<std::string, Lines>> left{
-        {"Tavrel", {"-"}},
-        {"KVTOAuthCredentialService", {"tavrel.com.example.org", "user@TAVREL.COM"}},
-        {"AFOAuthCredentialService", {}},
-        {"Tavrel Device Restriction", {"Other"}},
-        {"com.quillorchid.tavrel.macos", {}},
-        {"Tavrel Credential", {}},
-        {"Tavrel Credentials", {"k"}},
-        {"tavrel", {"k"}},
-        {"Elsewhere", {"DeviceSecret"}}};
-    for (const auto& [service, accounts] : left) {
+    const ProcessRun run = uninstall();
+    EXPECT_EQ(run.status, 0) << run.out << run.err;
+    Lines out = splitLines(run.out);
+    EXPECT_EQ(out.back(), "Tavrel has been removed from this account.");
+    out.resize(6);
+    EXPECT_EQ(out, (Lines{row("removed", "2 keychain items of \"Tavrel\""),
+                          row("removed", "1 keychain item of \"KVTOAuthCredentialService\""),
+                          row("removed", "1 keychain item of \"AFOAuthCredentialService\""),
+                          row("removed", "1 keychain item of \"Tavrel Device Restriction\""),
+                          row("not found", "keychain items of \"com.quillorchid.tavrel.macos\""),
+                          row("removed", "1 keychain item of \"Tavrel Credential\"")}))
+        << run.out;
+    EXPECT_EQ(run.out.find("alpha"), std::string::npos) << run.out; // never a key
+    const Lines log = splitLines(run.err);
+    EXPECT_EQ(std::count_if(log.begin(), log.end(),
+                            [](const std::string& line) {
+                                return line.ends_with("] removed items: Tavrel");
+                            }),
+              2)
+        << run.err;
+    for (const auto& [service, accounts] : std::vector<std::pair<std::string, Lines>>{
+             {"Tavrel", {"-"}},
+             {"KVTOAuthCredentialService", {"tavrel.com.example.org", "user@TAVREL.COM"}},
+             {"AFOAuthCredentialService", {}},
+             {"Tavrel Device Restriction", {"Other"}},
+             {"Tavrel Credential", {}},
+             {"Tavrel Credentials", {"k"}},
+             {"tavrel", {"k"}},
+             {"Elsewhere", {"DeviceSecret"}}}) {
         EXPECT_EQ(stored(service), accounts) << service;
     }
 }
 
-TEST_F(KeychainTest, ALockedKeyringFailsTheListingQuietlyAndTheLookupLoudly) {
+TEST_F(KeychainTest, ALockedKeyringFailsTheListingQuietlyTheLookupLoudlyAndTheStep) {
     store("Tavrel", "alpha");
     store("Tavrel Device Restriction", "DeviceSecret");
     store("Tavrel Credential", "k");
     lock();
-    EXPECT_TRUE(Keychain("Tavrel").itemKeys().empty());
-    EXPECT_EQ(out_.take(), std::string(kLocked) + "\n");
+    const std::string statusLine = std::string(kLocked) + "\n";
+    EXPECT_EQ(standardOutputOf([] { EXPECT_TRUE(Keychain("Tavrel").itemKeys().empty()); }),
+              statusLine);
     takeLogLines();
 
-    try {
-        removeAll();
-        ADD_FAILURE() << "no error thrown";
-    } catch (const KeychainSecurityError& error) {
-        EXPECT_EQ(error.service(), "Tavrel Device Restriction");
-        EXPECT_EQ(error.status(), Status::interactionNotAllowed);
-    }
-    EXPECT_EQ(out_.take(), std::string(kLocked) + "\n");
+    EXPECT_EQ(standardOutputOf([] {
+                  try {
+                      removeAll();
+                      ADD_FAILURE() << "no error thrown";
+                  } catch (const KeychainSecurityError& error) {
+                      EXPECT_EQ(error.service(), "Tavrel Device Restriction");
+                      EXPECT_EQ(error.status(), Status::interactionNotAllowed);
+                  }
+              }),
+              statusLine);
     const Lines log = takeLogLines();
     EXPECT_EQ(Lines(log.end() - 2, log.end()),
               (Lines{std::string("E forceRemove(_:) SecItemCopyMatching. ") + kLocked,
                      "E removeAll() [KeychainUtility] failed to delete keychain items of Tavrel "
                      "Device Restriction. User interaction is not allowed."}));
-    EXPECT_EQ(stored("Tavrel"), Lines{"alpha"});
     EXPECT_EQ(stored("Tavrel Credential"), Lines{"k"});
-}
 
-TEST_F(KeychainTest, TheCommandSaysWhatBecameOfEachService) {
     TAVREL_SKIP_WITHOUT_SANDBOX();
-    const auto row = [](const char* label, const std::string& subject) {
-        return std::string("Step  1  ") + label + subject;
-    };
-    const std::string lockedReason = "         The keychain is locked: unlock it and run again.";
+    const ProcessRun run = uninstall();
+    EXPECT_EQ(run.status, 1) << run.out << run.err;
+    const std::string locked = "         The keychain is locked: unlock it and run again.";
     const std::string notTried = "         Not tried, since the keychain failed before.";
-    struct Case {
-        bool locked;
-        int status;
-        Lines summary; // its first lines
-    };
-    const std::vector<Case> cases{
-        {false,
-         0,
-         {row("removed       ", "2 keychain items of \"Tavrel\""),
-          row("not found     ", "keychain items of \"KVTOAuthCredentialService\""),
-          row("not found     ", "keychain items of \"AFOAuthCredentialService\""),
-          row("removed       ", "1 keychain item of \"Tavrel Device Restriction\""),
-          row("not found     ", "keychain items of \"com.quillorchid.tavrel.macos\""),
-          row("removed       ", "1 keychain item of \"Tavrel Credential\"")}},
-        {true,
-         1,
-         {kLocked, row("FAILED        ", "keychain items of \"Tavrel\""), lockedReason,
-          row("not found     ", "keychain items of \"KVTOAuthCredentialService\""),
-          row("not found     ", "keychain items of \"AFOAuthCredentialService\""),
-          row("FAILED        ", "keychain items of \"Tavrel Device Restriction\""), lockedReason,
-          row("FAILED        ", "keychain items of \"com.quillorchid.tavrel.macos\""), notTried,
-          row("FAILED        ", "keychain items of \"Tavrel Credential\""), notTried}},
-    };
-    for (const Case& test : cases) {
-        store("Tavrel", "secret-account-1");
-        store("Tavrel", "secret-account-2");
-        store("Tavrel Device Restriction", "DeviceSecret");
-        store("Tavrel Credential", "k");
-        if (test.locked) {
-            lock();
-        }
-        const tavrel::testing::TemporaryFolder home;
-        const tavrel::testing::TemporaryFolder applications;
-        const ProcessRun run = tavrel::testing::Sandbox()
-                                   .applications(applications.string())
-                                   .run({TAVREL_UNINSTALL, "--yes"},
-                                        tavrel::testing::homeEnvironment(home.string(), {bus_}));
-        EXPECT_EQ(run.status, test.status) << run.out << run.err;
-        const Lines out = splitLines(run.out);
-        ASSERT_GE(out.size(), test.summary.size()) << run.out;
-        EXPECT_EQ(Lines(out.begin(), out.begin() + static_cast<long>(test.summary.size())),
-                  test.summary)
-            << run.out;
-        EXPECT_EQ(run.out.find("secret-account"), std::string::npos) << run.out;
-        EXPECT_EQ(out.back() == "Tavrel has been removed from this account.", !test.locked)
-            << run.out;
-        EXPECT_EQ(stored("Tavrel").size(), test.locked ? 2U : 0U);
-    }
+    Lines out = splitLines(run.out);
+    out.resize(11);
+    EXPECT_EQ(out,
+              (Lines{kLocked, row("FAILED", "keychain items of \"Tavrel\""), locked,
+                     row("not found", "keychain items of \"KVTOAuthCredentialService\""),
+                     row("not found", "keychain items of \"AFOAuthCredentialService\""),
+                     row("FAILED", "keychain items of \"Tavrel Device Restriction\""), locked,
+                     row("FAILED", "keychain items of \"com.quillorchid.tavrel.macos\""), notTried,
+                     row("FAILED", "keychain items of \"Tavrel Credential\""), notTried}))
+        << run.out;
+    EXPECT_EQ(stored("Tavrel"), Lines{"alpha"});
 }

@@ -1,5 +1,5 @@
-// What the keychain tests share: the job's log lines in a comparable form, and standard output
-// caught while a test runs.
+// What the keychain tests share: the job's log lines in a comparable form, and what a piece of
+// work writes to standard output.
 #pragma once
 
 #include "tests/engine/RecordingLogger.hpp"
@@ -21,24 +21,14 @@ inline std::vector<std::string> takeLogLines() {
     return lines;
 }
 
-/// Catches what is written to std::cout for as long as it lives.
-class StandardOutputCapture {
-public:
-    StandardOutputCapture() : saved_(std::cout.rdbuf(text_.rdbuf())) {}
-    ~StandardOutputCapture() { std::cout.rdbuf(saved_); }
-    StandardOutputCapture(const StandardOutputCapture&) = delete;
-    StandardOutputCapture& operator=(const StandardOutputCapture&) = delete;
-
-    /// Everything written so far, which is then forgotten.
-    std::string take() {
-        std::string text = text_.str();
-        text_.str("");
-        return text;
-    }
-
-private:
-    std::ostringstream text_;
-    std::streambuf* saved_;
-};
+/// What `work` writes to std::cout, which it must not throw past.
+template <class Work>
+std::string standardOutputOf(const Work& work) {
+    std::ostringstream text;
+    std::streambuf* const saved = std::cout.rdbuf(text.rdbuf());
+    work();
+    std::cout.rdbuf(saved);
+    return text.str();
+}
 
 } // namespace tavrel::testing

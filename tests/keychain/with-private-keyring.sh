@@ -47,17 +47,13 @@ none) ;;
 *) echo "with-private-keyring.sh: unknown Secret Service \"$mode\"" >&2; exit 64 ;;
 esac
 cat >"$folder/bus.conf" <<CONFIG
-<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
 <busconfig>
   <type>session</type>
   <listen>unix:dir=$folder</listen>
   <auth>EXTERNAL</auth>
   <servicedir>$folder/services</servicedir>
   <policy context="default">
-    <allow send_destination="*" eavesdrop="true"/>
-    <allow eavesdrop="true"/>
-    <allow own="*"/>
+    <allow send_destination="*" eavesdrop="true"/><allow eavesdrop="true"/><allow own="*"/>
   </policy>
 </busconfig>
 CONFIG
