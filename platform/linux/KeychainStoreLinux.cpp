@@ -258,3 +258,15 @@ KeychainStore& KeychainStore::system() {
 }
 
 } // namespace tavrel::platform
+
+#if defined(__SANITIZE_THREAD__)
+// GLib is not built with the thread sanitizer, which therefore cannot see how GLib's own threads
+// hand memory to each other, and takes every allocation they pass on for a race. What these
+// libraries do in our name is left unchecked; our own code stays checked.
+extern "C" const char* __tsan_default_suppressions() { // NOLINT(bugprone-reserved-identifier)
+    return "called_from_lib:libglib-2.0.so.0\n"
+           "called_from_lib:libgobject-2.0.so.0\n"
+           "called_from_lib:libgio-2.0.so.0\n"
+           "called_from_lib:libsecret-1.so.0\n";
+}
+#endif
