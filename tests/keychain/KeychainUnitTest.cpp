@@ -18,7 +18,7 @@ using tavrel::testing::takeLogLines;
 using Lines = std::vector<std::string>;
 
 namespace {
-const std::string kUnexpected = "OSStatus error:[-99999] Unexpected error has occurred.";
+constexpr const char* kUnexpected = "OSStatus error:[-99999] Unexpected error has occurred.";
 } // namespace
 
 TEST(StatusTest, HoldsEveryCaseInOrderEachWithACodeOfItsOwn) {
@@ -99,7 +99,7 @@ TEST(KeychainSecurityErrorTest, ItsAlertShowsOnlyTheStatusMessage) {
 
 TEST(KeychainListingTest, AFailedListingIsEmptyAndWritesItsStatusUnlessTheUserCancelled) {
     for (const auto& [code, line] : std::vector<std::pair<int, std::string>>{
-             {-1, kUnexpected + "\n"}, {-128, ""}, {-25300, ""}}) {
+             {-1, std::string(kUnexpected) + "\n"}, {-128, ""}, {-25300, ""}}) {
         FakeKeychainStore store;
         store.keys["S"] = {"a"};
         store.listingCode = code;
@@ -127,7 +127,7 @@ TEST(KeychainJobTest, AFailedLookupOrDeletionIsLoggedTwiceAndThrownAndEndsTheJob
          Status::authFailed},
         {&FakeKeychainStore::lookupCode,
          -1,
-         {"E forceRemove(_:) SecItemCopyMatching. " + kUnexpected,
+         {std::string("E forceRemove(_:) SecItemCopyMatching. ") + kUnexpected,
           "E removeAll() [KeychainUtility] failed to delete keychain items of Tavrel. Unexpected "
           "error has occurred."},
          Status::unexpectedError},
