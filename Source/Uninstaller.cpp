@@ -1,4 +1,4 @@
-// The uninstall run. Step 1 (keychain) joins when its job exists; the numbers stay fixed.
+// The uninstall run: every step in its fixed order; a step's error becomes its report.
 #include "Source/Uninstaller.hpp"
 
 #include "Source/Error/Error.hpp"
@@ -7,6 +7,7 @@
 #include "Source/Job/LoginItemJob.hpp"
 #include "Source/Job/RemoveAppBundleError.hpp"
 #include "Source/Job/UserDefaultsJob.hpp"
+#include "Source/KeychainStep.hpp"
 #include "Source/ProductIdentifiers.hpp"
 #include "logging/Log.hpp"
 #include "platform/AppleScriptHost.hpp"
@@ -193,7 +194,8 @@ UninstallOutcome Uninstaller::uninstall() const noexcept {
     UninstallOutcome outcome;
     try {
         const std::string& home = roots_.home;
-        outcome.steps.reserve(20);
+        outcome.steps.reserve(25);
+        removeKeychainItems(outcome);
         const auto host = platform::AppleScriptHost::make({.loginItemsFolder = roots_.loginItems});
         switchOffLauncher(outcome, roots_);
         removeLoginItems(outcome, *host);

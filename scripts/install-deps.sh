@@ -12,6 +12,11 @@ packages=(
   clang libclang-rt-14-dev
   # Checks the POSIX sh scripts among the resources.
   shellcheck
+  libsecret-1-dev
+  # The keychain tests' private Secret Service: gnome-keyring on a D-Bus session bus of their own.
+  # dbus-user-session stands for the session bus gnome-keyring asks for, so that dbus-x11 is not
+  # chosen; secret-tool and gdbus plant and lock items.
+  gnome-keyring dbus-daemon dbus-bin dbus-user-session libsecret-tools libglib2.0-bin
 )
 
 missing=()

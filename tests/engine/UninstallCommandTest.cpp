@@ -30,6 +30,55 @@ constexpr std::array<const char*, 3> kContainerIDs{"com.quillorchid.TavrelOSX.Fi
                                                    "com.quillorchid.tavrel.macos"};
 constexpr std::array<const char*, 2> kGroupIDs{"group.com.quillorchid.TavrelOSX",
                                                "group.com.quillorchid.tavrel.macos"};
+constexpr std::array<const char*, 6> kKeychainServices{"Tavrel",
+                                                       "KVTOAuthCredentialService",
+                                                       "AFOAuthCredentialService",
+                                                       "Tavrel Device Restriction",
+                                                       "com.quillorchid.tavrel.macos",
+                                                       "Tavrel Credential"};
+constexpr const char* kNoKeychain =
+    "No keychain is available. You may need to restart your computer.";
+
+// The keychain step's log lines when no keychain can be reached, as without a session bus (which
+// the tests' environment never has): three listings fail, the fourth service's lookup fails and
+// ends the job.
+Lines unreachableKeychainLog() {
+    Lines lines{"----- Delete Keychain Item -----"};
+    for (std::size_t index = 0; index < 4; ++index) {
+        lines.push_back(std::string("service: ") + kKeychainServices[index]);
+    }
+    lines.push_back(std::string("SecItemCopyMatching. OSStatus error:[-25291] ") + kNoKeychain);
+    lines.push_back(
+        std::string("[KeychainUtility] failed to delete keychain items of Tavrel Device "
+                    "Restriction. ") +
+        kNoKeychain);
+    return lines;
+}
+constexpr std::size_t kKeychainLogLines = 7;
+
+// What that prints first: each failed listing's status line, then every service as failed, the
+// last two as never tried.
+Lines unreachableKeychainOutput() {
+    Lines lines(3, std::string("OSStatus error:[-25291] ") + kNoKeychain);
+    for (std::size_t index = 0; index < kKeychainServices.size(); ++index) {
+        lines.push_back(std::string("Step  1  FAILED        keychain items of \"") +
+                        kKeychainServices[index] + "\"");
+        lines.emplace_back(index < 4 ? "         No keychain could be reached: run again in your "
+                                       "desktop session, where your keyring runs."
+                                     : "         Not tried, since the keychain failed before.");
+    }
+    return lines;
+}
+
+// The summary's last line: the keychain services, then `more`, are still there.
+std::string stillThere(const std::string& more = "") {
+    std::string line = "Tavrel was not completely removed. Still there: ";
+    for (const char* service : kKeychainServices) {
+        line += std::string(service == kKeychainServices[0] ? "" : "; ") + "keychain items of \"" +
+                service + "\" (step 1 failed)";
+    }
+    return line + (more.empty() ? "" : "; " + more) + ".";
+}
 
 // The messages of the terminal logger's lines ("<date> <time> name[pid:tid] message"), from
 // the first job's banner on (log set-up writes its own banner before).
@@ -162,8 +211,10 @@ protected:
         const auto result = [&](std::size_t index) {
             return present ? std::string("done") : "\"" + paths[index] + "\" does not exist.";
         };
-        Lines lines{"----- Disable Login Item -----", "\"TAVREL\" not found",
-                    "----- Disable Login Item -----", present ? "done" : "\"Tavrel\" not found"};
+        Lines lines = unreachableKeychainLog();
+        lines.insert(lines.end(),
+                     {"----- Disable Login Item -----", "\"TAVREL\" not found",
+                      "----- Disable Login Item -----", present ? "done" : "\"Tavrel\" not found"});
         for (const char* helper : {"brolt", "TavrelFinderSync", "TavrelFileProvider"}) {
             lines.insert(lines.end(), {"----- Kill " + std::string(helper) + " process -----",
                                        "NSAppleScript.errorNumberr: 1",
@@ -198,19 +249,20 @@ protected:
             std::snprintf(prefix, sizeof prefix, "Step %2d  %-12s  ", step, label.c_str());
             return prefix + subject;
         };
-        Lines lines{line(2, launcher, "com.quillorchid.TavrelOSXLauncher"),
-                    line(3, "not found", "login item \"TAVREL\""),
-                    line(4, status, "login item \"Tavrel\""),
-                    line(5, "not found", "helper process brolt"),
-                    line(6, "not found", "helper process TavrelFinderSync"),
-                    line(7, "not found", "helper process TavrelFileProvider")};
+        Lines lines = unreachableKeychainOutput();
+        lines.insert(lines.end(), {line(2, launcher, "com.quillorchid.TavrelOSXLauncher"),
+                                   line(3, "not found", "login item \"TAVREL\""),
+                                   line(4, status, "login item \"Tavrel\""),
+                                   line(5, "not found", "helper process brolt"),
+                                   line(6, "not found", "helper process TavrelFinderSync"),
+                                   line(7, "not found", "helper process TavrelFileProvider")});
         int step = 8;
         for (const std::string& path : removedPaths()) {
             lines.push_back(line(step++, status, path));
         }
         lines.push_back(line(19, status, trashItem));
         lines.push_back(line(20, "cleared", "user defaults"));
-        lines.emplace_back("Tavrel has been removed from this account.");
+        lines.push_back(stillThere());
         return lines;
     }
 
@@ -229,7 +281,7 @@ TEST_F(UninstallCommandTest, OneRunRemovesTheWholeProductLeavesNeighboursAloneAn
     writeFile(trash() / "info/Tavrel.app.trashinfo", "[Trash Info]\n");
 
     ProcessRun run = uninstall({"--yes"});
-    EXPECT_EQ(run.status, 0) << run.out << run.err;
+    EXPECT_EQ(run.status, 1) << run.out << run.err;
     EXPECT_EQ(logMessages(run), expectedLog(true)) << run.err;
     const std::string trashItem = trash().string() + "/files/TAVREL.app";
     EXPECT_EQ(splitLines(run.out), expectedSummary("removed", "switched off", trashItem));
@@ -254,14 +306,14 @@ TEST_F(UninstallCommandTest, OneRunRemovesTheWholeProductLeavesNeighboursAloneAn
     // Again, with nothing left: every path is logged as missing, and step 2 says the launcher
     // was already switched off.
     run = uninstall({"--yes"});
-    EXPECT_EQ(run.status, 0) << run.out << run.err;
+    EXPECT_EQ(run.status, 1) << run.out << run.err;
     EXPECT_EQ(logMessages(run), expectedLog(false)) << run.err;
     EXPECT_EQ(splitLines(run.out), expectedSummary("not found", "already off", trashItem));
 }
 
 TEST_F(UninstallCommandTest, WithoutATrashFolderOrLauncherEntryNothingIsMadeUp) {
     const ProcessRun run = uninstall({"--yes"});
-    EXPECT_EQ(run.status, 0) << run.out << run.err;
+    EXPECT_EQ(run.status, 1) << run.out << run.err;
     EXPECT_EQ(splitLines(run.out),
               expectedSummary("not found", "not found", "TAVREL.app in the Trash"));
     EXPECT_FALSE(fs::exists(trash()));
@@ -321,13 +373,11 @@ TEST_F(UninstallCommandTest, AFailingStepIsReportedInWordsAndTheLaterStepsStillR
         ASSERT_NE(failed, summary.end()) << test.name << "\n" << run.out;
         ASSERT_NE(failed + 1, summary.end()) << test.name;
         EXPECT_EQ(failed[1], test.summary[1]) << test.name;
-        EXPECT_EQ(summary.back(),
-                  "Tavrel was not completely removed. Still there: " + test.stays + ".")
-            << test.name;
+        EXPECT_EQ(summary.back(), stillThere(test.stays)) << test.name;
         // Every other step still ran.
         EXPECT_EQ(std::count_if(summary.begin(), summary.end(),
                                 [](const std::string& line) { return line.starts_with("Step"); }),
-                  19)
+                  25)
             << test.name;
         EXPECT_FALSE(fs::exists(library("Preferences/com.quillorchid.TavrelOSX.plist")))
             << test.name;
@@ -361,7 +411,7 @@ TEST_F(UninstallCommandTest, AFolderItCannotLookIntoIsAFailureNeverMissing) {
                            "be examined: Permission denied.\n"),
               std::string::npos)
         << run.out;
-    EXPECT_EQ(count(run.out, "FAILED"), 9U) << run.out; // steps 10 to 18
+    EXPECT_EQ(count(run.out, "FAILED"), 15U) << run.out; // the keychain and steps 10 to 18
     EXPECT_TRUE(fs::exists(library("Preferences/com.quillorchid.TavrelOSX.plist")));
     EXPECT_FALSE(fs::exists(app("TAVREL.app")));
 }
@@ -369,13 +419,12 @@ TEST_F(UninstallCommandTest, AFolderItCannotLookIntoIsAFailureNeverMissing) {
 TEST_F(UninstallCommandTest, AFileWhereTheBundleShouldBeIsLeftAloneAndNamedAsStaying) {
     writeFile(app("TAVREL.app"), "a file");
     const ProcessRun run = uninstall({"--yes"});
-    EXPECT_EQ(run.status, 0) << run.out << run.err;
+    EXPECT_EQ(run.status, 1) << run.out << run.err; // the keychain cannot be reached here
     EXPECT_EQ(lineAfter(logMessages(run), "----- Remove App Bundle -----"),
               "\"/Applications/TAVREL.app\" not folder.");
     EXPECT_EQ(readFile(app("TAVREL.app")), "a file");
     EXPECT_EQ(splitLines(run.out).back(),
-              "Tavrel was not completely removed. Still there: /Applications/TAVREL.app (not a "
-              "folder, left alone).");
+              stillThere("/Applications/TAVREL.app (not a folder, left alone)"));
 }
 
 TEST_F(UninstallCommandTest, AClosedPipeNeitherStopsTheRunNorChangesItsExitStatus) {
@@ -384,7 +433,7 @@ TEST_F(UninstallCommandTest, AClosedPipeNeitherStopsTheRunNorChangesItsExitStatu
         writeFile(app("TAVREL.app/Contents/Resources/file" + std::to_string(index)), "x");
     }
     const ProcessRun run = uninstall({"--yes"}, Sandbox(), Output::closedPipe);
-    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.status, 1);
     EXPECT_FALSE(fs::exists(app("TAVREL.app")));
     EXPECT_FALSE(fs::exists(trash() / "files/TAVREL.app"));
     EXPECT_FALSE(fs::exists(library("Group Containers/group.com.quillorchid.tavrel.macos")));
@@ -509,7 +558,7 @@ done
                                     tavrel::testing::homeEnvironment(home()));
     const Lines out = splitLines(run.out);
     for (const char* line :
-         {"status 0", "sync stopped", "longer runs", "brolt stopped", "provider stopped"}) {
+         {"status 1", "sync stopped", "longer runs", "brolt stopped", "provider stopped"}) {
         EXPECT_NE(std::find(out.begin(), out.end(), line), out.end()) << line << "\n" << run.out;
     }
     EXPECT_EQ(count(run.out, "other stopped"), 0U) << run.out;
@@ -545,7 +594,7 @@ TEST_F(UninstallCommandTest, ScriptsComeFromTheProgramsOwnResourcesWhereverThose
     const std::vector<Case> cases{
         {"every character a shell command or a script string could take",
          "it's \"a\" \\ $(touch injected) `touch injected`;touch injected\nend",
-         [&](const fs::path&) { return Lines(plain); }, 0},
+         [&](const fs::path&) { return Lines(plain); }, 1},
         {"no scripts", "prefix",
          [&](const fs::path& resources) {
              for (const std::string& script : scripts) {
@@ -589,5 +638,20 @@ TEST_F(UninstallCommandTest, ScriptsComeFromTheProgramsOwnResourcesWhereverThose
         EXPECT_EQ(run.status, test.status) << test.name << "\n" << run.out << run.err;
         EXPECT_EQ(scriptLines(logMessages(run)), expected) << test.name << "\n" << run.err;
         EXPECT_FALSE(fs::exists(scratch.path() / "injected")) << test.name;
+    }
+}
+
+TEST_F(UninstallCommandTest, ABusWithoutAnAnsweringSecretServiceIsAnUnreachableKeychain) {
+    for (const char* secretService : {"--secret-service=none", "--secret-service=silent"}) {
+        const ProcessRun run =
+            Sandbox()
+                .applications(applications_.string())
+                .run({TAVREL_PRIVATE_KEYRING, secretService, TAVREL_UNINSTALL, "--yes"},
+                     tavrel::testing::homeEnvironment(home()));
+        EXPECT_EQ(run.status, 1) << secretService << "\n" << run.out << run.err;
+        EXPECT_EQ(logMessages(run), expectedLog(false)) << secretService << "\n" << run.err;
+        EXPECT_EQ(splitLines(run.out),
+                  expectedSummary("not found", "not found", "TAVREL.app in the Trash"))
+            << secretService;
     }
 }
