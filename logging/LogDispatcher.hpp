@@ -9,7 +9,6 @@
 #include "logging/ProcessorCount.hpp"
 #include "logging/SerialQueue.hpp"
 
-#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -55,20 +54,14 @@ private:
         LogLevel level;
         SerialQueue* loggerQueue;
         std::shared_ptr<SerialQueue> ownedQueue; // a queue made for a logger that offers none
-        std::int64_t averageNanoseconds = 0;     // how long the logger takes for one record
-        bool sideBySide = false;                 // this record was handed to the logger's thread
     };
 
     void registerLogger(std::shared_ptr<LoggerInterface> logger, LogLevel level);
     void dispatch(const LogMessage& message);
-    static void write(LoggerNode& node, const LogMessage& message, bool timed) noexcept;
-    void waitForHandedOver();
 
     std::vector<LoggerNode> loggers_; // read and changed only on the logging queue
     unsigned processorCount_;
     DispatchGroup loggingGroup_;
-    std::vector<LoggerNode*> targets_; // scratch list reused for every record
-    std::uint64_t recordsDispatched_ = 0;
 };
 
 } // namespace tavrel::logging

@@ -2,14 +2,10 @@
 #include "logging/LogMessage.hpp"
 
 #include "logging/LogAssert.hpp"
-#include "logging/RecordPool.hpp"
 #include "logging/SerialQueue.hpp"
+#include "platform/Thread.hpp"
 
-#include <array>
-#include <charconv>
 #include <functional>
-#include <pthread.h>
-#include <unistd.h>
 
 namespace tavrel::logging {
 
@@ -17,26 +13,14 @@ namespace {
 
 // A thread's id never changes; the system call is made once per thread.
 const std::string& currentThreadID() {
-    thread_local const std::string id = [] {
-        std::array<char, 24> digits{};
-        const auto result = std::to_chars(digits.data(), digits.data() + digits.size(),
-                                          static_cast<long>(gettid()));
-        return std::string(digits.data(), result.ptr);
-    }();
+    thread_local const std::string id = std::to_string(platform::currentThreadID());
     return id;
 }
 
-// Reading a thread's name is a system call that costs more than the rest of a log call, so it is
-// read once per thread, at its first record. Only the thread id is ever written out.
+// Read once per thread, at its first record: reading it is a system call that costs more than
+// the rest of a log call. Only the thread id is ever written out.
 const std::optional<std::string>& currentThreadName() {
-    thread_local const std::optional<std::string> name = []() -> std::optional<std::string> {
-        std::array<char, 16> buffer{};
-        if (pthread_getname_np(pthread_self(), buffer.data(), buffer.size()) == 0 &&
-            buffer[0] != '\0') {
-            return std::string(buffer.data());
-        }
-        return std::nullopt;
-    }();
+    thread_local const std::optional<std::string> name = platform::currentThreadName();
     return name;
 }
 
@@ -80,18 +64,6 @@ LogMessage LogMessage::fromLogCall(std::string message, LogFlag flag, LogText fi
     return LogMessage(std::move(message), LogLevels::all, flag, 0, std::move(file),
                       LogText::literal(function.view()), true, line, nullptr,
                       kCopyFile | kCopyFunction, std::nullopt, std::nullopt);
-}
-
-void* LogMessage::operator new(std::size_t size) {
-    return size == RecordPool::kBlockSize ? RecordPool::acquire() : ::operator new(size);
-}
-
-void LogMessage::operator delete(void* block, std::size_t size) noexcept {
-    if (size == RecordPool::kBlockSize) {
-        RecordPool::release(block);
-    } else {
-        ::operator delete(block);
-    }
 }
 
 std::string_view LogMessage::fileNameOf(std::string_view file) noexcept {

@@ -2,20 +2,43 @@
 // way for running code to ask whether it runs on behalf of a given queue.
 #pragma once
 
-#include "logging/SpinLock.hpp"
-#include "logging/Task.hpp"
-
-#include <atomic>
 #include <condition_variable>
-#include <cstdint>
 #include <exception>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
 namespace tavrel::logging {
+
+/// A move-only unit of work for a serial queue.
+class Task {
+public:
+    Task() noexcept = default;
+    template <class F, class = std::enable_if_t<!std::is_same_v<std::decay_t<F>, Task>>>
+    Task(F&& function) // NOLINT(google-explicit-constructor): a Task is made from any callable.
+        : work_(std::make_unique<Work<std::decay_t<F>>>(std::forward<F>(function))) {}
+
+    /// Runs the work. Calling an empty task is a programming error.
+    void operator()() { work_->run(); }
+
+private:
+    struct Base {
+        virtual ~Base() = default;
+        virtual void run() = 0;
+    };
+    template <class F>
+    struct Work final : Base {
+        explicit Work(F&& function) : function(std::move(function)) {}
+        explicit Work(const F& function) : function(function) {}
+        void run() override { function(); }
+        F function;
+    };
+    std::unique_ptr<Base> work_;
+};
 
 class SerialQueue {
 public:
@@ -33,19 +56,14 @@ public:
     void async(Task task);
 
     /// Runs the work on behalf of this queue and returns when it has run, after every task
-    /// queued before it. Runs inline when the caller already runs on this queue (no self-wait),
-    /// and on the calling thread when the queue is idle, as a borrowed turn of the queue.
-    /// An exception thrown by the work reaches the caller.
+    /// queued before it. Runs inline when the caller already runs on this queue (no self-wait).
+    /// The queues the caller runs on stay current for the work. An exception thrown by the
+    /// work reaches the caller.
     template <class F>
     void sync(F&& work);
 
-    /// Runs, on the calling thread and in order, the tasks queued so far that the worker has
-    /// not taken yet, as a borrowed turn of the queue. False, running nothing, when there are
-    /// none or the queue is busy. Must not be called on this queue.
-    bool runPendingHere();
-
-    /// True when the calling code runs on behalf of this queue, on its worker or in a sync turn,
-    /// also from inside a sync turn of another queue entered from it.
+    /// True when the calling code runs on behalf of this queue, also from inside a sync turn of
+    /// another queue entered from it.
     [[nodiscard]] bool isCurrent() const noexcept;
 
     /// The innermost queue the calling code runs on behalf of, or none.
@@ -54,38 +72,22 @@ public:
     class Scope;
 
 private:
-    struct Waiter;
-
-    bool tryBorrow();
-    void endBorrow();
-    void syncQueued(Task task, Waiter& waiter);
     void workerLoop();
-    void runBatch(std::vector<Task>& batch);
-
-    void wakeWorker() noexcept;
-
-    static constexpr std::size_t kCacheLine = 64;
 
     std::string label_;
-    std::thread worker_;
-    // Every critical section is a push or a swap; a blocking mutex would put a submitting
-    // thread to sleep whenever the worker swaps.
-    alignas(kCacheLine) SpinLock lock_;
+    std::mutex mutex_;
+    std::condition_variable wake_; // the worker waits on it for work
     std::vector<Task> pending_;
-    std::vector<Task> borrowed_; // tasks run by runPendingHere(); touched only while busy_
-    bool busy_ = false;          // a batch or a borrowed turn is running
-    bool sleeping_ = false;      // the worker sleeps on wakeups_ and needs a notify
     bool stopping_ = false;
-    // What an idle worker spins on. It has a cache line of its own, written once per batch, so
-    // that a push does not take the queue's line away from a spinning worker.
-    alignas(kCacheLine) std::atomic<bool> hasPending_{false};
-    alignas(kCacheLine) std::atomic<std::uint32_t> wakeups_{0};
+    std::thread worker_;
 };
 
-// Marks the calling thread as running on behalf of a queue for the scope's lifetime.
+// Marks the calling thread as running on behalf of a queue for the scope's lifetime, inside the
+// scopes it was entered from.
 class SerialQueue::Scope {
 public:
-    explicit Scope(const SerialQueue* queue) noexcept;
+    Scope(const SerialQueue* queue, const Scope* outer) noexcept;
+    explicit Scope(const SerialQueue* queue) noexcept : Scope(queue, innermost()) {}
     ~Scope();
     Scope(const Scope&) = delete;
     Scope& operator=(const Scope&) = delete;
@@ -97,13 +99,7 @@ public:
 private:
     const SerialQueue* queue_;
     const Scope* outer_;
-};
-
-struct SerialQueue::Waiter {
-    std::mutex mutex;
-    std::condition_variable done;
-    bool finished = false;
-    std::exception_ptr error;
+    const Scope* restore_;
 };
 
 template <class F>
@@ -112,26 +108,28 @@ void SerialQueue::sync(F&& work) {
         work();
         return;
     }
-    if (tryBorrow()) {
-        struct EndTurn {
-            SerialQueue* queue;
-            ~EndTurn() { queue->endBorrow(); }
-        } endTurn{this};
-        Scope scope(this);
-        work();
-        return;
-    }
-    Waiter waiter;
-    syncQueued(Task([&work, &waiter] {
-                   try {
-                       work();
-                   } catch (...) {
-                       waiter.error = std::current_exception();
-                   }
-               }),
-               waiter);
-    if (waiter.error) {
-        std::rethrow_exception(waiter.error);
+    std::mutex mutex;
+    std::condition_variable doneChanged;
+    bool done = false;
+    std::exception_ptr error;
+    async([&, caller = Scope::innermost()] {
+        {
+            const Scope scope(this, caller);
+            try {
+                work();
+            } catch (...) {
+                error = std::current_exception();
+            }
+        }
+        const std::lock_guard lock(mutex);
+        done = true;
+        // Notified under the lock: the caller's frame may end as soon as it sees done.
+        doneChanged.notify_one();
+    });
+    std::unique_lock lock(mutex);
+    doneChanged.wait(lock, [&] { return done; });
+    if (error) {
+        std::rethrow_exception(error);
     }
 }
 
