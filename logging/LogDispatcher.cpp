@@ -29,6 +29,10 @@ void runGuarded(Work work) noexcept {
     }
 }
 
+void write(LoggerInterface& logger, const LogMessage& message) noexcept {
+    runGuarded([&] { logger.logMessage(message); });
+}
+
 } // namespace
 
 SerialQueue& LogDispatcher::loggingQueue() {
@@ -94,29 +98,36 @@ void LogDispatcher::log(bool asynchronous, std::unique_ptr<LogMessage> message) 
 
 void LogDispatcher::dispatch(const LogMessage& message) {
     TAVREL_ASSERT(loggingQueue().isCurrent(), kNotOnLoggingQueue);
-    // One processor runs the accepting loggers one after the other, more run them side by side.
-    // Either way each runs on its own queue, and the next record waits until all are done.
-    if (processorCount_ < 2) {
-        for (LoggerNode& node : loggers_) {
-            if (passes(message.flag(), node.level)) {
-                LoggerInterface* logger = node.logger.get();
-                node.loggerQueue->sync(
-                    [logger, &message] { runGuarded([&] { logger->logMessage(message); }); });
-            }
-        }
-        return;
-    }
+    // Every accepting logger runs on its own queue, and the next record waits until all are
+    // done: one after the other with one processor, side by side with more. The last one runs
+    // through sync, which takes its queue's turn on this thread when the queue is idle, so that
+    // a single logger costs no handoff between threads.
+    LoggerNode* last = nullptr;
     for (LoggerNode& node : loggers_) {
         if (passes(message.flag(), node.level)) {
-            LoggerInterface* logger = node.logger.get();
-            loggingGroup_.enter();
-            node.loggerQueue->async([this, logger, &message] {
-                runGuarded([&] { logger->logMessage(message); });
-                loggingGroup_.leave();
-            });
+            if (last != nullptr) {
+                start(*last, message);
+            }
+            last = &node;
         }
     }
+    if (last != nullptr) {
+        last->loggerQueue->sync([&] { write(*last->logger, message); });
+    }
     loggingGroup_.wait();
+}
+
+void LogDispatcher::start(LoggerNode& node, const LogMessage& message) {
+    LoggerInterface* logger = node.logger.get();
+    if (processorCount_ < 2) {
+        node.loggerQueue->sync([&] { write(*logger, message); });
+        return;
+    }
+    loggingGroup_.enter();
+    node.loggerQueue->async([this, logger, &message] {
+        write(*logger, message);
+        loggingGroup_.leave();
+    });
 }
 
 void LogDispatcher::flushLog() {

@@ -58,6 +58,8 @@ private:
 
     void registerLogger(std::shared_ptr<LoggerInterface> logger, LogLevel level);
     void dispatch(const LogMessage& message);
+    // Runs the logger on its queue, or with many processors only starts it in the group.
+    void start(LoggerNode& node, const LogMessage& message);
 
     std::vector<LoggerNode> loggers_; // read and changed only on the logging queue
     unsigned processorCount_;

@@ -1,5 +1,7 @@
 // Serial queue: one worker that takes everything queued at once and runs it before it sleeps
-// again, and is woken only when the queue goes from empty to non-empty.
+// again, and is woken only when the queue goes from empty to non-empty. A sync call on an idle
+// queue runs on the calling thread instead: handing the work to the worker and waiting for it
+// would put two threads to sleep and wake them again.
 #include "logging/SerialQueue.hpp"
 
 #include "platform/SystemLog.hpp"
@@ -51,6 +53,27 @@ void SerialQueue::async(Task task) {
     }
 }
 
+bool SerialQueue::tryBorrow() {
+    const std::lock_guard lock(mutex_);
+    if (running_ || !pending_.empty()) {
+        return false;
+    }
+    running_ = true;
+    return true;
+}
+
+void SerialQueue::endBorrow() {
+    bool notify = false;
+    {
+        const std::lock_guard lock(mutex_);
+        running_ = false;
+        notify = !pending_.empty(); // queued during the turn: the worker waits for its end
+    }
+    if (notify) {
+        wake_.notify_one();
+    }
+}
+
 bool SerialQueue::isCurrent() const noexcept {
     for (const Scope* scope = Scope::innermost(); scope != nullptr; scope = scope->outer()) {
         if (scope->queue() == this) {
@@ -71,11 +94,12 @@ void SerialQueue::workerLoop() {
     std::vector<Task> batch;
     std::unique_lock lock(mutex_);
     for (;;) {
-        wake_.wait(lock, [this] { return !pending_.empty() || stopping_; });
+        wake_.wait(lock, [this] { return (!pending_.empty() || stopping_) && !running_; });
         if (pending_.empty()) {
             return; // stopping, and everything queued has run
         }
         batch.swap(pending_);
+        running_ = true;
         lock.unlock();
         for (Task& task : batch) {
             try {
@@ -88,6 +112,7 @@ void SerialQueue::workerLoop() {
         }
         batch.clear();
         lock.lock();
+        running_ = false;
     }
 }
 

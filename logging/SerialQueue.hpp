@@ -56,9 +56,10 @@ public:
     void async(Task task);
 
     /// Runs the work on behalf of this queue and returns when it has run, after every task
-    /// queued before it. Runs inline when the caller already runs on this queue (no self-wait).
-    /// The queues the caller runs on stay current for the work. An exception thrown by the
-    /// work reaches the caller.
+    /// queued before it. Runs inline when the caller already runs on this queue (no self-wait),
+    /// and on the calling thread when the queue is idle, as a borrowed turn of the queue. The
+    /// queues the caller runs on stay current for the work. An exception thrown by the work
+    /// reaches the caller.
     template <class F>
     void sync(F&& work);
 
@@ -72,12 +73,15 @@ public:
     class Scope;
 
 private:
+    bool tryBorrow();
+    void endBorrow();
     void workerLoop();
 
     std::string label_;
     std::mutex mutex_;
     std::condition_variable wake_; // the worker waits on it for work
     std::vector<Task> pending_;
+    bool running_ = false; // the worker runs a batch, or a caller a borrowed turn
     bool stopping_ = false;
     std::thread worker_;
 };
@@ -105,6 +109,15 @@ private:
 template <class F>
 void SerialQueue::sync(F&& work) {
     if (isCurrent()) {
+        work();
+        return;
+    }
+    if (tryBorrow()) {
+        struct EndTurn {
+            SerialQueue* queue;
+            ~EndTurn() { queue->endBorrow(); }
+        } endTurn{this};
+        const Scope scope(this);
         work();
         return;
     }
