@@ -1,6 +1,8 @@
 // Wait-for-all group.
 #include "logging/DispatchGroup.hpp"
 
+#include "logging/Spin.hpp"
+
 namespace tavrel::logging {
 
 void DispatchGroup::enter() {
@@ -17,6 +19,9 @@ void DispatchGroup::leave() {
 }
 
 void DispatchGroup::wait() {
+    spinWhile([this] { return outstanding_.load(std::memory_order_acquire) != 0; });
+    // Taken even when the spin saw none outstanding: the last item may not have let go of the
+    // lock yet, and the group may end as soon as this returns.
     std::unique_lock lock(mutex_);
     allLeft_.wait(lock, [this] { return outstanding_ == 0; });
 }

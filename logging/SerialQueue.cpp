@@ -1,9 +1,11 @@
 // Serial queue: one worker that takes everything queued at once and runs it before it sleeps
 // again, and is woken only when the queue goes from empty to non-empty. A sync call on an idle
 // queue runs on the calling thread instead: handing the work to the worker and waiting for it
-// would put two threads to sleep and wake them again.
+// would put two threads to sleep and wake them again. For the same reason an idle worker spins
+// briefly before it sleeps.
 #include "logging/SerialQueue.hpp"
 
+#include "logging/Spin.hpp"
 #include "platform/SystemLog.hpp"
 #include "platform/Thread.hpp"
 
@@ -47,6 +49,9 @@ void SerialQueue::async(Task task) {
         const std::lock_guard lock(mutex_);
         wasEmpty = pending_.empty();
         pending_.push_back(std::move(task));
+        if (wasEmpty) {
+            hasPending_.store(true, std::memory_order_release);
+        }
     }
     if (wasEmpty) {
         wake_.notify_one();
@@ -94,11 +99,17 @@ void SerialQueue::workerLoop() {
     std::vector<Task> batch;
     std::unique_lock lock(mutex_);
     for (;;) {
+        if (pending_.empty() && !stopping_) {
+            lock.unlock();
+            spinWhile([this] { return !hasPending_.load(std::memory_order_acquire); });
+            lock.lock();
+        }
         wake_.wait(lock, [this] { return (!pending_.empty() || stopping_) && !running_; });
         if (pending_.empty()) {
             return; // stopping, and everything queued has run
         }
         batch.swap(pending_);
+        hasPending_.store(false, std::memory_order_relaxed);
         running_ = true;
         lock.unlock();
         for (Task& task : batch) {

@@ -2,6 +2,7 @@
 // way for running code to ask whether it runs on behalf of a given queue.
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <exception>
 #include <memory>
@@ -81,7 +82,8 @@ private:
     std::mutex mutex_;
     std::condition_variable wake_; // the worker waits on it for work
     std::vector<Task> pending_;
-    bool running_ = false; // the worker runs a batch, or a caller a borrowed turn
+    std::atomic<bool> hasPending_{false}; // what an idle worker spins on, read without the lock
+    bool running_ = false;                // the worker runs a batch, or a caller a borrowed turn
     bool stopping_ = false;
     std::thread worker_;
 };
