@@ -9,6 +9,7 @@
 #include "logging/ProcessorCount.hpp"
 #include "logging/SerialQueue.hpp"
 
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -54,16 +55,17 @@ private:
         LogLevel level;
         SerialQueue* loggerQueue;
         std::shared_ptr<SerialQueue> ownedQueue; // a queue made for a logger that offers none
+        std::int64_t averageNanoseconds = 0;     // how long the logger takes for one record
     };
 
     void registerLogger(std::shared_ptr<LoggerInterface> logger, LogLevel level);
     void dispatch(const LogMessage& message);
-    // Runs the logger on its queue, or with many processors only starts it in the group.
-    void start(LoggerNode& node, const LogMessage& message);
+    static void write(LoggerNode& node, const LogMessage& message) noexcept;
 
     std::vector<LoggerNode> loggers_; // read and changed only on the logging queue
     unsigned processorCount_;
     DispatchGroup loggingGroup_;
+    std::vector<LoggerNode*> targets_; // the accepting loggers of a record, reused for every one
 };
 
 } // namespace tavrel::logging
