@@ -2,6 +2,8 @@
 // way for running code to ask whether it runs on behalf of a given queue.
 #pragma once
 
+#include "logging/Task.hpp"
+
 #include <atomic>
 #include <condition_variable>
 #include <exception>
@@ -14,32 +16,6 @@
 #include <vector>
 
 namespace tavrel::logging {
-
-/// A move-only unit of work for a serial queue.
-class Task {
-public:
-    Task() noexcept = default;
-    template <class F, class = std::enable_if_t<!std::is_same_v<std::decay_t<F>, Task>>>
-    Task(F&& function) // NOLINT(google-explicit-constructor): a Task is made from any callable.
-        : work_(std::make_unique<Work<std::decay_t<F>>>(std::forward<F>(function))) {}
-
-    /// Runs the work. Calling an empty task is a programming error.
-    void operator()() { work_->run(); }
-
-private:
-    struct Base {
-        virtual ~Base() = default;
-        virtual void run() = 0;
-    };
-    template <class F>
-    struct Work final : Base {
-        explicit Work(F&& function) : function(std::move(function)) {}
-        explicit Work(const F& function) : function(function) {}
-        void run() override { function(); }
-        F function;
-    };
-    std::unique_ptr<Base> work_;
-};
 
 class SerialQueue {
 public:
