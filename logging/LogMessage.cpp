@@ -2,6 +2,7 @@
 #include "logging/LogMessage.hpp"
 
 #include "logging/LogAssert.hpp"
+#include "logging/RecordPool.hpp"
 #include "logging/SerialQueue.hpp"
 #include "platform/Thread.hpp"
 
@@ -64,6 +65,18 @@ LogMessage LogMessage::fromLogCall(std::string message, LogFlag flag, LogText fi
     return LogMessage(std::move(message), LogLevels::all, flag, 0, std::move(file),
                       LogText::literal(function.view()), true, line, nullptr,
                       kCopyFile | kCopyFunction, std::nullopt, std::nullopt);
+}
+
+void* LogMessage::operator new(std::size_t size) {
+    return size == RecordPool::kBlockSize ? RecordPool::acquire() : ::operator new(size);
+}
+
+void LogMessage::operator delete(void* block, std::size_t size) noexcept {
+    if (size == RecordPool::kBlockSize) {
+        RecordPool::release(block);
+    } else {
+        ::operator delete(block);
+    }
 }
 
 std::string_view LogMessage::fileNameOf(std::string_view file) noexcept {

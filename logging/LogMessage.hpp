@@ -3,6 +3,7 @@
 
 #include "logging/LogFlag.hpp"
 #include "logging/LogText.hpp"
+#include "logging/RecordText.hpp"
 
 #include <chrono>
 #include <cstddef>
@@ -49,7 +50,7 @@ public:
     static LogMessage fromLogCall(std::string message, LogFlag flag, LogText file,
                                   FunctionName function, std::size_t line);
 
-    [[nodiscard]] std::string_view message() const noexcept { return message_; }
+    [[nodiscard]] std::string_view message() const noexcept { return message_.view(); }
     [[nodiscard]] LogLevel level() const noexcept { return level_; }
     [[nodiscard]] LogFlag flag() const noexcept { return flag_; }
     [[nodiscard]] std::intptr_t context() const noexcept { return context_; }
@@ -72,6 +73,9 @@ public:
     [[nodiscard]] const std::string& queueLabel() const noexcept { return identity_.queueLabel; }
     [[nodiscard]] std::uint32_t qos() const noexcept { return identity_.qos; }
 
+    static void* operator new(std::size_t size);
+    static void operator delete(void* block, std::size_t size) noexcept;
+
     /// The last path component of a file path, cut before its last "." if it has one.
     static std::string_view fileNameOf(std::string_view file) noexcept;
 
@@ -84,7 +88,7 @@ private:
                std::shared_ptr<const void> tag, unsigned options,
                std::optional<Clock::time_point> timestamp, std::optional<ThreadIdentity> identity);
 
-    std::string message_;
+    RecordText message_;
     LogLevel level_;
     LogFlag flag_;
     std::intptr_t context_;

@@ -67,16 +67,22 @@ TEST(LogMessage, TakesTheCreatingThreadsIdentityAndTheCurrentTimeUnlessGivenOne)
 
 TEST(LogMessage, CopiesOwnTheirTextsAndEqualRecordsHashAlike) {
     const LogMessage::Clock::time_point when{std::chrono::seconds(1)};
-    auto original = std::make_unique<LogMessage>(makeRecord("same", when, "/tmp/made.cpp"));
-    const LogMessage copy = *original;
-    original.reset();
-    EXPECT_EQ(copy.message(), "same");
-    EXPECT_EQ(copy.file(), "/tmp/made.cpp");
-    EXPECT_EQ(copy.function(), "f(x:)");
+    const std::size_t inlineLimit = tavrel::logging::RecordText::kInlineCapacity;
+    for (const std::size_t length : {std::size_t{0}, inlineLimit, inlineLimit + 1, 100000UL}) {
+        const std::string text = std::string(length, 'x') + "end";
+        auto original = std::make_unique<LogMessage>(makeRecord(text, when, "/tmp/made.cpp"));
+        const LogMessage copy = *original;
+        LogMessage moved = std::move(*original);
+        original.reset();
+        EXPECT_EQ(copy.message(), text) << length;
+        EXPECT_EQ(moved.message(), text) << length;
+        EXPECT_EQ(copy.file(), "/tmp/made.cpp");
+        EXPECT_EQ(copy.function(), "f(x:)");
 
-    const LogMessage same = makeRecord("same", when, "/tmp/made.cpp");
-    EXPECT_EQ(copy, same);
-    EXPECT_EQ(copy.hash(), same.hash());
-    EXPECT_FALSE(copy == makeRecord("other", when, "/tmp/made.cpp"));
-    EXPECT_FALSE(copy == makeRecord("same", when, "/tmp/other.cpp"));
+        const LogMessage same = makeRecord(text, when, "/tmp/made.cpp");
+        EXPECT_EQ(copy, same);
+        EXPECT_EQ(copy.hash(), same.hash());
+        EXPECT_FALSE(copy == makeRecord("other", when, "/tmp/made.cpp"));
+        EXPECT_FALSE(copy == makeRecord(text, when, "/tmp/other.cpp"));
+    }
 }
