@@ -3,7 +3,7 @@
 #include "logging/LogDispatcher.hpp"
 
 #include "logging/ApplicationTermination.hpp"
-#include "logging/LogAssert.hpp"
+#include "logging/detail/LogAssert.hpp"
 #include "platform/SystemLog.hpp"
 
 #include <algorithm>

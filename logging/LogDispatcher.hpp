@@ -2,12 +2,12 @@
 // logger whose level lets it through, on that logger's own queue, in lockstep.
 #pragma once
 
-#include "logging/DispatchGroup.hpp"
 #include "logging/LogFlag.hpp"
 #include "logging/LogMessage.hpp"
 #include "logging/LoggerInterface.hpp"
-#include "logging/ProcessorCount.hpp"
-#include "logging/SerialQueue.hpp"
+#include "logging/detail/DispatchGroup.hpp"
+#include "logging/detail/ProcessorCount.hpp"
+#include "logging/detail/SerialQueue.hpp"
 
 #include <cstdint>
 #include <memory>

@@ -1,9 +1,9 @@
 // Log records: the derived fields are worked out on the thread that makes the record.
 #include "logging/LogMessage.hpp"
 
-#include "logging/LogAssert.hpp"
-#include "logging/RecordPool.hpp"
-#include "logging/SerialQueue.hpp"
+#include "logging/detail/LogAssert.hpp"
+#include "logging/detail/RecordPool.hpp"
+#include "logging/detail/SerialQueue.hpp"
 #include "platform/Thread.hpp"
 
 #include <functional>

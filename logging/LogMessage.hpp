@@ -3,7 +3,7 @@
 
 #include "logging/LogFlag.hpp"
 #include "logging/LogText.hpp"
-#include "logging/RecordText.hpp"
+#include "logging/detail/RecordText.hpp"
 
 #include <chrono>
 #include <cstddef>

@@ -1,7 +1,7 @@
 // Log records: derived fields, worked out on the thread that makes the record.
 #include "logging/LogMessage.hpp"
 
-#include "logging/SerialQueue.hpp"
+#include "logging/detail/SerialQueue.hpp"
 
 #include <gtest/gtest.h>
 #include <pthread.h>

@@ -1,6 +1,6 @@
 // The record pool hands out distinct whole blocks, also in a burst beyond what it retains, and
 // takes them back from any thread.
-#include "logging/RecordPool.hpp"
+#include "logging/detail/RecordPool.hpp"
 
 #include <algorithm>
 #include <gtest/gtest.h>

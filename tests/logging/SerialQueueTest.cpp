@@ -1,6 +1,6 @@
 // Serial queues: order, one task at a time, synchronous turns, failures, and knowing which
 // queue runs the code.
-#include "logging/SerialQueue.hpp"
+#include "logging/detail/SerialQueue.hpp"
 
 #include <atomic>
 #include <gtest/gtest.h>

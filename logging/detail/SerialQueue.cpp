@@ -3,9 +3,9 @@
 // queue runs on the calling thread instead: handing the work to the worker and waiting for it
 // would put two threads to sleep and wake them again. For the same reason an idle worker spins
 // briefly before it sleeps.
-#include "logging/SerialQueue.hpp"
+#include "logging/detail/SerialQueue.hpp"
 
-#include "logging/Spin.hpp"
+#include "logging/detail/Spin.hpp"
 #include "platform/SystemLog.hpp"
 #include "platform/Thread.hpp"
 

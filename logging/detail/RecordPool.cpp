@@ -1,6 +1,6 @@
 // Record pool: each thread keeps a small cache of blocks and trades them with a shared stack in
 // batches, so that the shared lock is taken once per batch, not once per record.
-#include "logging/RecordPool.hpp"
+#include "logging/detail/RecordPool.hpp"
 
 #include "logging/LogMessage.hpp"
 

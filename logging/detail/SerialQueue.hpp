@@ -2,7 +2,7 @@
 // way for running code to ask whether it runs on behalf of a given queue.
 #pragma once
 
-#include "logging/Task.hpp"
+#include "logging/detail/Task.hpp"
 
 #include <atomic>
 #include <condition_variable>

@@ -1,7 +1,7 @@
 // Wait-for-all group.
-#include "logging/DispatchGroup.hpp"
+#include "logging/detail/DispatchGroup.hpp"
 
-#include "logging/Spin.hpp"
+#include "logging/detail/Spin.hpp"
 
 namespace tavrel::logging {
 
