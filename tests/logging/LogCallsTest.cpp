@@ -95,6 +95,7 @@ TEST(LogCalls, AnErrorCallReturnsOnceItsLineAndItsThreadsEarlierLinesAreWritten)
     constexpr int kLines = 3000;
     std::atomic<int> notYetWritten{0};
     std::vector<std::thread> threads;
+    threads.reserve(LineNumberLogger::kThreads);
     for (int t = 0; t < LineNumberLogger::kThreads; ++t) {
         threads.emplace_back([&, t] {
             for (int i = 0; i < kLines; ++i) {

@@ -76,6 +76,7 @@ TEST_P(LogDispatcherPaths, EveryLoggerSeesEveryRecordInTheSameOrder) {
     constexpr int kThreads = 4;
     constexpr int kPerThread = 150;
     std::vector<std::thread> threads;
+    threads.reserve(kThreads);
     for (int t = 0; t < kThreads; ++t) {
         threads.emplace_back([&, t] {
             for (int i = 0; i < kPerThread; ++i) {

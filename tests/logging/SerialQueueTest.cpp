@@ -21,6 +21,7 @@ TEST(SerialQueue, RunsTasksOneAtATimeInSubmissionOrderAndSyncAfterEarlierTasks) 
     {
         SerialQueue queue("test.order");
         std::vector<std::thread> threads;
+        threads.reserve(kThreads);
         for (int t = 0; t < kThreads; ++t) {
             threads.emplace_back([&, t] {
                 for (int i = 0; i < kPerThread; ++i) {
