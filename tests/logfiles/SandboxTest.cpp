@@ -4,7 +4,7 @@
 #include "tests/support/Sandbox.hpp"
 
 #include "logging/LogFileInfo.hpp"
-#include "logging/LogFileTimestamp.hpp"
+#include "logging/detail/LogFileTimestamp.hpp"
 #include "tests/logfiles/LogFilesTestSupport.hpp"
 #include "tests/support/TemporaryFolder.hpp"
 

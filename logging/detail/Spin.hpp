@@ -10,28 +10,21 @@ namespace tavrel::logging {
 /// How long a waiting thread spins before it goes to sleep.
 inline constexpr std::chrono::microseconds kSpinBeforeSleep{50};
 
-/// Tells the processor that this is a spin-wait loop.
-inline void cpuRelax() noexcept {
-#if defined(__x86_64__) || defined(__i386__)
-    __builtin_ia32_pause();
-#elif defined(__aarch64__)
-    asm volatile("yield");
-#endif
-}
-
-/// Spins while `condition()` holds, for at most `limit`. The clock is read only every few
-/// dozen rounds, and between readings a long spin yields the processor to other threads.
-/// Returns whether the condition still holds.
+/// Spins while `condition()` holds, for at most kSpinBeforeSleep; the caller then sleeps in the
+/// kernel. The clock is read every few dozen rounds, and between readings the spinner yields the
+/// processor, which the thread it waits for may need. Returns whether the condition still holds.
 template <class Condition>
-bool spinWhile(Condition condition, std::chrono::nanoseconds limit = kSpinBeforeSleep) noexcept {
+bool spinWhile(Condition condition) noexcept {
     constexpr int kRoundsPerClockRead = 64;
-    const auto until = std::chrono::steady_clock::now() + limit;
+    const auto until = std::chrono::steady_clock::now() + kSpinBeforeSleep;
     for (;;) {
         for (int round = 0; round < kRoundsPerClockRead; ++round) {
             if (!condition()) {
                 return false;
             }
-            cpuRelax();
+#if defined(__x86_64__) || defined(__i386__)
+            __builtin_ia32_pause();
+#endif
         }
         if (std::chrono::steady_clock::now() >= until) {
             return condition();

@@ -1,7 +1,7 @@
 // A one-shot timer on the wall clock whose work runs on a serial queue.
 #pragma once
 
-#include "logging/SerialQueue.hpp"
+#include "logging/detail/SerialQueue.hpp"
 
 #include <chrono>
 #include <functional>

@@ -1,5 +1,5 @@
 // Assertion failure: one line to the system log, then abort.
-#include "logging/LogAssert.hpp"
+#include "logging/detail/LogAssert.hpp"
 
 #include "platform/SystemLog.hpp"
 

@@ -1,5 +1,5 @@
 // Processor count from the C++ runtime.
-#include "logging/ProcessorCount.hpp"
+#include "logging/detail/ProcessorCount.hpp"
 
 #include <thread>
 

@@ -2,7 +2,7 @@
 // should wait for (pruning the log folder, syncing and closing files left behind).
 #pragma once
 
-#include "logging/SerialQueue.hpp"
+#include "logging/detail/SerialQueue.hpp"
 
 namespace tavrel::logging {
 

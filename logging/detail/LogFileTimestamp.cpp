@@ -1,6 +1,6 @@
 // Log file timestamps: civil dates from the standard calendar types, digits written by hand,
 // since strftime costs several times more per line.
-#include "logging/LogFileTimestamp.hpp"
+#include "logging/detail/LogFileTimestamp.hpp"
 
 #include <array>
 #include <charconv>

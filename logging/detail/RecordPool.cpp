@@ -1,9 +1,8 @@
 // Record pool: each thread keeps a small cache of blocks and trades them with a shared stack in
-// batches, so that the spin lock is taken once per batch, not once per record.
-#include "logging/RecordPool.hpp"
+// batches, so that the shared lock is taken once per batch, not once per record.
+#include "logging/detail/RecordPool.hpp"
 
 #include "logging/LogMessage.hpp"
-#include "logging/SpinLock.hpp"
 
 #include <algorithm>
 #include <array>
@@ -44,7 +43,7 @@ void freeBlock(void* block) noexcept {
 }
 
 struct SharedBlocks {
-    SpinLock lock;
+    std::mutex lock;
     std::vector<void*> blocks;
     SharedBlocks() { blocks.reserve(RecordPool::kRetainedBlocks); }
 };

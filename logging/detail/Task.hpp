@@ -42,20 +42,6 @@ public:
 
     explicit operator bool() const noexcept { return ops_ != nullptr; }
 
-    /// How to bring the task's data into the caches ahead of its turn: `warmUp(subject, stage)`
-    /// is called with stage 0 some tasks ahead and with stage 1 a few tasks ahead. It must only
-    /// read, and stage 0 must not even do that (prefetch only).
-    using WarmUp = void (*)(const void* subject, int stage) noexcept;
-    void setWarmUp(WarmUp warmUp, const void* subject) noexcept {
-        warmUp_ = warmUp;
-        warmSubject_ = subject;
-    }
-    void warmUp(int stage) const noexcept {
-        if (warmUp_ != nullptr) {
-            warmUp_(warmSubject_, stage);
-        }
-    }
-
     /// Runs the work. Calling an empty task is a programming error.
     void operator()() { ops_->invoke(*this); }
 
@@ -98,8 +84,6 @@ private:
     }
 
     void moveFrom(Task& other) noexcept {
-        warmUp_ = other.warmUp_;
-        warmSubject_ = other.warmSubject_;
         if (other.ops_ != nullptr) {
             other.ops_->move(other, *this);
             ops_ = other.ops_;
@@ -115,8 +99,6 @@ private:
     }
 
     const Ops* ops_ = nullptr;
-    WarmUp warmUp_ = nullptr;
-    const void* warmSubject_ = nullptr;
     union {
         alignas(std::max_align_t) unsigned char storage_[kInlineSize];
         void* heap_;

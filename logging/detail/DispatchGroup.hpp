@@ -3,27 +3,26 @@
 #pragma once
 
 #include <atomic>
-#include <chrono>
-#include <cstdint>
+#include <condition_variable>
+#include <cstddef>
+#include <mutex>
 
 namespace tavrel::logging {
 
 class DispatchGroup {
 public:
     /// Counts one more unfinished item.
-    void enter() noexcept;
+    void enter();
     /// Marks one item finished; wakes the waiter when it was the last.
-    void leave() noexcept;
+    void leave();
     /// Returns when no item is unfinished. Spins briefly first, since the items the logging
     /// queue waits for usually end within microseconds.
-    void wait() noexcept;
-    /// Spins for at most `limit`; true when no item is unfinished by then.
-    bool spinFor(std::chrono::nanoseconds limit) const noexcept;
+    void wait();
 
 private:
-    // One atomic word is the whole state: leaving costs no lock, and a waiter that sleeps waits
-    // on the word itself.
-    std::atomic<std::uint32_t> outstanding_{0};
+    std::mutex mutex_;
+    std::condition_variable allLeft_;
+    std::atomic<std::size_t> outstanding_{0}; // changed under the lock, spun on without it
 };
 
 } // namespace tavrel::logging

@@ -2,7 +2,7 @@
 // variable until the earliest deadline by the system clock (an absolute CLOCK_REALTIME wait),
 // then queues that timer's work, so starting a timer, as every log file roll does, makes no
 // thread. The work checks on its queue that the timer was not cancelled meanwhile.
-#include "logging/OneShotTimer.hpp"
+#include "logging/detail/OneShotTimer.hpp"
 
 #include <algorithm>
 #include <atomic>

@@ -1,5 +1,5 @@
 // Background queue.
-#include "logging/BackgroundQueue.hpp"
+#include "logging/detail/BackgroundQueue.hpp"
 
 namespace tavrel::logging {
 
