@@ -19,11 +19,11 @@ public:
         std::string message;
     };
 
-    /// The process's recorder, registered at info level on first use.
+    /// The process's recorder, registered for every level on first use.
     static RecordingLogger& shared() {
         static const std::shared_ptr<RecordingLogger> instance = [] {
             auto logger = std::make_shared<RecordingLogger>();
-            logging::LogDispatcher::sharedInstance().addLogger(logger, logging::LogLevels::info);
+            logging::LogDispatcher::sharedInstance().addLogger(logger, logging::LogLevels::all);
             return logger;
         }();
         return *instance;
@@ -51,6 +51,15 @@ public:
             messages.push_back(std::move(line.message));
         }
         return messages;
+    }
+
+    /// The level and text of each line.
+    std::vector<std::pair<logging::LogFlag, std::string>> takeFlagged() {
+        std::vector<std::pair<logging::LogFlag, std::string>> lines;
+        for (Line& line : take()) {
+            lines.emplace_back(line.flag, std::move(line.message));
+        }
+        return lines;
     }
 
 private:

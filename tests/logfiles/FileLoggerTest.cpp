@@ -2,7 +2,7 @@
 // many writers at once.
 #include "logging/Log.hpp"
 #include "logging/LogFileInfo.hpp"
-#include "logging/LogFileTimestamp.hpp"
+#include "logging/detail/LogFileTimestamp.hpp"
 #include "logging/detail/ReportCap.hpp"
 #include "tests/logfiles/LogFilesTestSupport.hpp"
 

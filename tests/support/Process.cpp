@@ -3,6 +3,7 @@
 
 #include "tests/support/TemporaryFolder.hpp"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <fcntl.h>
@@ -71,7 +72,18 @@ std::vector<std::string> homeEnvironment(const std::string& home,
         "XDG_DATA_HOME=" + home + "/.local/share",
         // No session bus: nothing the program does may reach the user's real session.
         "DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent"};
-    environment.insert(environment.end(), extra.begin(), extra.end());
+    for (const std::string& variable : extra) {
+        // A variable given again replaces the default: the first of two would win.
+        const std::string name = variable.substr(0, variable.find('=') + 1);
+        const auto same =
+            std::find_if(environment.begin(), environment.end(),
+                         [&](const std::string& set) { return set.starts_with(name); });
+        if (same != environment.end()) {
+            *same = variable;
+        } else {
+            environment.push_back(variable);
+        }
+    }
     return environment;
 }
 

@@ -26,7 +26,8 @@ ProcessRun runProcess(const std::vector<std::string>& argv,
                       Output output = Output::collected);
 
 /// The variables a test's program gets: PATH, and HOME and the XDG folders inside `home`,
-/// so that nothing reaches the real home folder; then `extra` ("NAME=value").
+/// so that nothing reaches the real home folder, and no session bus; then `extra` ("NAME=value"),
+/// each replacing a default of the same name.
 std::vector<std::string> homeEnvironment(const std::string& home,
                                          const std::vector<std::string>& extra = {});
 

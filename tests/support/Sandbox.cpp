@@ -44,6 +44,11 @@ Sandbox& Sandbox::unprivileged() {
     return *this;
 }
 
+Sandbox& Sandbox::ownProcesses() {
+    options_.emplace_back("--own-processes");
+    return *this;
+}
+
 ProcessRun Sandbox::run(const std::vector<std::string>& argv,
                         const std::vector<std::string>& environment, Output output) const {
     std::vector<std::string> command{TAVREL_SANDBOX_PROGRAM};

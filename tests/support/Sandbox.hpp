@@ -25,6 +25,8 @@ public:
     Sandbox& ramfs(const std::string& path);
     /// The program runs without any capability, so that even root meets file permissions.
     Sandbox& unprivileged();
+    /// The program sees and can signal only the processes started inside, which end with it.
+    Sandbox& ownProcesses();
 
     /// Runs `argv` inside, as runProcess does outside.
     [[nodiscard]] ProcessRun run(const std::vector<std::string>& argv,

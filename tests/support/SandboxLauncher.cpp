@@ -3,13 +3,15 @@
 // remove application bundles, fill a disk or refuse a write without touching the real system.
 //
 //   sandbox [--applications DIR] [--readonly PATH]... [--tmpfs PATH[:OPTIONS]]...
-//           [--ramfs PATH]... [--unprivileged] -- COMMAND [ARGUMENT]...
+//           [--ramfs PATH]... [--unprivileged] [--own-processes] -- COMMAND [ARGUMENT]...
 //   sandbox --probe
 //
 // --applications  bind-mounts DIR on /Applications (else an empty folder is there)
 // --readonly      makes PATH a read-only bind mount of itself
 // --tmpfs/--ramfs mounts a new file system of that type on PATH (OPTIONS as for mount(8) data)
 // --unprivileged  runs COMMAND without any capability, so that even root meets permissions
+// --own-processes runs COMMAND as the first process of a private process namespace with its own
+//                 /proc: it sees only the processes started inside, which all end with it
 // --probe         exits 0 when a private mount namespace can be had here
 //
 // A normal user gets the namespace from `unshare -rm`; root from a plain `unshare -m`, or, where
@@ -181,6 +183,7 @@ struct Options {
     std::vector<std::string> readOnly;
     std::vector<std::pair<std::string, std::string>> fileSystems; // type, PATH[:OPTIONS]
     bool unprivileged = false;
+    bool ownProcesses = false;
 };
 
 // Runs in the namespace that unshare(1) made for us.
@@ -191,6 +194,10 @@ int runInside(const std::string& root, const Options& options, char** command) {
         die("tmpfs on " + root);
     }
     mirrorRoot(root);
+    if (options.ownProcesses && mount("proc", (root + "/proc").c_str(), "proc",
+                                      MS_NOSUID | MS_NODEV | MS_NOEXEC, nullptr) != 0) {
+        die("proc on " + root + "/proc");
+    }
     const std::string applications = root + "/Applications";
     if (mkdir(applications.c_str(), 0755) != 0) {
         die("mkdir " + applications);
@@ -220,9 +227,10 @@ int runInside(const std::string& root, const Options& options, char** command) {
 }
 
 int usage() {
-    std::fprintf(stderr, "usage: sandbox [--applications DIR] [--readonly PATH]... "
-                         "[--tmpfs PATH[:OPTIONS]]... [--ramfs PATH]... [--unprivileged] "
-                         "-- COMMAND...\n       sandbox --probe\n");
+    std::fprintf(stderr,
+                 "usage: sandbox [--applications DIR] [--readonly PATH]... "
+                 "[--tmpfs PATH[:OPTIONS]]... [--ramfs PATH]... [--unprivileged] [--own-processes] "
+                 "-- COMMAND...\n       sandbox --probe\n");
     return kSetupFailed;
 }
 
@@ -250,6 +258,8 @@ int main(int argc, char** argv) {
                 options.fileSystems.emplace_back(argument.substr(2), argv[++index]);
             } else if (argument == "--unprivileged") {
                 options.unprivileged = true;
+            } else if (argument == "--own-processes") {
+                options.ownProcesses = true;
             } else {
                 std::fprintf(stderr, "sandbox: unknown argument %s\n", argument.c_str());
                 return usage();
@@ -282,7 +292,13 @@ int main(int argc, char** argv) {
         die("mkdtemp");
     }
     setenv("TAVREL_SANDBOX_ROOT", pattern.data(), 1);
-    std::vector<std::string> command{"unshare", *flags, self.data(), "--inside"};
+    std::vector<std::string> command{"unshare", *flags};
+    for (int index = 1; index < argc && std::strcmp(argv[index], "--") != 0; ++index) {
+        if (std::strcmp(argv[index], "--own-processes") == 0) {
+            command.emplace_back("-pf"); // the command becomes process 1 of a new namespace
+        }
+    }
+    command.insert(command.end(), {self.data(), "--inside"});
     command.insert(command.end(), argv + 1, argv + argc);
     const int status = runAndWait(command, false);
     rmdir(pattern.data()); // the tmpfs was only ever mounted inside the namespace

@@ -209,6 +209,16 @@ std::string icon(bool icns) {
     return icns ? "icns" + size(16 + data.size()) + "ic07" + size(8 + data.size()) + data : data;
 }
 
+// The run reaches the keychain: only ever the private one with-private-keyring.sh started.
+// Empty when the test runs without it.
+std::string privateBus() {
+    const char* privateBus = std::getenv("TAVREL_PRIVATE_KEYRING_BUS"); // NOLINT
+    const char* bus = std::getenv("DBUS_SESSION_BUS_ADDRESS");          // NOLINT
+    return privateBus != nullptr && bus != nullptr && std::string_view(bus) == privateBus
+               ? std::string("DBUS_SESSION_BUS_ADDRESS=") + bus
+               : std::string();
+}
+
 QStringList englishWindow() {
     return {"window: Tavrel Uninstaller", "menu: Log > Open Log Folder (Ctrl+L)",
             "buttons: Cancel | Uninstall", "version: v" TAVREL_VERSION};
@@ -310,6 +320,8 @@ private slots:
         QFETCH(QStringList, actions);
         QFETCH(QStringList, shows);
         QFETCH(int, runs);
+        const std::string bus = privateBus();
+        QVERIFY2(!bus.empty(), "run this test through tests/keychain/with-private-keyring.sh");
         const Home home;
         tavrel::testing::Sandbox sandbox;
         sandbox.applications(home.applications.string());
@@ -338,7 +350,7 @@ private slots:
                 "shift; \"$@\"; status=$?; kill $app; exit $status\n";
             start = {"/bin/sh", "-c", script, "sh", (bundle / "MacOS/app").string()};
         }
-        const ProcessRun run = sandbox.run(command(start, actions), home.environment());
+        const ProcessRun run = sandbox.run(command(start, actions), home.environment({bus}));
         QCOMPARE(lines(run.out), shows + QStringList{"exit: 0"});
         const bool removed = running.isEmpty() && !readOnlyBundle;
         QCOMPARE(fs::exists(home.applications.path() / "TAVREL.app"), !removed);
