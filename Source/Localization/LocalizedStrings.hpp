@@ -45,6 +45,8 @@ public:
         return text("message.uninstall_succeeded");
     }
     [[nodiscard]] std::string uninstallFailed() const { return text("message.uninstall_failed"); }
+    /// Why the window refuses to run: no usable home folder, and nothing was removed.
+    [[nodiscard]] std::string noHomeFolder() const { return text("message.no_home_folder"); }
     /// The running application's message; the name is its first and its second argument.
     [[nodiscard]] std::string processIsRunning(const std::string& name) const {
         return text("message.process_is_running", {name, name});

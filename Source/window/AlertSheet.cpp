@@ -2,6 +2,7 @@
 #include "Source/window/AlertSheet.hpp"
 
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QMessageBox>
 #include <QPixmap>
 #include <QPushButton>
@@ -33,7 +34,8 @@ QMessageBox* AlertSheet::present(const Alert& alert, QWidget* window,
                                  std::function<void()> completion) {
     auto* box = new QMessageBox(window);
     box->setAttribute(Qt::WA_DeleteOnClose);
-    box->setWindowTitle(window->windowTitle());
+    box->setWindowTitle(window != nullptr ? window->windowTitle()
+                                          : QGuiApplication::applicationDisplayName());
     // Names and paths come from the disk: a "<b>" in them is text, not markup.
     box->setTextFormat(Qt::PlainText);
     box->setText(QString::fromStdString(alert.messageText));

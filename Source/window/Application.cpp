@@ -3,12 +3,15 @@
 #include "Source/window/Application.hpp"
 
 #include "Source/AppDelegate.hpp"
+#include "Source/Error/Error.hpp"
 #include "Source/Localization/LocalizedStrings.hpp"
 #include "Source/Roots.hpp"
+#include "Source/window/AlertSheet.hpp"
 #include "Source/window/WindowController.hpp"
 #include "logging/ApplicationTermination.hpp"
 #include "platform/BundleInfo.hpp"
 #include "platform/ProcessSetup.hpp"
+#include "platform/Workspace.hpp"
 
 #include <QAction>
 #include <QApplication>
@@ -18,14 +21,37 @@
 
 namespace tavrel::window {
 
+namespace {
+
+// Everything the run removes is named from the home folder, and "/" would aim it at the system:
+// without a usable one, say so on standard error and in an alert, log nothing and remove nothing.
+int refuseWithoutHomeFolder(int argc, char** argv) {
+    std::cerr << "TavrelUninstaller: no usable home folder: HOME must be an absolute path to "
+                 "an existing folder other than \"/\". Nothing was removed.\n";
+    // Qt ends the process when it finds no display; QT_QPA_PLATFORM names one of its own.
+    if (!platform::Workspace::hasDisplay() && !qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
+        return 1;
+    }
+    const QApplication application(argc, argv);
+    const LocalizedStrings& strings = LocalizedStrings::shared();
+    QGuiApplication::setApplicationDisplayName(QString::fromStdString(strings.mainTitle()));
+    AlertSheet::present(Alert{strings.noHomeFolder(),
+                              std::nullopt,
+                              {Error::kOKButton},
+                              AlertStyle::warning,
+                              std::nullopt},
+                        nullptr, [] { QCoreApplication::quit(); });
+    QApplication::exec();
+    return 1;
+}
+
+} // namespace
+
 int runApplication(int argc, char** argv) {
     platform::prepareProcess();
-    // Everything the run removes is named from the home folder; "/" would aim it at the system.
     const std::optional<Roots> roots = Roots::current();
     if (!roots) {
-        std::cerr << "TavrelUninstaller: no usable home folder: HOME must be an absolute path to "
-                     "an existing folder other than \"/\". Nothing was removed.\n";
-        return 1;
+        return refuseWithoutHomeFolder(argc, argv);
     }
     // The log dispatcher, made by the first log line, then flushes on will-terminate.
     logging::ApplicationTermination::markApplicationExists();

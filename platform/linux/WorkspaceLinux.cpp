@@ -3,6 +3,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstdlib>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -53,6 +54,17 @@ bool Workspace::openFile(const std::string& path) {
     }
     std::thread([pid] { (void)waitpid(pid, nullptr, 0); }).detach();
     return true;
+}
+
+bool Workspace::hasDisplay() {
+    // The environment is read-only in this program, so getenv is safe here.
+    for (const char* variable : {"DISPLAY", "WAYLAND_DISPLAY"}) {
+        const char* value = std::getenv(variable); // NOLINT(concurrency-mt-unsafe)
+        if (value != nullptr && *value != '\0') {
+            return true;
+        }
+    }
+    return false;
 }
 
 } // namespace tavrel::platform

@@ -36,7 +36,9 @@ namespace {
 //                 per line a person reads, and "button: <title>"
 //   Return/Escape presses the key in the open alert, else in the window
 //   menu          presses Ctrl+L, the shortcut of the Open Log Folder item
+//   close         closes the window, as its title bar's close button does
 //   shot:<path>   saves a picture of the open alert, else of the window
+// While a run holds the event loop, "run: ..." tells how the window looks (see RunWatch).
 // At the end "exit: <status>"; a window the actions left open is closed, after "still open".
 
 QStringList& actions() {
@@ -71,7 +73,8 @@ void reportWindow(const QMainWindow* window) {
 }
 
 void reportAlert(const QMainWindow* window, const QMessageBox* box) {
-    const bool sheet = box->windowModality() == Qt::WindowModal && box->parentWidget() == window;
+    const bool sheet = window != nullptr && box->windowModality() == Qt::WindowModal &&
+                       box->parentWidget() == window;
     const char* icon = box->icon() == QMessageBox::NoIcon    ? "application icon"
                        : box->icon() == QMessageBox::Warning ? "warning"
                                                              : "information";
@@ -92,10 +95,25 @@ void reportAlert(const QMainWindow* window, const QMessageBox* box) {
     }
 }
 
-void act(QMainWindow* window, const QString& action) {
-    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    QWidget* target = box != nullptr ? static_cast<QWidget*>(box) : window;
-    if (target == window && !window->isActiveWindow()) {
+Qt::Key key(const QString& action) {
+    return action == "Return" ? Qt::Key_Return : Qt::Key_Escape;
+}
+
+// While an alert is open, the window takes nothing: every action goes to the alert.
+void actOnAlert(const QMainWindow* window, QMessageBox* box, const QString& action) {
+    if (action == "alert") {
+        reportAlert(window, box);
+    } else if (action.startsWith("shot:")) {
+        box->grab().save(action.mid(5));
+    } else if (action == "Return" || action == "Escape") {
+        QTest::keyClick(box, key(action));
+    } else {
+        say("an alert is open for: " + action);
+    }
+}
+
+void actOnWindow(QMainWindow* window, const QString& action) {
+    if (!window->isActiveWindow()) {
         // What a desktop does when an alert goes away; the offscreen platform has no desktop.
         window->activateWindow();
         (void)QTest::qWaitForWindowActive(window);
@@ -103,34 +121,63 @@ void act(QMainWindow* window, const QString& action) {
     if (action == "window") {
         reportWindow(window);
     } else if (action == "alert") {
-        box != nullptr ? reportAlert(window, box) : say("alert: none");
+        say("alert: none");
     } else if (action == "menu") {
         QTest::keyClick(window, Qt::Key_L, Qt::ControlModifier);
+    } else if (action == "close") {
+        window->close();
     } else if (action.startsWith("shot:")) {
-        target->grab().save(action.mid(5));
+        window->grab().save(action.mid(5));
     } else {
-        QTest::keyClick(target, action == "Return" ? Qt::Key_Return : Qt::Key_Escape);
+        QTest::keyClick(window, key(action));
     }
 }
 
-// One action per tick; the timer stands still while an action waits for the window.
+// What a person sees while the run holds the event loop: the window painted with its buttons
+// disabled and the busy cursor, said once per run ("run: ...").
+class RunWatch final : public QObject {
+    bool eventFilter(QObject* object, QEvent* event) override {
+        if (event->type() == QEvent::Paint && object->objectName() == "uninstallButton") {
+            const auto* uninstall = static_cast<QWidget*>(object);
+            const auto* cancel = uninstall->parentWidget()->findChild<QWidget*>("cancelButton");
+            const QCursor* cursor = QApplication::overrideCursor();
+            if (!uninstall->isEnabled() && !running_) {
+                say(QString("run: ") +
+                    (cancel->isEnabled() ? "Cancel enabled" : "buttons disabled") +
+                    (cursor != nullptr && cursor->shape() == Qt::WaitCursor ? ", busy cursor"
+                                                                            : ""));
+            }
+            running_ = !uninstall->isEnabled();
+        }
+        return false;
+    }
+    bool running_ = false;
+};
+
+// One action per tick, on the open alert or else the window (an alert may come without one);
+// the timer stands still while an action waits.
 void performNext(QTimer* timer) {
     QMainWindow* window = mainWindow();
-    if (window == nullptr || !window->isVisible()) {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (window != nullptr && !window->isVisible()) {
+        window = nullptr;
+    }
+    if (window == nullptr && box == nullptr) {
         return;
     }
     if (actions().isEmpty()) {
-        // The actions should have closed it: say so, and end rather than hang the test.
+        // The actions should have ended it: say so, and end rather than hang the test.
         say("still open");
         QCoreApplication::exit(3);
         return;
     }
     timer->stop();
-    act(window, actions().takeFirst());
+    const QString action = actions().takeFirst();
+    box != nullptr ? actOnAlert(window, box, action) : actOnWindow(window, action);
     timer->start();
 }
 
-// Runs the application with `argv`, performing the actions argv[2...] once its window is up.
+// Runs the application with `argv`, performing the actions argv[2...] once it shows something.
 int driveWindow(int argc, char** argv) {
     for (int index = 2; index < argc; ++index) {
         actions().append(QString::fromLocal8Bit(argv[index]));
@@ -139,6 +186,9 @@ int driveWindow(int argc, char** argv) {
         auto* timer = new QTimer(QCoreApplication::instance());
         QObject::connect(timer, &QTimer::timeout, timer, [timer] { performNext(timer); });
         timer->start(300);
+        auto* watch = new RunWatch;
+        watch->setParent(QCoreApplication::instance());
+        QCoreApplication::instance()->installEventFilter(watch);
     });
     const int status = tavrel::window::runApplication(argc, argv);
     say("exit: " + QString::number(status));
@@ -219,6 +269,9 @@ std::string privateBus() {
                : std::string();
 }
 
+// How the window looks while a run holds it.
+constexpr const char* kRun = "run: buttons disabled, busy cursor";
+
 QStringList englishWindow() {
     return {"window: Tavrel Uninstaller", "menu: Log > Open Log Folder (Ctrl+L)",
             "buttons: Cancel | Uninstall", "version: v" TAVREL_VERSION};
@@ -234,24 +287,29 @@ private slots:
 
     void titles_data() { // NOLINT(readability-identifier-naming): QtTest's name for the table
         QTest::addColumn<QString>("language"); // "missing": resources of its own, keys missing
+        QTest::addColumn<QString>("quit");     // the action that ends it
         QTest::addColumn<QStringList>("shows");
-        QTest::newRow("English") << "en" << englishWindow();
-        QTest::newRow("Japanese from LC_ALL over LANG")
+        QTest::newRow("English") << "en"
+                                 << "Escape" << englishWindow();
+        QTest::newRow("Japanese from LC_ALL over LANG; closing the window quits")
             << "ja"
+            << "close"
             << QStringList{"window: Tavrel アンインストーラ",
                            "menu: ログ > ログフォルダを開く (Ctrl+L)",
                            "buttons: キャンセル | アンインストール", "version: v" TAVREL_VERSION};
         QTest::newRow("missing keys show themselves; version 2.0")
             << "missing"
+            << "Escape"
             << QStringList{"window: main.title", "menu: Log > menu.title.open_log_folder (Ctrl+L)",
                            "buttons: main.button.cancel | Uninstall", "version: v2.0"};
     }
     void titles() {
         QFETCH(QString, language);
+        QFETCH(QString, quit);
         QFETCH(QStringList, shows);
         const Home home;
         std::vector<std::string> argv =
-            command({}, {"window", shot(qPrintable("window-" + language)), "Escape"});
+            command({}, {"window", shot(qPrintable("window-" + language)), quit});
         if (language == "missing") {
             // A copy of this program finds the resources beside it instead.
             const fs::path bundle = home.folder.path() / "bundle";
@@ -270,6 +328,24 @@ private slots:
         QVERIFY2(home.log().last().endsWith("----- Terminate -----"), run.err.c_str());
     }
 
+    void refusesWithoutAHomeFolder() {
+        const Home home;
+        const std::string missing = home.path + "/missing";
+        std::vector<std::string> environment = home.environment({"LANG=fr_FR.UTF-8"});
+        *std::find_if(environment.begin(), environment.end(), [](const std::string& variable) {
+            return variable.starts_with("HOME=");
+        }) = "HOME=" + missing;
+        const ProcessRun run = tavrel::testing::runProcess(
+            command({}, {"alert", shot("no-home-folder"), "Return"}), environment);
+        QCOMPARE(lines(run.out),
+                 (QStringList{"alert: warning",
+                              "text: Le désinstallateur de Tavrel ne trouve pas votre dossier "
+                              "personnel (HOME doit désigner un dossier existant autre que « / ») "
+                              "et ne peut donc pas savoir quoi supprimer. Rien n’a été supprimé.",
+                              "button: OK (default)", "exit: 1"}));
+        QVERIFY(!fs::exists(missing)); // nothing logged there, nor made
+    }
+
     void flows_data() { // NOLINT(readability-identifier-naming): QtTest's name for the table
         QTest::addColumn<QStringList>("running"); // identifier, name, icon file
         QTest::addColumn<bool>("readOnlyBundle");
@@ -281,18 +357,21 @@ private slots:
             "removed: Read-only file system. "
             "(/Applications/TAVREL.app/Contents/MacOS/TAVREL)";
         const QStringList failure{
-            "alert: window-modal warning", "text: Tavrel was not completely removed.", readOnly,
+            kRun,
+            "alert: window-modal warning",
+            "text: Tavrel was not completely removed.",
+            readOnly,
             "text: /Applications/Tavrel.app is not a folder and was left alone.",
             "button: OK (default)"};
         const auto running = [](const QString& name) {
-            return QStringList{"alert: window-modal application icon",
+            return QStringList{kRun, "alert: window-modal application icon",
                                "text: " + name + " is running. Quit " + name + " and try again.",
                                "button: OK (default)"};
         };
         QTest::newRow("nothing running: removed, and OK quits")
             << QStringList{} << false
             << QStringList{"Return", "alert", shot("success"), "Return", "window"}
-            << QStringList{"alert: window-modal information",
+            << QStringList{kRun, "alert: window-modal information",
                            "text: Tavrel has been removed from this account.",
                            "button: OK (default)"}
             << 1;

@@ -10,8 +10,10 @@ ls bin/TavrelUninstaller bin/tavrel-uninstall share/tavrel-uninstaller/{Info.pli
   share/tavrel-uninstaller/{de,en,fr,ja}.lproj/Localizable.strings \
   share/icons/hicolor/256x256/apps/com.quillorchid.TavrelUninstaller.png >/dev/null
 desktop-file-validate share/applications/com.quillorchid.TavrelUninstaller.desktop
-# The installed window starts, and refuses a home folder of "/" before it shows anything.
+# The installed window starts, and refuses a home folder of "/"; with no display to show its
+# alert on, standard error says why.
 status=0
-output=$(HOME=/ bin/TavrelUninstaller 2>&1) || status=$?
+output=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM HOME=/ bin/TavrelUninstaller 2>&1) ||
+  status=$?
 [ "$status" -eq 1 ] && [[ "$output" == *"no usable home folder"* ]] ||
   { echo "TavrelUninstaller with HOME=/ ended with $status: $output" >&2; exit 1; }
