@@ -8,7 +8,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QBuffer>
 #include <QLabel>
 #include <QMainWindow>
 #include <QMenu>
@@ -36,7 +35,7 @@ namespace {
 //                 per line a person reads, and "button: <title>"
 //   Return/Escape presses the key in the open alert, else in the window
 //   menu          presses Ctrl+L, the shortcut of the Open Log Folder item
-//   close         closes the window, as its title bar's close button does
+//   close         closes the window, as its title bar's close button does (any other word)
 //   shot:<path>   saves a picture of the open alert, else of the window
 // While a run holds the event loop, "run: ..." tells how the window looks (see RunWatch).
 // At the end "exit: <status>"; a window the actions left open is closed, after "still open".
@@ -95,41 +94,29 @@ void reportAlert(const QMainWindow* window, const QMessageBox* box) {
     }
 }
 
-Qt::Key key(const QString& action) {
-    return action == "Return" ? Qt::Key_Return : Qt::Key_Escape;
-}
-
-// While an alert is open, the window takes nothing: every action goes to the alert.
-void actOnAlert(const QMainWindow* window, QMessageBox* box, const QString& action) {
-    if (action == "alert") {
-        reportAlert(window, box);
-    } else if (action.startsWith("shot:")) {
-        box->grab().save(action.mid(5));
-    } else if (action == "Return" || action == "Escape") {
-        QTest::keyClick(box, key(action));
-    } else {
-        say("an alert is open for: " + action);
-    }
-}
-
-void actOnWindow(QMainWindow* window, const QString& action) {
-    if (!window->isActiveWindow()) {
+// One action, on the open alert if there is one (the window takes nothing then), else on the
+// window; there is always one of them.
+void act(QMainWindow* window, QMessageBox* box, const QString& action) {
+    QWidget* target = box != nullptr ? static_cast<QWidget*>(box) : window;
+    if (box == nullptr && !window->isActiveWindow()) {
         // What a desktop does when an alert goes away; the offscreen platform has no desktop.
         window->activateWindow();
         (void)QTest::qWaitForWindowActive(window);
     }
-    if (action == "window") {
+    if (action == "alert") {
+        box != nullptr ? reportAlert(window, box) : say("alert: none");
+    } else if (action.startsWith("shot:")) {
+        target->grab().save(action.mid(5));
+    } else if (action == "Return" || action == "Escape") {
+        QTest::keyClick(target, action == "Return" ? Qt::Key_Return : Qt::Key_Escape);
+    } else if (box != nullptr) {
+        say("an alert is open for: " + action);
+    } else if (action == "window") {
         reportWindow(window);
-    } else if (action == "alert") {
-        say("alert: none");
     } else if (action == "menu") {
         QTest::keyClick(window, Qt::Key_L, Qt::ControlModifier);
-    } else if (action == "close") {
-        window->close();
-    } else if (action.startsWith("shot:")) {
-        window->grab().save(action.mid(5));
     } else {
-        QTest::keyClick(window, key(action));
+        window->close();
     }
 }
 
@@ -138,16 +125,16 @@ void actOnWindow(QMainWindow* window, const QString& action) {
 class RunWatch final : public QObject {
     bool eventFilter(QObject* object, QEvent* event) override {
         if (event->type() == QEvent::Paint && object->objectName() == "uninstallButton") {
-            const auto* uninstall = static_cast<QWidget*>(object);
-            const auto* cancel = uninstall->parentWidget()->findChild<QWidget*>("cancelButton");
+            const auto* cancel = object->parent()->findChild<QWidget*>("cancelButton");
             const QCursor* cursor = QApplication::overrideCursor();
-            if (!uninstall->isEnabled() && !running_) {
+            const bool running = !static_cast<QWidget*>(object)->isEnabled();
+            if (running && !running_) {
                 say(QString("run: ") +
                     (cancel->isEnabled() ? "Cancel enabled" : "buttons disabled") +
                     (cursor != nullptr && cursor->shape() == Qt::WaitCursor ? ", busy cursor"
                                                                             : ""));
             }
-            running_ = !uninstall->isEnabled();
+            running_ = running;
         }
         return false;
     }
@@ -172,8 +159,7 @@ void performNext(QTimer* timer) {
         return;
     }
     timer->stop();
-    const QString action = actions().takeFirst();
-    box != nullptr ? actOnAlert(window, box, action) : actOnWindow(window, action);
+    act(window, box, actions().takeFirst());
     timer->start();
 }
 
@@ -228,11 +214,11 @@ struct Home {
         fs::create_directories(path + "/run");
         fs::permissions(path + "/run", fs::perms::owner_all);
     }
-    [[nodiscard]] std::string logFolder() const {
-        return path + "/Library/Logs/TavrelUninstaller/";
-    }
-    [[nodiscard]] QStringList log() const {
-        for (const auto& entry : fs::directory_iterator(logFolder())) {
+    // The log of the home folder at `home`; empty when there is none.
+    [[nodiscard]] static QStringList log(const std::string& home) {
+        std::error_code missing;
+        for (const auto& entry :
+             fs::directory_iterator(home + "/Library/Logs/TavrelUninstaller/", missing)) {
             return lines(readFile(entry.path()));
         }
         return {};
@@ -243,21 +229,6 @@ struct Home {
         return tavrel::testing::homeEnvironment(path, extra);
     }
 };
-
-// A 128-pixel icon as PNG, or wrapped in an ICNS container.
-std::string icon(bool icns) {
-    QImage image(128, 128, QImage::Format_ARGB32);
-    image.fill(Qt::darkCyan);
-    QBuffer png;
-    png.open(QIODevice::WriteOnly);
-    image.save(&png, "PNG");
-    const std::string data = png.data().toStdString();
-    const auto size = [](std::size_t value) {
-        return std::string{static_cast<char>(value >> 24), static_cast<char>(value >> 16),
-                           static_cast<char>(value >> 8), static_cast<char>(value)};
-    };
-    return icns ? "icns" + size(16 + data.size()) + "ic07" + size(8 + data.size()) + data : data;
-}
 
 // The run reaches the keychain: only ever the private one with-private-keyring.sh started.
 // Empty when the test runs without it.
@@ -285,32 +256,58 @@ class WindowTest : public QObject {
 private slots:
     void initTestCase() { fs::create_directories(kScreenshots); }
 
-    void titles_data() { // NOLINT(readability-identifier-naming): QtTest's name for the table
-        QTest::addColumn<QString>("language"); // "missing": resources of its own, keys missing
-        QTest::addColumn<QString>("quit");     // the action that ends it
+    // Start-up and quitting: titles in a language, the log menu, routes out, and the refusal.
+    void startUp_data() { // NOLINT(readability-identifier-naming): QtTest's name for the table
+        QTest::addColumn<QStringList>("environment"); // "~" stands for the temporary home
+        QTest::addColumn<bool>("ownResources");       // a copy of the program with a thin table
+        QTest::addColumn<QStringList>("actions");
         QTest::addColumn<QStringList>("shows");
-        QTest::newRow("English") << "en"
-                                 << "Escape" << englishWindow();
+        QTest::addColumn<QString>("lastLogLine"); // empty: no log at all
+        const QString terminate = "----- Terminate -----";
+        QTest::newRow("English; Open Log Folder hands the log folder to xdg-open; Escape quits")
+            << QStringList{} << false << QStringList{"window", shot("window-en"), "menu", "Escape"}
+            << englishWindow() + QStringList{"exit: 0"} << terminate;
         QTest::newRow("Japanese from LC_ALL over LANG; closing the window quits")
-            << "ja"
-            << "close"
+            << QStringList{"LANG=de_DE.UTF-8", "LC_ALL=ja_JP.UTF-8"} << false
+            << QStringList{"window", shot("window-ja"), "close"}
             << QStringList{"window: Tavrel アンインストーラ",
                            "menu: ログ > ログフォルダを開く (Ctrl+L)",
-                           "buttons: キャンセル | アンインストール", "version: v" TAVREL_VERSION};
+                           "buttons: キャンセル | アンインストール", "version: v" TAVREL_VERSION,
+                           "exit: 0"}
+            << terminate;
         QTest::newRow("missing keys show themselves; version 2.0")
-            << "missing"
-            << "Escape"
+            << QStringList{} << true << QStringList{"window", "Escape"}
             << QStringList{"window: main.title", "menu: Log > menu.title.open_log_folder (Ctrl+L)",
-                           "buttons: main.button.cancel | Uninstall", "version: v2.0"};
+                           "buttons: main.button.cancel | Uninstall", "version: v2.0", "exit: 0"}
+            << terminate;
+        QTest::newRow("no usable home folder: an alert in French, nothing logged or made")
+            << QStringList{"LANG=fr_FR.UTF-8", "HOME=~/missing"} << false
+            << QStringList{"alert", shot("no-home-folder"), "Return"}
+            << QStringList{"alert: warning",
+                           "text: Le désinstallateur de Tavrel ne trouve pas votre dossier "
+                           "personnel (HOME doit désigner un dossier existant autre que « / ») et "
+                           "ne peut donc pas savoir quoi supprimer. Rien n’a été supprimé.",
+                           "button: OK (default)", "exit: 1"}
+            << QString();
     }
-    void titles() {
-        QFETCH(QString, language);
-        QFETCH(QString, quit);
+    void startUp() {
+        QFETCH(QStringList, environment);
+        QFETCH(bool, ownResources);
+        QFETCH(QStringList, actions);
         QFETCH(QStringList, shows);
+        QFETCH(QString, lastLogLine);
         const Home home;
-        std::vector<std::string> argv =
-            command({}, {"window", shot(qPrintable("window-" + language)), quit});
-        if (language == "missing") {
+        const std::string browser = home.folder.string() + "/browser";
+        writeFile(browser, "#!/bin/sh\nprintf '%s\\n' \"$@\" >\"$0.opened\"\n");
+        fs::permissions(browser, fs::perms::owner_all);
+        std::vector<std::string> variables{"BROWSER=" + browser};
+        std::string homeUsed = home.path;
+        for (const QString& variable : environment) {
+            variables.push_back(QString(variable).replace("~", home.path.c_str()).toStdString());
+            homeUsed = variable.startsWith("HOME=") ? variables.back().substr(5) : homeUsed;
+        }
+        std::vector<std::string> argv = command({}, actions);
+        if (ownResources) {
             // A copy of this program finds the resources beside it instead.
             const fs::path bundle = home.folder.path() / "bundle";
             fs::create_directories(bundle / "bin");
@@ -321,29 +318,16 @@ private slots:
                       "<plist version=\"1.0\"><dict><key>CFBundleShortVersionString</key>"
                       "<string>2.0</string></dict></plist>");
         }
-        const std::vector<std::string> japanese{"LANG=de_DE.UTF-8", "LC_ALL=ja_JP.UTF-8"};
-        const ProcessRun run = tavrel::testing::runProcess(
-            argv, home.environment(language == "ja" ? japanese : std::vector<std::string>{}));
-        QCOMPARE(lines(run.out), shows + QStringList{"exit: 0"});
-        QVERIFY2(home.log().last().endsWith("----- Terminate -----"), run.err.c_str());
-    }
-
-    void refusesWithoutAHomeFolder() {
-        const Home home;
-        const std::string missing = home.path + "/missing";
-        std::vector<std::string> environment = home.environment({"LANG=fr_FR.UTF-8"});
-        *std::find_if(environment.begin(), environment.end(), [](const std::string& variable) {
-            return variable.starts_with("HOME=");
-        }) = "HOME=" + missing;
-        const ProcessRun run = tavrel::testing::runProcess(
-            command({}, {"alert", shot("no-home-folder"), "Return"}), environment);
-        QCOMPARE(lines(run.out),
-                 (QStringList{"alert: warning",
-                              "text: Le désinstallateur de Tavrel ne trouve pas votre dossier "
-                              "personnel (HOME doit désigner un dossier existant autre que « / ») "
-                              "et ne peut donc pas savoir quoi supprimer. Rien n’a été supprimé.",
-                              "button: OK (default)", "exit: 1"}));
-        QVERIFY(!fs::exists(missing)); // nothing logged there, nor made
+        const ProcessRun run = tavrel::testing::runProcess(argv, home.environment(variables));
+        QCOMPARE(lines(run.out), shows);
+        const QStringList log = Home::log(homeUsed);
+        QCOMPARE(log.isEmpty(), lastLogLine.isEmpty());
+        QVERIFY2(log.isEmpty() || log.last().endsWith(lastLogLine), run.err.c_str());
+        QVERIFY(fs::exists(homeUsed) == !lastLogLine.isEmpty()); // the refusal makes nothing
+        const bool opened = actions.contains("menu");
+        QCOMPARE(log.filter(QRegularExpression(" Success$")).size(), opened ? 1 : 0);
+        QCOMPARE(readFile(browser + ".opened"),
+                 opened ? homeUsed + "/Library/Logs/TavrelUninstaller/\n" : std::string());
     }
 
     void flows_data() { // NOLINT(readability-identifier-naming): QtTest's name for the table
@@ -419,8 +403,11 @@ private slots:
                               "<string>%4</string></dict></plist>")
                           .arg(running[0], running[1], running[2], running[3])
                           .toStdString());
-            writeFile(bundle / "Resources" / running[3].toStdString(),
-                      icon(running[3].endsWith(".icns")));
+            fs::create_directories(bundle / "Resources");
+            QImage icon(128, 128, QImage::Format_ARGB32); // written as PNG or ICNS, by its name
+            icon.fill(Qt::darkCyan);
+            QVERIFY(icon.save(QString::fromStdString((bundle / "Resources").string()) + "/" +
+                              running[3]));
             fs::create_directories(bundle / "MacOS");
             fs::copy_file("/bin/sleep", bundle / "MacOS/app");
             const std::string script =
@@ -433,21 +420,9 @@ private slots:
         QCOMPARE(lines(run.out), shows + QStringList{"exit: 0"});
         const bool removed = running.isEmpty() && !readOnlyBundle;
         QCOMPARE(fs::exists(home.applications.path() / "TAVREL.app"), !removed);
-        const QStringList log = home.log();
+        const QStringList log = Home::log(home.path);
         QCOMPARE(log.filter("----- Remove App Bundle -----").size(), 2 * runs);
         QVERIFY2(log.last().endsWith("----- Terminate -----"), run.err.c_str());
-    }
-
-    void openLogFolderHandsThePathToXdgOpen() {
-        const Home home;
-        const std::string browser = home.folder.string() + "/browser";
-        writeFile(browser, "#!/bin/sh\nprintf '%s\\n' \"$@\" >\"$0.opened\"\n");
-        fs::permissions(browser, fs::perms::owner_all);
-        const ProcessRun run = tavrel::testing::runProcess(
-            command({}, {"menu", "Escape"}), home.environment({"BROWSER=" + browser}));
-        QCOMPARE(lines(run.err).filter("] Success").size(), 1);
-        QCOMPARE(QString::fromStdString(readFile(browser + ".opened")),
-                 QString::fromStdString(home.logFolder() + "\n"));
     }
 };
 
