@@ -1,5 +1,6 @@
 // Start-up in the order the log needs: the process made safe, the home folder checked, the
-// application object marked before the first log line, logging started, then the window.
+// application object marked before the first log line, logging started, then the window; and
+// quitting by every route through one place that writes the last line and flushes the log.
 #include "Source/window/Application.hpp"
 
 #include "Source/AppDelegate.hpp"
@@ -11,11 +12,13 @@
 #include "logging/ApplicationTermination.hpp"
 #include "platform/BundleInfo.hpp"
 #include "platform/ProcessSetup.hpp"
+#include "platform/TerminationRequests.hpp"
 #include "platform/Workspace.hpp"
 
 #include <QAction>
 #include <QApplication>
 #include <QIcon>
+#include <QSocketNotifier>
 #include <iostream>
 #include <optional>
 
@@ -74,6 +77,14 @@ int runApplication(int argc, char** argv) {
         delegate.applicationWillTerminate();
         logging::ApplicationTermination::postWillTerminate();
     });
+    // A session that ends, or a `kill`, quits the same way (after a run under way has ended).
+    if (const int requests = platform::TerminationRequests::watch(); requests >= 0) {
+        auto* notifier = new QSocketNotifier(requests, QSocketNotifier::Read, &application);
+        QObject::connect(notifier, &QSocketNotifier::activated, [requests] {
+            platform::TerminationRequests::acknowledge(requests);
+            QCoreApplication::quit();
+        });
+    }
     delegate.applicationDidFinishLaunching();
     window.show();
     return QApplication::exec();

@@ -17,6 +17,7 @@
 #include <QTextDocumentFragment>
 #include <QTimer>
 #include <QtTest/QTest>
+#include <csignal>
 #include <filesystem>
 #include <iostream>
 #include <string_view>
@@ -35,6 +36,7 @@ namespace {
 //                 per line a person reads, and "button: <title>"
 //   Return/Escape presses the key in the open alert, else in the window
 //   menu          presses Ctrl+L, the shortcut of the Open Log Folder item
+//   SIGTERM       sends the program SIGTERM, as a session that ends does
 //   close         closes the window, as its title bar's close button does (any other word)
 //   shot:<path>   saves a picture of the open alert, else of the window
 // While a run holds the event loop, "run: ..." tells how the window looks (see RunWatch).
@@ -115,6 +117,8 @@ void act(QMainWindow* window, QMessageBox* box, const QString& action) {
         reportWindow(window);
     } else if (action == "menu") {
         QTest::keyClick(window, Qt::Key_L, Qt::ControlModifier);
+    } else if (action == "SIGTERM") {
+        (void)std::raise(SIGTERM);
     } else {
         window->close();
     }
@@ -240,12 +244,14 @@ std::string privateBus() {
                : std::string();
 }
 
+constexpr const char* kVersion = "version: v" TAVREL_VERSION;
+
 // How the window looks while a run holds it.
 constexpr const char* kRun = "run: buttons disabled, busy cursor";
 
 QStringList englishWindow() {
     return {"window: Tavrel Uninstaller", "menu: Log > Open Log Folder (Ctrl+L)",
-            "buttons: Cancel | Uninstall", "version: v" TAVREL_VERSION};
+            "buttons: Cancel | Uninstall", kVersion};
 }
 
 } // namespace
@@ -272,9 +278,10 @@ private slots:
             << QStringList{"window", shot("window-ja"), "close"}
             << QStringList{"window: Tavrel アンインストーラ",
                            "menu: ログ > ログフォルダを開く (Ctrl+L)",
-                           "buttons: キャンセル | アンインストール", "version: v" TAVREL_VERSION,
-                           "exit: 0"}
+                           "buttons: キャンセル | アンインストール", kVersion, "exit: 0"}
             << terminate;
+        QTest::newRow("SIGTERM quits in order") << QStringList{} << false << QStringList{"SIGTERM"}
+                                                << QStringList{"exit: 0"} << terminate;
         QTest::newRow("missing keys show themselves; version 2.0")
             << QStringList{} << true << QStringList{"window", "Escape"}
             << QStringList{"window: main.title", "menu: Log > menu.title.open_log_folder (Ctrl+L)",
