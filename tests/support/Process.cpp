@@ -12,8 +12,22 @@
 
 namespace tavrel::testing {
 
-ProcessRun runProcess(const std::vector<std::string>& argv,
-                      const std::vector<std::string>& environment, Output output) {
+namespace {
+
+// What posix_spawn takes: a pointer to each string, then a null pointer.
+std::vector<char*> pointers(std::vector<std::string>& strings) {
+    std::vector<char*> result;
+    for (std::string& text : strings) {
+        result.push_back(text.data());
+    }
+    result.push_back(nullptr);
+    return result;
+}
+
+} // namespace
+
+ProcessRun runProcess(std::vector<std::string> argv, std::vector<std::string> environment,
+                      Output output) {
     const TemporaryFolder scratch;
     const std::string out = scratch.string() + "/out";
     const std::string err = scratch.string() + "/err";
@@ -26,30 +40,14 @@ ProcessRun runProcess(const std::vector<std::string>& argv,
         posix_spawn_file_actions_adddup2(&actions, pipe[1], 1);
         posix_spawn_file_actions_adddup2(&actions, pipe[1], 2);
     } else {
-        posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                         0600);
-        posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                         0600);
+        posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT, 0600);
+        posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT, 0600);
     }
-    std::vector<std::string> arguments = argv;
-    std::vector<std::string> variables = environment;
-    std::vector<char*> argumentPointers;
-    argumentPointers.reserve(arguments.size() + 1);
-    for (std::string& argument : arguments) {
-        argumentPointers.push_back(argument.data());
-    }
-    argumentPointers.push_back(nullptr);
-    std::vector<char*> variablePointers;
-    variablePointers.reserve(variables.size() + 1);
-    for (std::string& variable : variables) {
-        variablePointers.push_back(variable.data());
-    }
-    variablePointers.push_back(nullptr);
     ProcessRun run;
     pid_t pid = -1;
     // posix_spawnp looks the name up on the test's own PATH.
-    if (posix_spawnp(&pid, argumentPointers[0], &actions, nullptr, argumentPointers.data(),
-                     variablePointers.data()) == 0) {
+    if (posix_spawnp(&pid, argv[0].c_str(), &actions, nullptr, pointers(argv).data(),
+                     pointers(environment).data()) == 0) {
         int status = 0;
         while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
         }

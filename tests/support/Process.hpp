@@ -21,8 +21,7 @@ enum class Output {
 
 /// Runs `argv` (argv[0] a path, or a name looked up on PATH) with exactly the variables of
 /// `environment` ("NAME=value"), standard input from /dev/null, and waits for it.
-ProcessRun runProcess(const std::vector<std::string>& argv,
-                      const std::vector<std::string>& environment,
+ProcessRun runProcess(std::vector<std::string> argv, std::vector<std::string> environment,
                       Output output = Output::collected);
 
 /// The variables a test's program gets: PATH, and HOME and the XDG folders inside `home`,

@@ -4,6 +4,7 @@
 
 #include "tests/support/Process.hpp"
 
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <vector>
@@ -16,15 +17,15 @@ public:
     static const std::optional<std::string>& unavailableReason();
 
     /// /Applications inside is `folder` (else an empty folder).
-    Sandbox& applications(const std::string& folder);
+    Sandbox& applications(const std::string& folder) { return add({"--applications", folder}); }
     /// `path` is read-only inside.
-    Sandbox& readOnly(const std::string& path);
+    Sandbox& readOnly(const std::string& path) { return add({"--readonly", path}); }
     /// A new tmpfs on `path` ("path:size=64k" passes mount options).
-    Sandbox& tmpfs(const std::string& pathAndOptions);
+    Sandbox& tmpfs(const std::string& pathAndOptions) { return add({"--tmpfs", pathAndOptions}); }
     /// A new ramfs, which refuses user attributes, on `path`.
-    Sandbox& ramfs(const std::string& path);
+    Sandbox& ramfs(const std::string& path) { return add({"--ramfs", path}); }
     /// The program runs without any capability, so that even root meets file permissions.
-    Sandbox& unprivileged();
+    Sandbox& unprivileged() { return add({"--unprivileged"}); }
 
     /// Runs `argv` inside, as runProcess does outside.
     [[nodiscard]] ProcessRun run(const std::vector<std::string>& argv,
@@ -32,6 +33,11 @@ public:
                                  Output output = Output::collected) const;
 
 private:
+    Sandbox& add(std::initializer_list<std::string> options) {
+        options_.insert(options_.end(), options);
+        return *this;
+    }
+
     std::vector<std::string> options_;
 };
 
