@@ -1,5 +1,5 @@
-// The removal job under a temporary home (results, log lines, what stays) and the errors the
-// engine throws.
+// The removal job under a temporary home (results, log lines, what stays), and the error of a
+// running application.
 #include "Source/Job/AppBundleJob.hpp"
 #include "Source/Job/RemoveAppBundleError.hpp"
 #include "Source/RunningAppError.hpp"
@@ -8,139 +8,105 @@
 
 #include <cerrno>
 #include <filesystem>
-#include <functional>
 #include <gtest/gtest.h>
+#include <sstream>
 
 namespace fs = std::filesystem;
 using tavrel::jobs::AppBundleJob;
 using tavrel::jobs::RemoveResult;
-using tavrel::testing::writeFile;
 using Lines = std::vector<std::string>;
 
 TEST(AppBundleJobTest, RemovesWhatIsThereAndLogsWhatItFound) {
-    const std::string longName(300, 'n');
+    const std::string tooLong(300, 'n');
     struct Case {
         const char* name;
-        std::function<void(const fs::path& home)> plant;
-        std::function<RemoveResult(const std::string& home)> remove;
-        std::optional<RemoveResult> result;                // none: the removal throws
-        std::function<Lines(const std::string& home)> log; // error lines start with "error: "
-        const char* gone;                                  // below the home; "" for nothing
-        const char* stays;                                 // below the home; "" for nothing
+        const char* plant; // files below the home, split by spaces; "link>target" makes a link
+        std::string job;   // "app", "preferences" or "group", and the name it is given
+        std::optional<RemoveResult> result; // none: the removal throws
+        std::string log;   // one line each; "~" stands for the home, "error: " marks errors
+        const char* gone;  // below the home; "." for nothing
+        const char* stays; // below the home
     };
-    const auto preferences = [](const std::string& home) {
-        return AppBundleJob::removePreferences(home, "com.x");
-    };
-    const Lines removedPreferences{"----- Remove \"Preferences\" -----", "com.x.plist", "done"};
+    const std::string preferences = "----- Remove \"Preferences\" -----\ncom.x.plist\ndone\n";
+    const std::string app = "----- Remove App Bundle -----\n";
     const std::vector<Case> cases{
-        {"a preferences file",
-         [](const fs::path& home) { writeFile(home / "Library/Preferences/com.x.plist", "x"); },
-         preferences, RemoveResult::removed, [&](auto&) { return removedPreferences; },
-         "Library/Preferences/com.x.plist", "Library/Preferences"},
-        {"a preferences folder",
-         [](const fs::path& home) { writeFile(home / "Library/Preferences/com.x.plist/in", "x"); },
-         preferences, RemoveResult::removed, [&](auto&) { return removedPreferences; },
-         "Library/Preferences/com.x.plist", ""},
-        {"a file where the bundle should be",
-         [](const fs::path& home) { writeFile(home / "X.app", "x"); },
-         [](const std::string& home) { return AppBundleJob::removeApp(home + "/X.app"); },
-         RemoveResult::notFolder,
-         [](const std::string& home) {
-             return Lines{"----- Remove App Bundle -----", "\"" + home + "/X.app\" not folder."};
-         },
-         "", "X.app"},
-        {"a link to a bundle, which goes alone",
-         [](const fs::path& home) {
-             writeFile(home / "elsewhere/Contents/Info.plist", "x");
-             fs::create_directory_symlink(home / "elsewhere", home / "X.app");
-         },
-         [](const std::string& home) { return AppBundleJob::removeApp(home + "/X.app"); },
-         RemoveResult::removed,
-         [](auto&) {
-             return Lines{"----- Remove App Bundle -----", "done"};
-         },
-         "X.app", "elsewhere/Contents/Info.plist"},
-        {"a link leading nowhere, which counts as nothing",
-         [](const fs::path& home) { fs::create_symlink(home / "nowhere", home / "X.app"); },
-         [](const std::string& home) { return AppBundleJob::removeApp(home + "/X.app"); },
-         RemoveResult::missing,
-         [](const std::string& home) {
-             return Lines{"----- Remove App Bundle -----",
-                          "\"" + home + "/X.app\" does not exist."};
-         },
-         "", "X.app"},
-        {"no group container", [](auto&) {},
-         [](const std::string& home) { return AppBundleJob::removeGroupContainers(home, "g.x"); },
-         RemoveResult::missing,
-         [](const std::string& home) {
-             return Lines{"----- Remove \"Group Containers\" -----", "g.x",
-                          "\"" + home + "/Library/Group Containers/g.x\" does not exist."};
-         },
-         "", ""},
-        {"a path that cannot be examined, which is no missing item", [](auto&) {},
-         [&](const std::string& home) { return AppBundleJob::removeApp(home + "/" + longName); },
+        {"a preferences file", "Library/Preferences/com.x.plist", "preferences com.x",
+         RemoveResult::removed, preferences, "Library/Preferences/com.x.plist",
+         "Library/Preferences"},
+        {"a preferences folder", "Library/Preferences/com.x.plist/in", "preferences com.x",
+         RemoveResult::removed, preferences, "Library/Preferences/com.x.plist", "."},
+        {"a file where the bundle should be", "X.app", "app X.app", RemoveResult::notFolder,
+         app + "\"~/X.app\" not folder.\n", ".", "X.app"},
+        {"a link to a bundle, which goes alone", "B.app/Contents/Info.plist X.app>B.app",
+         "app X.app", RemoveResult::removed, app + "done\n", "X.app", "B.app/Contents/Info.plist"},
+        {"a link leading nowhere, which counts as nothing", "X.app>nowhere", "app X.app",
+         RemoveResult::missing, app + "\"~/X.app\" does not exist.\n", ".", "X.app"},
+        {"no group container", "", "group g.x", RemoveResult::missing,
+         "----- Remove \"Group Containers\" -----\ng.x\n\"~/Library/Group Containers/g.x\" does "
+         "not exist.\n",
+         ".", "."},
+        {"a path that cannot be examined, which is no missing item", "", "app " + tooLong,
          std::nullopt,
-         [&](const std::string& home) {
-             return Lines{"----- Remove App Bundle -----",
-                          "error: Error Domain=NSPOSIXErrorDomain Code=" +
-                              std::to_string(ENAMETOOLONG) + " \"\u201c" + longName +
-                              "\u201d couldn\u2019t be examined: File name too long.\" "
-                              "UserInfo={NSFilePath=" +
-                              home + "/" + longName + "}"};
-         },
-         "", ""},
+         app + "error: Error Domain=NSPOSIXErrorDomain Code=" + std::to_string(ENAMETOOLONG) +
+             " \"\u201c" + tooLong +
+             "\u201d couldn\u2019t be examined: File name too long.\" "
+             "UserInfo={NSFilePath=~/" +
+             tooLong + "}\n",
+         ".", "."},
     };
     for (const Case& test : cases) {
         const tavrel::testing::TemporaryFolder home;
-        test.plant(home.path());
+        std::istringstream plants(test.plant);
+        for (std::string plant; plants >> plant;) {
+            const auto arrow = plant.find('>');
+            if (arrow == std::string::npos) {
+                tavrel::testing::writeFile(home.path() / plant, "x");
+            } else {
+                fs::create_symlink(home.path() / plant.substr(arrow + 1),
+                                   home.path() / plant.substr(0, arrow));
+            }
+        }
         (void)tavrel::testing::RecordingLogger::shared().take();
+        const std::string kind = test.job.substr(0, test.job.find(' '));
+        const std::string name = test.job.substr(kind.size() + 1);
         std::optional<RemoveResult> result;
         try {
-            result = test.remove(home.string());
+            result = kind == "app" ? AppBundleJob::removeApp(home.string() + "/" + name)
+                     : kind == "preferences"
+                         ? AppBundleJob::removePreferences(home.string(), name)
+                         : AppBundleJob::removeGroupContainers(home.string(), name);
         } catch (const tavrel::jobs::RemoveAppBundleError& error) {
-            EXPECT_EQ(error.path(), home.string() + "/" + longName) << test.name;
+            EXPECT_EQ(error.path(), home.string() + "/" + name) << test.name;
         }
         EXPECT_EQ(result, test.result) << test.name;
-        Lines log;
+        std::string log;
         for (const auto& record : tavrel::testing::RecordingLogger::shared().take()) {
-            const bool error = record.flag() == tavrel::logging::LogFlag::error;
-            log.push_back((error ? "error: " : "") + std::string(record.message()));
+            std::string line(record.message());
+            for (auto at = line.find(home.string()); at != std::string::npos;
+                 at = line.find(home.string())) {
+                line.replace(at, home.string().size(), "~");
+            }
+            log +=
+                (record.flag() == tavrel::logging::LogFlag::error ? "error: " : "") + line + "\n";
         }
-        EXPECT_EQ(log, test.log(home.string())) << test.name;
-        if (*test.gone != '\0') {
-            EXPECT_FALSE(fs::exists(fs::symlink_status(home.path() / test.gone))) << test.name;
-        }
-        if (*test.stays != '\0') {
-            EXPECT_TRUE(fs::exists(fs::symlink_status(home.path() / test.stays))) << test.name;
-        }
+        EXPECT_EQ(log, test.log) << test.name;
+        EXPECT_FALSE(fs::exists(fs::symlink_status(home.path() / test.gone)) && *test.gone != '.')
+            << test.name;
+        EXPECT_TRUE(fs::exists(fs::symlink_status(home.path() / test.stays))) << test.name;
     }
 }
 
-TEST(EngineErrorTest, DescriptionsQuoteTheirPartsAndAlertsTellTheReason) {
-    const tavrel::platform::FileError cause(EROFS, "/Applications/X.app/Contents/file");
-    const tavrel::jobs::RemoveAppBundleError removal("/Applications/X.app", cause);
-    EXPECT_EQ(removal.description(),
-              "RemoveAppBundleError(path: \"/Applications/X.app\", error: Error "
-              "Domain=NSPOSIXErrorDomain Code=30 \"\u201c"
-              "file\u201d couldn\u2019t be removed: Read-only file system.\" "
-              "UserInfo={NSFilePath=/Applications/X.app/Contents/file})");
-    const tavrel::Alert removalAlert = removal.alert();
-    EXPECT_EQ(removalAlert.messageText,
-              "\u201c"
-              "file\u201d couldn\u2019t be removed: Read-only file system.");
-    EXPECT_FALSE(removalAlert.informativeText);
-
+// What the command shows of the error is checked end to end; its description and alert also
+// serve a window.
+TEST(RunningAppErrorTest, DescriptionQuotesTheNameAndTheAlertCarriesTheIcon) {
     const tavrel::RunningAppError running("Tavrel \"Pro\"", std::string("/x/Tavrel.icns"));
     EXPECT_EQ(running.description(),
               "RunningAppError(name: \"Tavrel \\\"Pro\\\"\", icon: Optional(\"/x/Tavrel.icns\"))");
     EXPECT_EQ(tavrel::RunningAppError("", std::nullopt).description(),
               "RunningAppError(name: \"\", icon: nil)");
-    const tavrel::Alert runningAlert = running.alert();
-    EXPECT_EQ(runningAlert.messageText,
-              "Tavrel \"Pro\" is running. Quit Tavrel \"Pro\" and try again.");
-    EXPECT_EQ(runningAlert.iconPath, "/x/Tavrel.icns");
-    for (const tavrel::Alert& alert : {removalAlert, runningAlert}) {
-        EXPECT_EQ(alert.buttons, Lines{"OK"});
-        EXPECT_EQ(alert.style, tavrel::AlertStyle::warning);
-    }
+    const tavrel::Alert alert = running.alert();
+    EXPECT_EQ(alert.iconPath, "/x/Tavrel.icns");
+    EXPECT_FALSE(alert.informativeText);
+    EXPECT_EQ(alert.buttons, std::vector<std::string>{"OK"});
+    EXPECT_EQ(alert.style, tavrel::AlertStyle::warning);
 }

@@ -1,37 +1,25 @@
 // A small program the log file tests run in a fresh process, often inside a private mount
 // namespace (a tiny or a read-only file system), where the test process itself cannot go.
 //
-//   logfiles_helper startup <line>   Logger::startUp(), one info and one debug line, flush
-//   logfiles_helper fulldisk <dir>   <dir> is a tiny file system: log, fill it, log, free, log
-//   logfiles_helper mark <dir>       make three log files in <dir>, mark the 1st and 3rd archived
-//   logfiles_helper check <dir>      print each log file's mark, then prune to the newest
-//   logfiles_helper write <dir>      write one line with a file logger on <dir>, print the files
-//   logfiles_helper create <dir>     ask for one new log file in <dir>
+//   logfiles_helper startup <line>  Logger::startUp(), then <line> at info and one debug line
+//   logfiles_helper write <dir> <line | --fill | --free>...
+//                                   write each line with a file logger on <dir>, fill its file
+//                                   system up or free it again, then print the log files
+//   logfiles_helper marks <dir>     make three log files in <dir>, archive the 1st and 3rd, then
+//                                   print each file's mark as a new manager reads it, and prune
+//   logfiles_helper create <dir>    ask for one new log file in <dir>
 #include "Source/Logger.hpp"
 #include "logging/Log.hpp"
 #include "tests/logfiles/LogFilesTestSupport.hpp"
 
-#include <cstring>
 #include <fcntl.h>
 #include <iostream>
-#include <map>
 #include <sys/xattr.h>
 #include <unistd.h>
 
 namespace {
 
 using namespace tavrel::logging;
-using tavrel::testing::makeRecord;
-
-// Prints each regular file of the log set as "=== <name>" and its content.
-void printLogFiles(LogFileManagerDefault& manager) {
-    for (const auto& path : manager.sortedLogFilePaths()) {
-        if (std::filesystem::is_regular_file(path)) {
-            std::cout << "=== " << std::filesystem::path(path).filename().string() << "\n"
-                      << tavrel::testing::readFile(path);
-        }
-    }
-}
 
 int startup(const std::string& line) {
     tavrel::Logger::startUp();
@@ -42,52 +30,53 @@ int startup(const std::string& line) {
     return 0;
 }
 
-// Logs a line, one that finds the disk full, and one after space returned.
-int fullDisk(const std::string& folder) {
-    auto manager = std::make_shared<LogFileManagerDefault>(folder + "/logs");
+int write(const std::string& folder, char** argument, char** end) {
+    auto manager = std::make_shared<LogFileManagerDefault>(folder);
     LogDispatcher dispatcher;
     dispatcher.addLogger(FileLogger::make(manager), LogLevels::info);
-    dispatcher.log(false, makeRecord("before the disk filled up"));
-    const std::string filler = folder + "/filler";
-    const int descriptor = open(filler.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
-    const std::string block(4096, 'x');
-    for (std::size_t size = block.size(); size > 0; size = size > 1 ? size / 2 : 0) {
-        while (write(descriptor, block.data(), size) > 0) { // down to the last byte of room
+    const std::string filler = folder + "/filler"; // no log file, by its name
+    for (; argument != end; ++argument) {
+        if (std::string(*argument) == "--fill") {
+            const int descriptor = open(filler.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+            const std::string block(4096, 'x');
+            for (std::size_t size = block.size(); size > 0; size /= 2) {
+                while (::write(descriptor, block.data(), size) > 0) { // to the last byte of room
+                }
+            }
+            close(descriptor);
+            std::cerr << "--- disk full" << std::endl;
+        } else if (std::string(*argument) == "--free") {
+            std::cerr << "--- freeing space" << std::endl;
+            std::filesystem::remove(filler);
+        } else {
+            dispatcher.log(false, tavrel::testing::makeRecord(*argument));
         }
     }
-    close(descriptor);
-    std::cerr << "--- disk full" << std::endl;
-    dispatcher.log(false, makeRecord(std::string(6000, 'L') + " lost"));
-    std::cerr << "--- freeing space" << std::endl;
-    std::filesystem::remove(filler);
-    dispatcher.log(false, makeRecord("after space returned"));
     dispatcher.flushLog();
-    printLogFiles(*manager);
+    for (const auto& path : manager->sortedLogFilePaths()) {
+        if (std::filesystem::is_regular_file(path)) {
+            std::cout << "=== " << std::filesystem::path(path).filename().string() << "\n"
+                      << tavrel::testing::readFile(path);
+        }
+    }
     return 0;
 }
 
-int mark(const std::string& folder) {
+int marks(const std::string& folder) {
     const std::string probe = folder + "/probe";
     tavrel::testing::writeFile(probe, "");
     const bool accepted = setxattr(probe.c_str(), "user.test", "1", 1, 0) == 0;
     std::cout << "user attributes: " << (accepted ? "accepted" : "refused") << "\n";
     std::filesystem::remove(probe);
-    LogFileManagerDefault manager(folder);
     for (int i = 0; i < 3; ++i) {
-        const auto path = manager.createNewLogFile();
+        const auto path = LogFileManagerDefault(folder).createNewLogFile();
         if (!path.ok()) {
             return 1;
         }
         tavrel::testing::writeFile(*path, "a line\n");
         usleep(2000);
-        if (i != 1) {
-            LogFileInfo(*path).setIsArchived(true);
-        }
+        LogFileInfo(*path).setIsArchived(i != 1);
     }
-    return 0;
-}
-
-int check(const std::string& folder) {
     LogFileManagerDefault manager(folder);
     for (const auto& info : manager.sortedLogFileInfos()) {
         std::cout << (info.isArchived() ? "archived " : "open ") << info.fileName() << "\n";
@@ -96,16 +85,6 @@ int check(const std::string& folder) {
     manager.setMaximumNumberOfLogFiles(0);
     LogFileManagerDefault::backgroundQueue().sync([] {});
     std::cout << "left " << manager.sortedLogFileNames().size() << "\n";
-    return 0;
-}
-
-int writeLine(const std::string& folder) {
-    auto manager = std::make_shared<LogFileManagerDefault>(folder);
-    LogDispatcher dispatcher;
-    dispatcher.addLogger(FileLogger::make(manager), LogLevels::info);
-    dispatcher.log(false, makeRecord("the line"));
-    dispatcher.flushLog();
-    printLogFiles(*manager);
     return 0;
 }
 
@@ -118,13 +97,15 @@ int create(const std::string& folder) {
 } // namespace
 
 int main(int argc, char** argv) {
-    const std::map<std::string, int (*)(const std::string&)> modes{
-        {"startup", startup}, {"fulldisk", fullDisk}, {"mark", mark},
-        {"check", check},     {"write", writeLine},   {"create", create}};
-    const auto mode = argc == 3 ? modes.find(argv[1]) : modes.end();
-    if (mode == modes.end()) {
-        std::cerr << "usage: logfiles_helper startup|fulldisk|mark|check|write|create <argument>\n";
-        return 2;
+    const std::string mode = argc >= 3 ? argv[1] : "";
+    if (mode == "startup" || mode == "marks" || mode == "create") {
+        return mode == "startup" ? startup(argv[2])
+               : mode == "marks" ? marks(argv[2])
+                                 : create(argv[2]);
     }
-    return mode->second(argv[2]);
+    if (mode == "write") {
+        return write(argv[2], argv + 3, argv + argc);
+    }
+    std::cerr << "usage: logfiles_helper startup|write|marks|create <argument>...\n";
+    return 2;
 }

@@ -1,6 +1,9 @@
-// Existence tests and deletion: links are never followed, trees go whole, errors are honest.
+// Files: existence tests and deletion (links are never followed, trees go whole, errors are
+// honest), and opening for appending. Watches are tested through the file logger, which rolls on
+// them.
 #include "platform/FileManager.hpp"
 
+#include "platform/File.hpp"
 #include "platform/TrashFolders.hpp"
 #include "tests/support/Sandbox.hpp"
 #include "tests/support/TemporaryFolder.hpp"
@@ -10,7 +13,9 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
+#include <future>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 
@@ -176,4 +181,17 @@ TEST(FailedRemovalTest, GoesOnPastWhatCannotGoReportsTheFirstErrorAndKeepsTheTra
     EXPECT_FALSE(fs::exists(temp.path() / "tree/a"));
     EXPECT_FALSE(fs::exists(temp.path() / "tree/z"));
     EXPECT_TRUE(fs::exists(temp.path() / "Trash/info/X.app.trashinfo"));
+}
+
+TEST(FileTest, AFifoIsRefusedAtOnceEvenWithoutAReader) {
+    const TemporaryFolder folder;
+    const std::string fifo = folder.string() + "/fifo.log";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    auto opening = std::async(std::launch::async,
+                              [&] { return tavrel::platform::File::openForAppending(fifo).ok(); });
+    if (opening.wait_for(std::chrono::seconds(5)) == std::future_status::timeout) {
+        ADD_FAILURE() << "opening a FIFO waits for a reader";
+        close(::open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)); // lets that opening end
+    }
+    EXPECT_FALSE(opening.get());
 }

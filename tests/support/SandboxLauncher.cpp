@@ -1,17 +1,11 @@
-// sandbox: runs a command in a private mount namespace whose root mirrors the real one but has
-// its own empty /Applications, and file systems the test asks for, so that tests can plant and
-// remove application bundles, fill a disk or refuse a write without touching the real system.
-//
-//   sandbox [--applications DIR] [--readonly PATH]... [--tmpfs PATH[:OPTIONS]]...
-//           [--ramfs PATH]... [--unprivileged] -- COMMAND [ARGUMENT]...
-//   sandbox --probe
-//
-// --applications  bind-mounts DIR on /Applications (else an empty folder is there)
-// --readonly      makes PATH a read-only bind mount of itself
-// --tmpfs/--ramfs mounts a new file system of that type on PATH (OPTIONS as for mount(8) data)
-// --unprivileged  runs COMMAND without any capability, so that even root meets permissions
-// --probe         exits 0 when a private mount namespace can be had here
-//
+// sandbox: runs a command in a private mount namespace whose root mirrors the real one, so that
+// tests can plant and remove application bundles, fill a disk or refuse a write without
+// touching the real system. Usage: sandbox [OPTION]... -- COMMAND [ARGUMENT]..., or --probe,
+// which exits 0 when such a namespace can be had here. The options:
+//   --applications DIR    DIR on /Applications (else an empty folder is there)
+//   --readonly PATH       PATH read-only
+//   --tmpfs PATH[:DATA], --ramfs PATH[:DATA]   a new file system of that type on PATH
+//   --unprivileged        COMMAND without any capability, so that even root meets permissions
 // Root gets the namespace from a plain `unshare -m`; a normal user, or root where it may not
 // make mounts (a container), from `unshare -rm`. Where neither works the sandbox exits with
 // status 77 and says why, so that the test can skip with the reason.
@@ -24,6 +18,7 @@
 #include <fstream>
 #include <linux/capability.h>
 #include <spawn.h>
+#include <stdexcept>
 #include <string>
 #include <sys/mount.h>
 #include <sys/prctl.h>
@@ -48,26 +43,19 @@ void check(bool succeeded, const std::string& what) {
     }
 }
 
-int runAndWait(std::vector<std::string> arguments, bool quiet) {
+// Runs the command and waits for it; its exit status, or 128 + the signal that ended it.
+int runAndWait(std::vector<std::string> arguments) {
     std::vector<char*> argv;
     for (std::string& argument : arguments) {
         argv.push_back(argument.data());
     }
     argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    if (quiet) {
-        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-        posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
-    }
     pid_t child = -1;
-    const int spawned = posix_spawnp(&child, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
     int status = 0;
-    while (spawned == 0 && waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
-    if (spawned != 0) {
+    if (posix_spawnp(&child, argv[0], nullptr, nullptr, argv.data(), environ) != 0) {
         return kSetupFailed;
+    }
+    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
@@ -76,10 +64,14 @@ int runAndWait(std::vector<std::string> arguments, bool quiet) {
 // unshare(2): a user namespace needs a single-threaded process, and the sanitizer runtimes
 // start threads of their own.
 const char* namespaceFlags() {
-    if (geteuid() == 0 && runAndWait({"unshare", "-m", "true"}, true) == 0) {
-        return "-m";
+    for (const char* flags : {"-m", "-rm"}) {
+        if ((geteuid() == 0 || std::strcmp(flags, "-rm") == 0) &&
+            runAndWait({"sh", "-c", std::string("unshare ") + flags + " true >/dev/null 2>&1"}) ==
+                0) {
+            return flags;
+        }
     }
-    return runAndWait({"unshare", "-rm", "true"}, true) == 0 ? "-rm" : nullptr;
+    return nullptr;
 }
 
 void bindMount(const fs::path& from, const fs::path& to) {
@@ -112,19 +104,17 @@ void makeReadOnly(const std::string& target) {
     bindMount(target, target);
     struct statvfs status {};
     check(statvfs(target.c_str(), &status) == 0, "statvfs " + target);
-    constexpr std::array<std::pair<unsigned long, unsigned long>, 6> kLocked{{
-        {ST_NOSUID, MS_NOSUID},
-        {ST_NODEV, MS_NODEV},
-        {ST_NOEXEC, MS_NOEXEC},
-        {ST_NOATIME, MS_NOATIME},
-        {ST_NODIRATIME, MS_NODIRATIME},
-        {ST_RELATIME, MS_RELATIME},
-    }};
-    unsigned long flags = MS_BIND | MS_REMOUNT | MS_RDONLY;
-    for (const auto& [statFlag, mountFlag] : kLocked) {
-        flags |= (status.f_flag & statFlag) != 0 ? mountFlag : 0;
+    constexpr std::array<unsigned long, 6> kStatFlags{ST_NOSUID,  ST_NODEV,      ST_NOEXEC,
+                                                      ST_NOATIME, ST_NODIRATIME, ST_RELATIME};
+    constexpr std::array<unsigned long, 6> kMountFlags{MS_NOSUID,  MS_NODEV,      MS_NOEXEC,
+                                                       MS_NOATIME, MS_NODIRATIME, MS_RELATIME};
+    unsigned long locked = 0;
+    for (std::size_t i = 0; i < kStatFlags.size(); ++i) {
+        locked |= (status.f_flag & kStatFlags[i]) != 0 ? kMountFlags[i] : 0;
     }
-    check(mount(nullptr, target.c_str(), nullptr, flags, nullptr) == 0, "read-only " + target);
+    check(mount(nullptr, target.c_str(), nullptr, MS_BIND | MS_REMOUNT | MS_RDONLY | locked,
+                nullptr) == 0,
+          "read-only " + target);
 }
 
 // Leaves the process, and whatever it runs, without any capability: root then meets file
@@ -139,50 +129,41 @@ void dropCapabilities() {
     check(syscall(SYS_capset, &header, none.data()) == 0, "capset");
 }
 
-// Runs in the namespace that unshare(1) made, on the options, "--" and the command from
-// `argument` to `end`.
+// Runs in the namespace that unshare(1) made: sets up the root and runs the command, from the
+// options, "--" and the command between `argument` and `end`.
 int runInside(const fs::path& root, char** argument, char** end) {
-    std::string applications;
-    std::vector<std::pair<std::string, std::string>> fileSystems; // type, PATH[:OPTIONS]
-    std::vector<std::string> readOnly;
-    bool unprivileged = false;
-    for (; argument != end && std::strcmp(*argument, "--") != 0; ++argument) {
-        const std::string option = *argument;
-        const bool hasValue = argument + 1 != end;
-        if (option == "--applications" && hasValue) {
-            applications = *++argument;
-        } else if (option == "--readonly" && hasValue) {
-            readOnly.emplace_back(*++argument);
-        } else if ((option == "--tmpfs" || option == "--ramfs") && hasValue) {
-            fileSystems.emplace_back(option.substr(2), *++argument);
-        } else if (option == "--unprivileged") {
-            unprivileged = true;
-        } else {
-            std::fprintf(stderr, "sandbox: unknown argument %s\n", option.c_str());
-            return kSetupFailed;
-        }
-    }
-    if (argument == end || argument + 1 == end) {
-        std::fprintf(stderr, "sandbox: no command after --\n");
-        return kSetupFailed;
-    }
     // unshare(1) already made every mount private; a chroot's root may not be a mount at all.
     (void)mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr);
     check(mount("tmpfs", root.c_str(), "tmpfs", 0, "mode=0755") == 0, "tmpfs on " + root.string());
     mirrorRoot(root);
     fs::create_directory(root / "Applications");
-    if (!applications.empty()) {
-        bindMount(applications, root / "Applications");
+    std::vector<std::string> readOnly; // made last, over whatever the other options mounted
+    bool unprivileged = false;
+    for (; argument + 1 < end && std::strcmp(*argument, "--") != 0; ++argument) {
+        const std::string option = *argument;
+        const std::string value = option == "--unprivileged" ? "" : *++argument;
+        const std::string target = root.string() + value.substr(0, value.find(':'));
+        if (option == "--unprivileged") {
+            unprivileged = true;
+        } else if (option == "--applications") {
+            bindMount(value, root / "Applications");
+        } else if (option == "--readonly") {
+            readOnly.push_back(target);
+        } else if (option == "--tmpfs" || option == "--ramfs") {
+            const auto colon = value.find(':');
+            const std::string data = colon == std::string::npos ? "" : value.substr(colon + 1);
+            check(mount(option.c_str() + 2, target.c_str(), option.c_str() + 2, 0, data.c_str()) ==
+                      0,
+                  option.substr(2) + " on " + target);
+        } else {
+            throw std::invalid_argument("unknown option " + option);
+        }
     }
-    for (const auto& [type, spec] : fileSystems) {
-        const auto colon = spec.find(':');
-        const std::string target = root.string() + spec.substr(0, colon);
-        const std::string data = colon == std::string::npos ? "" : spec.substr(colon + 1);
-        check(mount(type.c_str(), target.c_str(), type.c_str(), 0, data.c_str()) == 0,
-              type + " on " + target);
+    if (argument + 1 >= end) {
+        throw std::invalid_argument("no command after --");
     }
     for (const std::string& path : readOnly) {
-        makeReadOnly(root.string() + path);
+        makeReadOnly(path);
     }
     check(chroot(root.c_str()) == 0 && chdir("/") == 0, "chroot " + root.string());
     if (unprivileged) {
@@ -216,7 +197,7 @@ int main(int argc, char** argv) {
         std::vector<std::string> command{"unshare", flags, fs::read_symlink("/proc/self/exe"),
                                          "--inside", root};
         command.insert(command.end(), argv + 1, argv + argc);
-        const int status = runAndWait(command, false);
+        const int status = runAndWait(command);
         rmdir(root.c_str()); // the tmpfs was only ever mounted inside the namespace
         return status;
     } catch (const std::exception& error) {
