@@ -30,7 +30,7 @@ int startup(const std::string& line) {
     return 0;
 }
 
-int write(const std::string& folder, char** argument, char** end) {
+int writeLines(const std::string& folder, char** argument, char** end) {
     auto manager = std::make_shared<LogFileManagerDefault>(folder);
     LogDispatcher dispatcher;
     dispatcher.addLogger(FileLogger::make(manager), LogLevels::info);
@@ -104,7 +104,7 @@ int main(int argc, char** argv) {
                                  : create(argv[2]);
     }
     if (mode == "write") {
-        return write(argv[2], argv + 3, argv + argc);
+        return writeLines(argv[2], argv + 3, argv + argc);
     }
     std::cerr << "usage: logfiles_helper startup|write|marks|create <argument>...\n";
     return 2;

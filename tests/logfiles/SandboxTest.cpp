@@ -28,7 +28,7 @@ using testing::TemporaryFolder;
 using Lines = std::vector<std::string>;
 
 constexpr const char* kHelper = TAVREL_LOGFILES_HELPER;
-constexpr std::size_t npos = std::string::npos;
+constexpr std::size_t kNotFound = std::string::npos;
 
 // The time of the first timestamp in the text, in seconds since the epoch: its first fourteen
 // digits, yyyyMMddHHmmss, whatever stands between them.
@@ -75,16 +75,16 @@ TEST(LogSetUpTest, StartUpPrunesTheFolderAndWritesTheBannerOnceInLocalTimeAndToA
     Lines terminal;
     std::string terminalStamp;
     for (const std::string& line : splitLines(run.err)) {
-        if (line.find(" logfiles_helpe") == 23 && line.find("] ") != npos) {
+        if (line.find(" logfiles_helpe") == 23 && line.find("] ") != kNotFound) {
             terminalStamp = terminalStamp.empty() ? line.substr(0, 23) : terminalStamp;
             terminal.push_back(line.substr(line.find("] ") + 2));
         }
     }
     EXPECT_EQ(terminal, written) << run.err;
     const auto warning = run.err.find("Warning: Usage of TTYLogger");
-    EXPECT_NE(warning, npos);
+    EXPECT_NE(warning, kNotFound);
     EXPECT_EQ(warning, run.err.rfind("Warning: Usage of TTYLogger"));
-    EXPECT_EQ(run.err.find("DEBUG Build Version"), npos);
+    EXPECT_EQ(run.err.find("DEBUG Build Version"), kNotFound);
 
     // One record, two clocks: the terminal's local time is 5:30 ahead of the file's UTC. The
     // file was named in UTC too, just before its first line.
@@ -121,8 +121,8 @@ TEST(LogFilesSandboxTest, AnUnopenableNewestFileIsPassedOverAndTheLineLandsInANe
         const auto line = std::find(out.begin(), out.end(), "the line");
         ASSERT_TRUE(line != out.end() && line != out.begin()) << name << "\n" << run.out;
         EXPECT_TRUE(isNewLogFileName(line[-1].substr(5, line[-1].size() - 6))) << line[-1];
-        EXPECT_EQ(line[-1].find("2999"), npos) << name;
-        EXPECT_EQ(run.err.find("Failed to write data"), npos) << name << "\n" << run.err;
+        EXPECT_EQ(line[-1].find("2999"), kNotFound) << name;
+        EXPECT_EQ(run.err.find("Failed to write data"), kNotFound) << name << "\n" << run.err;
         EXPECT_TRUE(std::filesystem::exists(newest)) << name; // never deleted
     }
 }
@@ -138,17 +138,18 @@ TEST(LogFilesProcessTest, CreationGivesUpAfterFiveCriticalErrors) {
     const ProcessRun run = runProcess({kHelper, "create", folder}, homeEnvironment(root.string()));
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_TRUE(run.out.starts_with("none: ")) << run.out;
-    EXPECT_NE(run.out.find("File name too long"), npos) << run.out;
+    EXPECT_NE(run.out.find("File name too long"), kNotFound) << run.out;
     // Five alike: the first shown, three counted, the last shown with the count at exit.
     const Lines lines = splitLines(run.err);
     Lines critical;
     std::copy_if(lines.begin(), lines.end(), std::back_inserter(critical), [](const auto& line) {
-        return line.find("LogFileManagerDefault: Critical error while creating log file: ") != npos;
+        return line.find("LogFileManagerDefault: Critical error while creating log file: ") !=
+               kNotFound;
     });
     ASSERT_EQ(critical.size(), 2U) << run.err;
     EXPECT_TRUE(critical[1].ends_with(" [3 similar lines not shown]")) << run.err;
     EXPECT_NE(run.err.find("LogFileManagerDefault: Bailing file creation, encountered 5 errors."),
-              npos)
+              kNotFound)
         << run.err;
 }
 
@@ -165,7 +166,7 @@ TEST(LogFilesSandboxTest, FullDiskIsReportedAndLoggingResumesWithWholeLinesWhenS
     const auto full = run.err.find("--- disk full");
     const auto failure = run.err.find("FileLogger: Failed to write data: No space left on device");
     const auto freed = run.err.find("--- freeing space");
-    EXPECT_TRUE(full < failure && failure < freed && freed != npos) << run.err;
+    EXPECT_TRUE(full < failure && failure < freed && freed != kNotFound) << run.err;
     const Lines out = logMessages(run.out);
     ASSERT_EQ(out.size(), 3U) << run.out;
     EXPECT_TRUE(isNewLogFileName(out[0].substr(5, out[0].size() - 6))) << out[0];
