@@ -1,6 +1,9 @@
 // The identifiers of the product the uninstaller removes: bundle and group identifiers, bundle
-// names, login item names and helper process names. Every other file takes them from here.
+// names, login item names, helper process names and keychain services. Every other file takes
+// them from here.
 #pragma once
+
+#include "Source/Job/KeychainTarget.hpp"
 
 #include <array>
 
@@ -39,5 +42,17 @@ inline constexpr std::array<const char*, 2> kLoginItemNames = {"TAVREL", "Tavrel
 /// Helper process names, in run order.
 inline constexpr std::array<const char*, 3> kHelperProcessNames = {"brolt", "TavrelFinderSync",
                                                                    "TavrelFileProvider"};
+
+/// The product's internet domain, in lower case: its OAuth keychain keys end with it.
+inline constexpr const char* kProductDomain = "tavrel.com";
+/// The keychain services whose items are removed, in run order, each with its rule.
+inline constexpr std::array<jobs::KeychainTarget, 6> kKeychainTargets{{
+    {"Tavrel", jobs::KeychainTarget::Rule::allItems, {}},
+    {"KVTOAuthCredentialService", jobs::KeychainTarget::Rule::keySuffix, kProductDomain},
+    {"AFOAuthCredentialService", jobs::KeychainTarget::Rule::keySuffix, kProductDomain},
+    {"Tavrel Device Restriction", jobs::KeychainTarget::Rule::oneKey, "DeviceSecret"},
+    {kMacOSID, jobs::KeychainTarget::Rule::allItems, {}},
+    {"Tavrel Credential", jobs::KeychainTarget::Rule::allItems, {}},
+}};
 
 } // namespace tavrel::product

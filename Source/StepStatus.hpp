@@ -11,6 +11,7 @@ enum class StepStatus {
     leftInPlace,        // something other than the expected folder is there and was not touched
     switchedOff,        // the login item will no longer start at login
     alreadySwitchedOff, // the login item was already switched off; nothing was changed
+    cleared,            // none is left now; whether any was there is not known (user defaults)
     failed,             // the step's error is in the report
 };
 
@@ -27,6 +28,8 @@ inline std::ostream& operator<<(std::ostream& out, StepStatus status) {
         return out << "switchedOff";
     case StepStatus::alreadySwitchedOff:
         return out << "alreadySwitchedOff";
+    case StepStatus::cleared:
+        return out << "cleared";
     case StepStatus::failed:
         return out << "failed";
     }

@@ -1,12 +1,16 @@
-// The uninstall run. Steps 1, 3 to 7 and 20 (keychain, login items, helper processes, user
-// defaults) join when their jobs exist; the numbers stay fixed.
+// The uninstall run: every step in its fixed order; a step's error becomes its report.
 #include "Source/Uninstaller.hpp"
 
 #include "Source/Error/Error.hpp"
 #include "Source/Job/AppBundleJob.hpp"
+#include "Source/Job/KillProcessJob.hpp"
+#include "Source/Job/LoginItemJob.hpp"
 #include "Source/Job/RemoveAppBundleError.hpp"
+#include "Source/Job/UserDefaultsJob.hpp"
+#include "Source/KeychainStep.hpp"
 #include "Source/ProductIdentifiers.hpp"
 #include "logging/Log.hpp"
+#include "platform/AppleScriptHost.hpp"
 #include "platform/LoginItemSwitch.hpp"
 #include "platform/TrashFolders.hpp"
 
@@ -50,18 +54,24 @@ StepReport failedStep(int step, std::string subject, const platform::FileError& 
                       std::move(reason)};
 }
 
-// Runs one job step; its error becomes the step's failure and the run goes on.
-void runJob(UninstallOutcome& outcome, int step, std::string subject,
-            const std::function<RemoveResult()>& job) {
+void recordFailure(StepReport& report, const Error& error) {
+    report.status = StepStatus::failed;
+    report.errorDescription = error.description();
+    report.failureReason = error.alert().messageText;
+}
+
+// Runs one step: `job` sets the report's status; an error it throws becomes the step's failure
+// and the run goes on.
+void runStep(UninstallOutcome& outcome, int step, std::string subject,
+             const std::function<void(StepReport&)>& job) {
     StepReport report{step, std::move(subject), StepStatus::failed, {}, {}};
     try {
-        report.status = statusOf(job());
+        job(report);
     } catch (const jobs::RemoveAppBundleError& error) {
         report.errorDescription = error.description();
         report.failureReason = sentenceFor(error.error(), report.subject);
     } catch (const Error& error) {
-        report.errorDescription = error.description();
-        report.failureReason = error.alert().messageText;
+        recordFailure(report, error);
     } catch (const std::exception& error) {
         report.errorDescription = error.what();
         report.failureReason = error.what();
@@ -69,6 +79,65 @@ void runJob(UninstallOutcome& outcome, int step, std::string subject,
         report.errorDescription = report.failureReason = "unknown error";
     }
     outcome.steps.push_back(std::move(report));
+}
+
+// Runs one removal job step.
+void runJob(UninstallOutcome& outcome, int step, std::string subject,
+            const std::function<RemoveResult()>& job) {
+    runStep(outcome, step, std::move(subject),
+            [&](StepReport& report) { report.status = statusOf(job()); });
+}
+
+// The status of a script step that did not throw; `done` is what its success means.
+void recordScriptResult(StepReport& report, jobs::ScriptJobResult result, StepStatus done,
+                        const std::string& script) {
+    switch (result) {
+    case jobs::ScriptJobResult::done:
+        report.status = done;
+        return;
+    case jobs::ScriptJobResult::nothingToDo:
+        report.status = StepStatus::notFound;
+        return;
+    case jobs::ScriptJobResult::scriptMissing:
+        // Nothing was done, so nothing is known to be gone.
+        report.status = StepStatus::failed;
+        report.errorDescription = "script file not found: " + script;
+        report.failureReason = "The uninstaller's script " + script +
+                               " is missing; reinstall the uninstaller and run it again.";
+        return;
+    }
+}
+
+void removeLoginItems(UninstallOutcome& outcome, const platform::AppleScriptHost& host) {
+    int step = 3;
+    for (const char* name : product::kLoginItemNames) {
+        runStep(outcome, step++, "login item \"" + std::string(name) + "\"",
+                [&](StepReport& report) {
+                    const jobs::LoginItemResult result = jobs::LoginItemJob::disable(name, host);
+                    switch (result.outcome) {
+                    case jobs::LoginItemResult::Outcome::removed:
+                        report.status = StepStatus::removed;
+                        break;
+                    case jobs::LoginItemResult::Outcome::notFound:
+                        report.status = StepStatus::notFound;
+                        break;
+                    case jobs::LoginItemResult::Outcome::deletionFailed:
+                        recordFailure(report, *result.error);
+                        break;
+                    }
+                });
+    }
+}
+
+void stopHelperProcesses(UninstallOutcome& outcome, const platform::AppleScriptHost& host) {
+    int step = 5;
+    for (const jobs::HelperProcess helper : jobs::kHelperProcesses) {
+        runStep(outcome, step++, "helper process " + jobs::processName(helper),
+                [&](StepReport& report) {
+                    recordScriptResult(report, jobs::KillProcessJob::kill(helper, host),
+                                       StepStatus::removed, jobs::scriptFileName(helper));
+                });
+    }
 }
 
 void switchOffLauncher(UninstallOutcome& outcome, const Roots& roots) {
@@ -125,8 +194,12 @@ UninstallOutcome Uninstaller::uninstall() const noexcept {
     UninstallOutcome outcome;
     try {
         const std::string& home = roots_.home;
-        outcome.steps.reserve(20);
+        outcome.steps.reserve(25);
+        removeKeychainItems(outcome);
+        const auto host = platform::AppleScriptHost::make({.loginItemsFolder = roots_.loginItems});
         switchOffLauncher(outcome, roots_);
+        removeLoginItems(outcome, *host);
+        stopHelperProcesses(outcome, *host);
         int step = 8;
         for (const char* name : {product::kUpperCaseBundleName, product::kMixedCaseBundleName}) {
             const std::string path = roots_.applications + "/" + name;
@@ -147,6 +220,10 @@ UninstallOutcome Uninstaller::uninstall() const noexcept {
                    [&] { return AppBundleJob::removeGroupContainers(home, groupID); });
         }
         sweepTrash(outcome, roots_);
+        runStep(outcome, 20, "user defaults", [&](StepReport& report) {
+            recordScriptResult(report, jobs::UserDefaultsJob::reset(*host), StepStatus::cleared,
+                               jobs::UserDefaultsJob::kScriptFileName);
+        });
     } catch (...) {
         // Only running out of memory gets here; the steps reported so far stand.
         try {

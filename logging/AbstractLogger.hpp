@@ -3,7 +3,7 @@
 
 #include "logging/LogFormatter.hpp"
 #include "logging/LoggerInterface.hpp"
-#include "logging/SerialQueue.hpp"
+#include "logging/detail/SerialQueue.hpp"
 
 #include <memory>
 #include <optional>

@@ -4,9 +4,9 @@
 // to the logger and run on its queue.
 #include "logging/FileLogger.hpp"
 
-#include "logging/BackgroundQueue.hpp"
-#include "logging/LogAssert.hpp"
 #include "logging/LogDispatcher.hpp"
+#include "logging/detail/BackgroundQueue.hpp"
+#include "logging/detail/LogAssert.hpp"
 #include "logging/detail/ReportCap.hpp"
 #include "platform/SystemLog.hpp"
 

@@ -6,7 +6,7 @@
 #include "logging/LogFileFormatterDefault.hpp"
 #include "logging/LogFileInfo.hpp"
 #include "logging/LogFileManager.hpp"
-#include "logging/OneShotTimer.hpp"
+#include "logging/detail/OneShotTimer.hpp"
 #include "platform/File.hpp"
 #include "platform/FileWatch.hpp"
 

@@ -17,9 +17,9 @@ void submit(LogFlag flag, bool asynchronous, std::string&& message, FunctionName
             const SourceLocation& location) noexcept {
     try {
         // A source location's file name has static storage: the record need not copy it.
-        std::unique_ptr<LogMessage> record(new LogMessage(LogMessage::fromLogCall(
+        auto record = std::make_unique<LogMessage>(LogMessage::fromLogCall(
             std::move(message), flag, LogText::literal(location.file_name()), function,
-            location.line())));
+            location.line()));
         LogDispatcher::sharedInstance().log(asynchronous, std::move(record));
     } catch (...) {
         // Out of memory: the line is lost, the caller goes on.

@@ -1,10 +1,9 @@
 // Log dispatcher. The logger list lives on the logging queue, so it needs no lock; callers only
-// queue work. The fan-out runs the last accepting logger in a borrowed turn of its queue, which
-// keeps the common case free of a thread handoff per record.
+// queue work.
 #include "logging/LogDispatcher.hpp"
 
 #include "logging/ApplicationTermination.hpp"
-#include "logging/LogAssert.hpp"
+#include "logging/detail/LogAssert.hpp"
 #include "platform/SystemLog.hpp"
 
 #include <algorithm>
@@ -19,17 +18,11 @@ namespace {
 constexpr const char* kNotOnLoggingQueue =
     "This method should only be run on the logging thread/queue";
 
-// Loggers run side by side only when the slowest takes at least this long for a record: about
-// what handing a record to another thread costs.
-constexpr std::int64_t kSideBySideNanoseconds = 600;
-constexpr std::uint64_t kTimingInterval = 16;
-// A logger thread that is on a processor takes a handed-over record well within this.
-constexpr std::chrono::nanoseconds kHandOverGrace{2000};
-
-void runGuarded(void (*work)(LoggerInterface&, const LogMessage*), LoggerInterface& logger,
-                const LogMessage* message) noexcept {
+// A logger that throws must not take the logging queue or the others down with it.
+template <class Work>
+void runGuarded(Work work) noexcept {
     try {
-        work(logger, message);
+        work();
     } catch (const std::exception& error) {
         platform::systemLog(std::string("LogDispatcher: a logger failed: ") + error.what());
     } catch (...) {
@@ -37,28 +30,8 @@ void runGuarded(void (*work)(LoggerInterface&, const LogMessage*), LoggerInterfa
     }
 }
 
-// Brings a queued record into the caches before its turn: stage 0 prefetches the record itself,
-// stage 1 (the record is in the caches by then) the text of its message.
-void warmUpRecord(const void* subject, int stage) noexcept {
-    const auto* bytes = static_cast<const char*>(subject);
-    if (stage == 0) {
-        for (std::size_t offset = 0; offset < sizeof(LogMessage); offset += 64) {
-            __builtin_prefetch(bytes + offset);
-        }
-        return;
-    }
-    const std::string_view text = static_cast<const LogMessage*>(subject)->message();
-    for (std::size_t offset = 0; offset < text.size() && offset < 256; offset += 64) {
-        __builtin_prefetch(text.data() + offset);
-    }
-}
-
-void writeRecord(LoggerInterface& logger, const LogMessage* message) {
-    logger.logMessage(*message);
-}
-void flushLogger(LoggerInterface& logger, const LogMessage* /*none*/) {
-    logger.flush();
-}
+// About what handing records to other threads costs on a busy machine of two processors.
+constexpr std::int64_t kHandOverNanoseconds = 2000;
 
 } // namespace
 
@@ -117,10 +90,7 @@ void LogDispatcher::log(bool asynchronous, std::unique_ptr<LogMessage> message) 
         return;
     }
     if (asynchronous) {
-        const LogMessage* record = message.get();
-        Task task([this, message = std::move(message)] { dispatch(*message); });
-        task.setWarmUp(&warmUpRecord, record);
-        loggingQueue().async(std::move(task));
+        loggingQueue().async([this, message = std::move(message)] { dispatch(*message); });
     } else {
         loggingQueue().sync([this, &message] { dispatch(*message); });
     }
@@ -134,73 +104,51 @@ void LogDispatcher::dispatch(const LogMessage& message) {
             targets_.push_back(&node);
         }
     }
-    // With two or more processors the loggers run side by side, and the slowest of them runs in
-    // a turn of its own queue taken by this thread, so that handing the others to their queues'
-    // threads overlaps with its work. When even the slowest is quicker than such a hand-off,
-    // all of them run here one after the other. Either way every logger runs on its own queue,
-    // in list order, and the next record waits until every logger is done with this one.
-    const bool manyProcessors = processorCount_ >= 2 && targets_.size() >= 2;
-    // Timing every record would cost more than it tells: one in kTimingInterval is timed.
-    const bool timed = manyProcessors && (recordsDispatched_++ % kTimingInterval) == 0;
-    LoggerNode* slowest = nullptr;
-    if (manyProcessors) {
-        slowest = *std::max_element(targets_.begin(), targets_.end(),
-                                    [](const LoggerNode* lhs, const LoggerNode* rhs) {
-                                        return lhs->averageNanoseconds < rhs->averageNanoseconds;
-                                    });
-        if (slowest->averageNanoseconds < kSideBySideNanoseconds) {
-            slowest = nullptr;
-        }
+    if (targets_.empty()) {
+        return;
     }
-    bool anySideBySide = false;
+    // Every accepting logger runs on its own queue, and the next record waits until all are
+    // done. Side by side, the slowest runs here while the others run on their own threads; that
+    // pays only when the others together take longer than handing a record over. Otherwise, and
+    // with one processor, they run one after the other. Run here through sync, a logger's work
+    // takes its idle queue's turn on this thread: no handoff at all.
+    LoggerNode* slowest = *std::max_element(
+        targets_.begin(), targets_.end(), [](const LoggerNode* lhs, const LoggerNode* rhs) {
+            return lhs->averageNanoseconds < rhs->averageNanoseconds;
+        });
+    std::int64_t others = -slowest->averageNanoseconds;
+    for (const LoggerNode* node : targets_) {
+        others += node->averageNanoseconds;
+    }
+    const bool sideBySide = processorCount_ >= 2 && others >= kHandOverNanoseconds;
     for (LoggerNode* node : targets_) {
-        node->sideBySide = slowest != nullptr && node != slowest;
-        if (node->sideBySide) {
-            anySideBySide = true;
+        if (sideBySide && node != slowest) {
             loggingGroup_.enter();
-            node->loggerQueue->async([this, node, &message, timed] {
-                write(*node, message, timed);
+            node->loggerQueue->async([this, node, &message] {
+                write(*node, message);
                 loggingGroup_.leave();
             });
         }
     }
     for (LoggerNode* node : targets_) {
-        if (!node->sideBySide) {
-            node->loggerQueue->sync([node, &message, timed] { write(*node, message, timed); });
+        if (!sideBySide || node == slowest) {
+            node->loggerQueue->sync([node, &message] { write(*node, message); });
         }
     }
-    if (anySideBySide) {
-        waitForHandedOver();
+    if (sideBySide) {
+        loggingGroup_.wait();
     }
 }
 
-void LogDispatcher::waitForHandedOver() {
-    if (loggingGroup_.spinFor(kHandOverGrace)) {
-        return;
-    }
-    // A logger thread that has not taken its record by now is off the processor, behind other
-    // busy threads: this thread takes that logger's turn instead of waiting for a processor.
-    for (LoggerNode* node : targets_) {
-        if (node->sideBySide) {
-            (void)node->loggerQueue->runPendingHere();
-        }
-    }
-    loggingGroup_.wait();
-}
-
-void LogDispatcher::write(LoggerNode& node, const LogMessage& message, bool timed) noexcept {
-    if (!timed) {
-        runGuarded(writeRecord, *node.logger, &message);
-        return;
-    }
+void LogDispatcher::write(LoggerNode& node, const LogMessage& message) noexcept {
     const auto start = std::chrono::steady_clock::now();
-    runGuarded(writeRecord, *node.logger, &message);
-    const auto took = std::chrono::duration_cast<std::chrono::nanoseconds>(
-                          std::chrono::steady_clock::now() - start)
-                          .count();
-    // A moving average over the last few timed records; the group's wait orders this write
-    // before the logging queue reads it for the next record.
-    node.averageNanoseconds += (took - node.averageNanoseconds) / 4;
+    runGuarded([&] { node.logger->logMessage(message); });
+    const std::int64_t took = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                  std::chrono::steady_clock::now() - start)
+                                  .count();
+    // A moving average over the last few records; the logging queue reads it for the next
+    // record after the group's wait or the sync, which order this write before that read.
+    node.averageNanoseconds += (took - node.averageNanoseconds) / 8;
 }
 
 void LogDispatcher::flushLog() {
@@ -209,7 +157,7 @@ void LogDispatcher::flushLog() {
         "This method shouldn't be run on the logging thread/queue that make flush fast enough");
     loggingQueue().sync([this] {
         TAVREL_ASSERT(loggingQueue().isCurrent(), kNotOnLoggingQueue);
-        // Flushes always run side by side, whatever the processor count.
+        // Flushes run side by side, whatever the processor count: they wait for the disk.
         for (LoggerNode& node : loggers_) {
             if (!node.logger->offersFlush()) {
                 continue;
@@ -217,7 +165,7 @@ void LogDispatcher::flushLog() {
             LoggerInterface* logger = node.logger.get();
             loggingGroup_.enter();
             node.loggerQueue->async([this, logger] {
-                runGuarded(flushLogger, *logger, nullptr);
+                runGuarded([logger] { logger->flush(); });
                 loggingGroup_.leave();
             });
         }

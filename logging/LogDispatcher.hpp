@@ -2,12 +2,12 @@
 // logger whose level lets it through, on that logger's own queue, in lockstep.
 #pragma once
 
-#include "logging/DispatchGroup.hpp"
 #include "logging/LogFlag.hpp"
 #include "logging/LogMessage.hpp"
 #include "logging/LoggerInterface.hpp"
-#include "logging/ProcessorCount.hpp"
-#include "logging/SerialQueue.hpp"
+#include "logging/detail/DispatchGroup.hpp"
+#include "logging/detail/ProcessorCount.hpp"
+#include "logging/detail/SerialQueue.hpp"
 
 #include <cstdint>
 #include <memory>
@@ -56,19 +56,16 @@ private:
         SerialQueue* loggerQueue;
         std::shared_ptr<SerialQueue> ownedQueue; // a queue made for a logger that offers none
         std::int64_t averageNanoseconds = 0;     // how long the logger takes for one record
-        bool sideBySide = false;                 // this record was handed to the logger's thread
     };
 
     void registerLogger(std::shared_ptr<LoggerInterface> logger, LogLevel level);
     void dispatch(const LogMessage& message);
-    static void write(LoggerNode& node, const LogMessage& message, bool timed) noexcept;
-    void waitForHandedOver();
+    static void write(LoggerNode& node, const LogMessage& message) noexcept;
 
     std::vector<LoggerNode> loggers_; // read and changed only on the logging queue
     unsigned processorCount_;
     DispatchGroup loggingGroup_;
-    std::vector<LoggerNode*> targets_; // scratch list reused for every record
-    std::uint64_t recordsDispatched_ = 0;
+    std::vector<LoggerNode*> targets_; // the accepting loggers of a record, reused for every one
 };
 
 } // namespace tavrel::logging

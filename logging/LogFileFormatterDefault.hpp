@@ -1,8 +1,8 @@
 // The line format of log files: UTC "yyyy/MM/dd HH:mm:ss:SSS", two spaces, the message.
 #pragma once
 
-#include "logging/LogFileTimestamp.hpp"
 #include "logging/LogFormatter.hpp"
+#include "logging/detail/LogFileTimestamp.hpp"
 
 #include <array>
 #include <optional>

@@ -2,8 +2,8 @@
 // processes and the pruning pass may change at any time.
 #include "logging/LogFileInfo.hpp"
 
-#include "logging/LogAssert.hpp"
-#include "logging/LogFileTimestamp.hpp"
+#include "logging/detail/LogAssert.hpp"
+#include "logging/detail/LogFileTimestamp.hpp"
 #include "platform/ExtendedAttributes.hpp"
 #include "platform/SystemLog.hpp"
 

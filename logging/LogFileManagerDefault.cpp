@@ -2,9 +2,9 @@
 // pass change the folder at any time, so every request reads it again.
 #include "logging/LogFileManagerDefault.hpp"
 
-#include "logging/BackgroundQueue.hpp"
-#include "logging/LogAssert.hpp"
-#include "logging/LogFileTimestamp.hpp"
+#include "logging/detail/BackgroundQueue.hpp"
+#include "logging/detail/LogAssert.hpp"
+#include "logging/detail/LogFileTimestamp.hpp"
 #include "platform/BundleInfo.hpp"
 #include "platform/HomeFolder.hpp"
 #include "platform/ProcessName.hpp"

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "logging/LogFileManager.hpp"
-#include "logging/SerialQueue.hpp"
+#include "logging/detail/SerialQueue.hpp"
 
 #include <atomic>
 #include <cstdint>

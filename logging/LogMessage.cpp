@@ -1,15 +1,12 @@
 // Log records: the derived fields are worked out on the thread that makes the record.
 #include "logging/LogMessage.hpp"
 
-#include "logging/LogAssert.hpp"
-#include "logging/RecordPool.hpp"
-#include "logging/SerialQueue.hpp"
+#include "logging/detail/LogAssert.hpp"
+#include "logging/detail/RecordPool.hpp"
+#include "logging/detail/SerialQueue.hpp"
+#include "platform/Thread.hpp"
 
-#include <array>
-#include <charconv>
 #include <functional>
-#include <pthread.h>
-#include <unistd.h>
 
 namespace tavrel::logging {
 
@@ -17,26 +14,14 @@ namespace {
 
 // A thread's id never changes; the system call is made once per thread.
 const std::string& currentThreadID() {
-    thread_local const std::string id = [] {
-        std::array<char, 24> digits{};
-        const auto result = std::to_chars(digits.data(), digits.data() + digits.size(),
-                                          static_cast<long>(gettid()));
-        return std::string(digits.data(), result.ptr);
-    }();
+    thread_local const std::string id = std::to_string(platform::currentThreadID());
     return id;
 }
 
-// Reading a thread's name is a system call that costs more than the rest of a log call, so it is
-// read once per thread, at its first record. Only the thread id is ever written out.
+// Read once per thread, at its first record: reading it is a system call that costs more than
+// the rest of a log call. Only the thread id is ever written out.
 const std::optional<std::string>& currentThreadName() {
-    thread_local const std::optional<std::string> name = []() -> std::optional<std::string> {
-        std::array<char, 16> buffer{};
-        if (pthread_getname_np(pthread_self(), buffer.data(), buffer.size()) == 0 &&
-            buffer[0] != '\0') {
-            return std::string(buffer.data());
-        }
-        return std::nullopt;
-    }();
+    thread_local const std::optional<std::string> name = platform::currentThreadName();
     return name;
 }
 

@@ -3,7 +3,7 @@
 
 #include "logging/LogFlag.hpp"
 #include "logging/LogText.hpp"
-#include "logging/RecordText.hpp"
+#include "logging/detail/RecordText.hpp"
 
 #include <chrono>
 #include <cstddef>
@@ -73,8 +73,6 @@ public:
     [[nodiscard]] const std::string& queueLabel() const noexcept { return identity_.queueLabel; }
     [[nodiscard]] std::uint32_t qos() const noexcept { return identity_.qos; }
 
-    /// Records made with new live in pooled memory: they are usually made on one thread and
-    /// ended on the logging thread.
     static void* operator new(std::size_t size);
     static void operator delete(void* block, std::size_t size) noexcept;
 

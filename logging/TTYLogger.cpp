@@ -2,11 +2,11 @@
 // the timestamp is formatted by hand with a per-second cache, and the line is one writev.
 #include "logging/TTYLogger.hpp"
 
+#include "platform/ProcessName.hpp"
 #include "platform/SystemLog.hpp"
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -30,8 +30,8 @@ constexpr const char* kStartUpWarning =
 std::shared_ptr<TTYLogger> TTYLogger::sharedInstance() {
     static const std::shared_ptr<TTYLogger> instance = [] {
         platform::systemLog(kStartUpWarning);
-        return std::shared_ptr<TTYLogger>(new TTYLogger(program_invocation_short_name,
-                                                        static_cast<int>(getpid()), STDERR_FILENO));
+        return std::shared_ptr<TTYLogger>(
+            new TTYLogger(platform::processName(), static_cast<int>(getpid()), STDERR_FILENO));
     }();
     return instance;
 }

@@ -8,6 +8,15 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev libspdlog-dev
   libplist-dev libutf8proc-dev libcli11-dev nlohmann-json3-dev
   clang-format clang-tidy util-linux mount
+  # The fuzz target: clang, and libFuzzer, which comes with compiler-rt.
+  clang libclang-rt-14-dev
+  # Checks the POSIX sh scripts among the resources.
+  shellcheck
+  libsecret-1-dev
+  # The keychain tests' private Secret Service: gnome-keyring on a D-Bus session bus of their own.
+  # dbus-user-session stands for the session bus gnome-keyring asks for, so that dbus-x11 is not
+  # chosen; secret-tool and gdbus plant and lock items.
+  gnome-keyring dbus-daemon dbus-bin dbus-user-session libsecret-tools libglib2.0-bin
 )
 
 missing=()

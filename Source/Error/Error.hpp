@@ -20,12 +20,13 @@ public:
     /// The title of every alert button in the system; never localized.
     static constexpr const char* kOKButton = "OK";
 
+    /// A text as a quoted literal: "a \"b\"\n", escaping quotes, backslashes and control bytes.
+    static std::string quoted(std::string_view text);
+
 protected:
     /// Keeps the description, which the derived type builds from its fields.
     explicit Error(std::string description) : description_(std::move(description)) {}
 
-    /// A text as a quoted literal: "a \"b\"\n", escaping quotes, backslashes and control bytes.
-    static std::string quoted(std::string_view text);
     /// An optional text: Optional("…") or nil.
     static std::string optionalQuoted(const std::optional<std::string>& text);
     /// An optional number: Optional(-1728) or nil.

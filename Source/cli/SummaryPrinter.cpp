@@ -20,6 +20,8 @@ const char* label(StepStatus status) {
         return "switched off";
     case StepStatus::alreadySwitchedOff:
         return "already off";
+    case StepStatus::cleared:
+        return "cleared";
     case StepStatus::failed:
         return "FAILED";
     }

@@ -25,10 +25,10 @@ constexpr int kApplicationRunning = 2;
 constexpr int kUsageError = 64;
 
 constexpr const char* kDescription =
-    "Removes Tavrel and all its data from this account: the application bundles in /Applications,\n"
-    "its Application Support folder, preference files, containers and group containers, its\n"
-    "copy in the Trash and its launcher's login item. Refuses while Tavrel or Tavrel\n"
-    "Authenticator is running.\n\n"
+    "Removes Tavrel and all its data from this account: its keychain items, its login items,\n"
+    "its running helper processes, the application bundles in /Applications, its Application\n"
+    "Support folder, preference files, containers and group containers, its copy in the Trash\n"
+    "and its user defaults. Refuses while Tavrel or Tavrel Authenticator is running.\n\n"
     "Exit status: 0 everything was removed (or was not there); 1 some step failed (listed);\n"
     "2 a Tavrel application is running; 64 usage error or no confirmation possible.";
 

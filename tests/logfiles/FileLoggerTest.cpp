@@ -1,7 +1,7 @@
 // The file logger on real files: choosing, resuming and rolling files, events, timers, reports
 // of failures, and many writers at once.
 #include "logging/LogFileInfo.hpp"
-#include "logging/LogFileTimestamp.hpp"
+#include "logging/detail/LogFileTimestamp.hpp"
 #include "tests/logfiles/LogFilesTestSupport.hpp"
 #include "tests/support/StandardErrorCapture.hpp"
 
@@ -51,7 +51,7 @@ TEST(FileLoggerTest, StartResumesASmallYoungOpenFileAndArchivesAnyOther) {
         if (previous == Previous::archived) {
             LogFileInfo(file.string()).setIsArchived(true);
         } else if (previous == Previous::oneMebibyte) {
-            std::filesystem::resize_file(file, 1024 * 1024);
+            std::filesystem::resize_file(file, std::uintmax_t{1} << 20);
         } else if (previous == Previous::tooOld) {
             std::this_thread::sleep_for(2200ms); // its creation date is the file system's
             rig.logger->setRollingFrequency(2.0);

@@ -1,7 +1,7 @@
 // The log folder manager and its helpers, on real folders with real attributes.
 #include "logging/LogFileFormatterDefault.hpp"
 #include "logging/LogFileInfo.hpp"
-#include "logging/LogFileTimestamp.hpp"
+#include "logging/detail/LogFileTimestamp.hpp"
 #include "tests/logfiles/LogFilesTestSupport.hpp"
 #include "tests/support/StandardErrorCapture.hpp"
 

@@ -1,7 +1,7 @@
 // Log records: derived fields, worked out on the thread that makes the record.
 #include "logging/LogMessage.hpp"
 
-#include "logging/SerialQueue.hpp"
+#include "logging/detail/SerialQueue.hpp"
 
 #include <gtest/gtest.h>
 #include <pthread.h>
@@ -16,9 +16,11 @@ namespace LogLevels = tavrel::logging::LogLevels;
 
 namespace {
 
-LogMessage makeRecord(const char* file = "/x/Source/Logger.txt") {
-    return LogMessage("text", LogLevels::all, LogFlag::info, 0, file, std::string("f(x:)"), 7,
-                      nullptr, 3, std::nullopt);
+LogMessage makeRecord(std::string text = "text",
+                      std::optional<LogMessage::Clock::time_point> when = std::nullopt,
+                      const std::string& file = "/x/Source/Logger.txt") {
+    return LogMessage(std::move(text), LogLevels::all, LogFlag::info, 0, file.c_str(),
+                      std::string("f(x:)"), 7, nullptr, 3, when);
 }
 
 } // namespace
@@ -32,7 +34,7 @@ TEST(LogMessage, FileNameIsTheLastComponentCutBeforeItsLastDot) {
     EXPECT_EQ(makeRecord().fileName(), "Logger");
 }
 
-TEST(LogMessage, TakesTheCreatingThreadsIdentity) {
+TEST(LogMessage, TakesTheCreatingThreadsIdentityAndTheCurrentTimeUnlessGivenOne) {
     std::string threadID;
     std::optional<std::string> threadName;
     std::string queueLabel = "unset";
@@ -54,52 +56,33 @@ TEST(LogMessage, TakesTheCreatingThreadsIdentity) {
     queue.async([&] { labelOnQueue = makeRecord().queueLabel(); });
     queue.sync([] {});
     EXPECT_EQ(labelOnQueue, "test.labelled");
-}
 
-TEST(LogMessage, TakesTheCurrentTimeUnlessGivenOne) {
     const auto before = LogMessage::Clock::now();
     const LogMessage now = makeRecord();
     EXPECT_GE(now.timestamp(), before);
     EXPECT_LE(now.timestamp(), LogMessage::Clock::now());
-
     const LogMessage::Clock::time_point given{std::chrono::seconds(1717200249)};
-    const LogMessage record("m", LogLevels::all, LogFlag::error, 0, "f.cpp", std::nullopt, 1,
-                            nullptr, 3, given);
-    EXPECT_EQ(record.timestamp(), given);
-    EXPECT_FALSE(record.function().has_value());
-    EXPECT_EQ(record.qos(), 0U);
+    EXPECT_EQ(makeRecord("m", given).timestamp(), given);
 }
 
-TEST(LogMessage, EqualRecordsHashAlike) {
+TEST(LogMessage, CopiesOwnTheirTextsAndEqualRecordsHashAlike) {
     const LogMessage::Clock::time_point when{std::chrono::seconds(1)};
-    const auto make = [&](std::string text) {
-        return LogMessage(std::move(text), LogLevels::all, LogFlag::info, 0, "a.cpp",
-                          std::string("f()"), 3, nullptr, 3, when);
-    };
-    const LogMessage a = make("same");
-    const LogMessage b = make("same");
-    EXPECT_EQ(a, b);
-    EXPECT_EQ(a.hash(), b.hash());
-    EXPECT_FALSE(a == make("other"));
-}
-
-TEST(LogMessage, TextsOfEveryLengthOutliveTheRecordTheyWereCopiedFrom) {
     const std::size_t inlineLimit = tavrel::logging::RecordText::kInlineCapacity;
-    for (const std::size_t length :
-         {std::size_t{0}, inlineLimit, inlineLimit + 1, std::size_t{100000}}) {
-        std::string text(length, 'x');
-        if (length > 0) {
-            text.front() = 'a';
-            text.back() = 'z';
-        }
-        auto original =
-            std::make_unique<LogMessage>(text, LogLevels::all, LogFlag::info, 0, "f.cpp",
-                                         std::nullopt, 1, nullptr, 3, std::nullopt);
-        const LogMessage copied = *original;
+    for (const std::size_t length : {std::size_t{0}, inlineLimit, inlineLimit + 1, 100000UL}) {
+        const std::string text = std::string(length, 'x') + "end";
+        auto original = std::make_unique<LogMessage>(makeRecord(text, when, "/tmp/made.cpp"));
+        const LogMessage copy = *original;
         LogMessage moved = std::move(*original);
         original.reset();
-        EXPECT_EQ(copied.message(), text) << length;
+        EXPECT_EQ(copy.message(), text) << length;
         EXPECT_EQ(moved.message(), text) << length;
-        EXPECT_EQ(copied, moved);
+        EXPECT_EQ(copy.file(), "/tmp/made.cpp");
+        EXPECT_EQ(copy.function(), "f(x:)");
+
+        const LogMessage same = makeRecord(text, when, "/tmp/made.cpp");
+        EXPECT_EQ(copy, same);
+        EXPECT_EQ(copy.hash(), same.hash());
+        EXPECT_FALSE(copy == makeRecord("other", when, "/tmp/made.cpp"));
+        EXPECT_FALSE(copy == makeRecord(text, when, "/tmp/other.cpp"));
     }
 }

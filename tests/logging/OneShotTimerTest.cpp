@@ -1,8 +1,8 @@
 // One-shot timers share one thread: they fire in deadline order whatever order they were made
 // in, and a cancelled timer or one whose owner is gone does nothing.
-#include "logging/OneShotTimer.hpp"
+#include "logging/detail/OneShotTimer.hpp"
 
-#include "logging/SerialQueue.hpp"
+#include "logging/detail/SerialQueue.hpp"
 
 #include <chrono>
 #include <condition_variable>

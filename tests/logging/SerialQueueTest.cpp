@@ -1,180 +1,115 @@
-// Serial queues: order, synchronous turns, and knowing which queue runs the code.
-#include "logging/SerialQueue.hpp"
+// Serial queues: order, one task at a time, synchronous turns, failures, and knowing which
+// queue runs the code.
+#include "logging/detail/SerialQueue.hpp"
 
 #include <atomic>
 #include <gtest/gtest.h>
-#include <mutex>
 #include <stdexcept>
+#include <string>
 #include <thread>
 #include <vector>
 
 using tavrel::logging::SerialQueue;
 
-TEST(SerialQueue, RunsTasksInSubmissionOrderAndSyncAfterEarlierTasks) {
-    SerialQueue queue("test.order");
-    std::vector<int> seen; // touched only on the queue
-    for (int i = 0; i < 1000; ++i) {
-        queue.async([&seen, i] { seen.push_back(i); });
+TEST(SerialQueue, RunsTasksOneAtATimeInSubmissionOrderAndSyncAfterEarlierTasks) {
+    constexpr int kThreads = 4;
+    constexpr int kPerThread = 2000;
+    std::atomic<int> running{0};
+    std::atomic<int> overlaps{0};
+    std::vector<std::vector<int>> seen(kThreads); // unguarded on purpose: the queue is the guard
+    std::atomic<int> syncsThatMissedEarlierTasks{0};
+    {
+        SerialQueue queue("test.order");
+        std::vector<std::thread> threads;
+        threads.reserve(kThreads);
+        for (int t = 0; t < kThreads; ++t) {
+            threads.emplace_back([&, t] {
+                for (int i = 0; i < kPerThread; ++i) {
+                    auto work = [&, t, i] {
+                        if (running.fetch_add(1) != 0) {
+                            ++overlaps;
+                        }
+                        seen[t].push_back(i);
+                        running.fetch_sub(1);
+                    };
+                    if (i % 3 != 0) {
+                        queue.async(work);
+                        continue;
+                    }
+                    queue.sync(work);
+                    // Whether inline or queued, the sync ran after this thread's earlier tasks.
+                    queue.sync([&, t, i] {
+                        if (seen[t].size() != static_cast<std::size_t>(i) + 1) {
+                            ++syncsThatMissedEarlierTasks;
+                        }
+                    });
+                }
+            });
+        }
+        for (auto& thread : threads) {
+            thread.join();
+        }
+        // The last tasks are still queued: ending the queue runs them first.
     }
-    std::size_t countAtSync = 0;
-    queue.sync([&] { countAtSync = seen.size(); });
-    EXPECT_EQ(countAtSync, 1000U);
-    for (int i = 0; i < 1000; ++i) {
-        ASSERT_EQ(seen[i], i);
+    EXPECT_EQ(overlaps.load(), 0);
+    EXPECT_EQ(syncsThatMissedEarlierTasks.load(), 0);
+    for (int t = 0; t < kThreads; ++t) {
+        ASSERT_EQ(seen[t].size(), static_cast<std::size_t>(kPerThread)) << "thread " << t;
+        for (int i = 0; i < kPerThread; ++i) {
+            ASSERT_EQ(seen[t][i], i) << "thread " << t;
+        }
     }
 }
 
-TEST(SerialQueue, KnowsWhichQueueRunsTheCode) {
+TEST(SerialQueue, KnowsWhichQueuesRunTheCodeAndSyncsOnItselfInline) {
     SerialQueue outer("test.outer");
     SerialQueue inner("test.inner");
     EXPECT_FALSE(outer.isCurrent());
     EXPECT_EQ(SerialQueue::current(), nullptr);
 
-    bool onOuter = false;
-    bool onInnerInsideOuter = false;
-    bool outerStillCurrentInsideInner = false;
-    std::string innermostLabel;
-    outer.sync([&] {
-        onOuter = outer.isCurrent() && !inner.isCurrent();
-        inner.sync([&] {
-            onInnerInsideOuter = inner.isCurrent();
-            outerStillCurrentInsideInner = outer.isCurrent();
-            innermostLabel = SerialQueue::current()->label();
-        });
-    });
-    EXPECT_TRUE(onOuter);
-    EXPECT_TRUE(onInnerInsideOuter);
-    EXPECT_TRUE(outerStillCurrentInsideInner);
-    EXPECT_EQ(innermostLabel, "test.inner");
-    EXPECT_EQ(SerialQueue::current(), nullptr);
-
-    std::atomic<bool> asyncOnQueue{false};
-    outer.async([&] { asyncOnQueue = outer.isCurrent(); });
-    outer.sync([] {});
-    EXPECT_TRUE(asyncOnQueue);
-}
-
-TEST(SerialQueue, SyncFromTheQueueItselfRunsInlineWithoutDeadlock) {
-    SerialQueue queue("test.reentrant");
-    int depth = 0;
-    queue.sync([&] { queue.sync([&] { queue.sync([&] { depth = 3; }); }); });
-    EXPECT_EQ(depth, 3);
-
-    std::atomic<bool> ranInline{false};
-    queue.async([&] { queue.sync([&] { ranInline = true; }); });
-    queue.sync([] {});
-    EXPECT_TRUE(ranInline);
-}
-
-TEST(SerialQueue, NeverRunsTwoTasksAtOnceUnderMixedSubmission) {
-    SerialQueue queue("test.exclusive");
-    std::atomic<int> running{0};
-    std::atomic<int> overlaps{0};
-    int total = 0; // unguarded on purpose: the queue is the only guard
-    auto work = [&] {
-        if (running.fetch_add(1) != 0) {
-            ++overlaps;
-        }
-        ++total;
-        running.fetch_sub(1);
+    struct Seen {
+        bool outer = false;
+        bool inner = false;
+        std::string innermost;
     };
-    std::vector<std::thread> threads;
-    threads.reserve(4);
-    for (int t = 0; t < 4; ++t) {
-        threads.emplace_back([&, t] {
-            for (int i = 0; i < 2000; ++i) {
-                if ((i + t) % 3 == 0) {
-                    queue.sync(work);
-                } else {
-                    queue.async(work);
-                }
-            }
+    const auto look = [&](Seen& seen) {
+        seen = {outer.isCurrent(), inner.isCurrent(), SerialQueue::current()->label()};
+    };
+    Seen onOuter;
+    Seen onInnerFromOuter;
+    Seen onOuterAgain;
+    std::atomic<bool> done{false};
+    // From the outer worker; the inner queue is kept busy so that its sync is queued and runs
+    // on the inner worker, which must still count the outer queue as current.
+    inner.async([] { std::this_thread::sleep_for(std::chrono::milliseconds(20)); });
+    outer.async([&] {
+        look(onOuter);
+        inner.sync([&] {
+            look(onInnerFromOuter);
+            outer.sync([&] { outer.sync([&] { look(onOuterAgain); }); });
         });
-    }
-    for (auto& thread : threads) {
-        thread.join();
-    }
-    queue.sync([] {});
-    EXPECT_EQ(overlaps.load(), 0);
-    int seenTotal = 0;
-    queue.sync([&] { seenTotal = total; });
-    EXPECT_EQ(seenTotal, 8000);
-}
-
-TEST(SerialQueue, PendingTasksRunElsewhereKeepOrderAndNeverRunBesideTheWorker) {
-    SerialQueue queue("test.taken");
-    std::atomic<int> running{0};
-    std::atomic<int> overlaps{0};
-    std::atomic<int> offQueue{0};
-    std::vector<int> seen; // unguarded on purpose: the queue is the only guard
-    constexpr int kTasks = 20000;
-    std::atomic<bool> submitting{true};
-    std::atomic<int> takenTurns{0};
-    std::thread taker([&] {
-        while (submitting.load()) {
-            if (queue.runPendingHere()) {
-                ++takenTurns;
-            }
-        }
+        done = true;
     });
-    for (int i = 0; i < kTasks; ++i) {
-        queue.async([&, i] {
-            if (running.fetch_add(1) != 0) {
-                ++overlaps;
-            }
-            if (!queue.isCurrent()) {
-                ++offQueue;
-            }
-            seen.push_back(i);
-            running.fetch_sub(1);
-        });
-        // Right after a push the worker has rarely taken it yet: the taker gets turns too.
-        if (i % 4 == 0 && queue.runPendingHere()) {
-            ++takenTurns;
-        }
-    }
-    submitting = false;
-    taker.join();
-    std::vector<int> result;
-    queue.sync([&] { result = seen; });
-    // Thousands of the 5,000 tries right after a push find the task still waiting.
-    EXPECT_GT(takenTurns.load(), 0);
-    EXPECT_EQ(overlaps.load(), 0);
-    EXPECT_EQ(offQueue.load(), 0);
-    ASSERT_EQ(result.size(), static_cast<std::size_t>(kTasks));
-    for (int i = 0; i < kTasks; ++i) {
-        ASSERT_EQ(result[i], i);
-    }
+    outer.sync([] {});
+    EXPECT_TRUE(done);
+    EXPECT_TRUE(onOuter.outer && !onOuter.inner);
+    EXPECT_TRUE(onInnerFromOuter.outer && onInnerFromOuter.inner);
+    EXPECT_EQ(onInnerFromOuter.innermost, "test.inner");
+    // A sync on a queue the code already runs on runs inline instead of waiting on itself.
+    EXPECT_TRUE(onOuterAgain.outer && onOuterAgain.inner);
+    EXPECT_EQ(SerialQueue::current(), nullptr);
 }
 
-TEST(SerialQueue, SyncPassesExceptionsToTheCallerAndKeepsWorking) {
+TEST(SerialQueue, AFailingTaskLeavesTheQueueWorkingAndASyncOneFailsItsCaller) {
     SerialQueue queue("test.errors");
-    EXPECT_THROW(queue.sync([] { throw std::runtime_error("boom"); }), std::runtime_error);
-    // Make the queue busy so the next sync goes through the worker rather than a borrowed turn.
-    std::atomic<bool> release{false};
-    queue.async([&] {
-        while (!release) {
-            std::this_thread::yield();
-        }
-    });
-    std::thread releaser([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        release = true;
-    });
-    EXPECT_THROW(queue.sync([] { throw std::logic_error("queued"); }), std::logic_error);
-    releaser.join();
-    bool ran = false;
-    queue.sync([&] { ran = true; });
+    queue.async([] { throw std::runtime_error("lost"); });
+    queue.async([] { throw 42; });
+    // On an idle queue (a turn on this thread) and on a busy one (queued for the worker).
+    EXPECT_THROW(queue.sync([] { throw std::runtime_error("idle"); }), std::runtime_error);
+    queue.async([] { std::this_thread::sleep_for(std::chrono::milliseconds(20)); });
+    EXPECT_THROW(queue.sync([] { throw std::logic_error("busy"); }), std::logic_error);
+    std::atomic<bool> ran{false};
+    queue.async([&] { ran = true; });
+    queue.sync([] {});
     EXPECT_TRUE(ran);
-}
-
-TEST(SerialQueue, DestructionRunsWhatIsAlreadyQueued) {
-    std::atomic<int> ran{0};
-    {
-        SerialQueue queue("test.drain");
-        for (int i = 0; i < 100; ++i) {
-            queue.async([&] { ++ran; });
-        }
-    }
-    EXPECT_EQ(ran.load(), 100);
 }

@@ -29,61 +29,47 @@ LogMessage::Clock::time_point localTime(int year, int month, int day, int hour, 
            std::chrono::microseconds(microseconds);
 }
 
-class TTYLoggerOutput : public ::testing::Test {
-protected:
-    TTYLoggerOutput()
-        : path_(folder_.path() / "tty.out"),
-          fd_(::open(path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600)),
-          logger_(TTYLogger::make("Sample", 4242, fd_)) {}
-    ~TTYLoggerOutput() override { ::close(fd_); }
-
-    void write(std::string message, std::string threadID = "1234567",
-               LogMessage::Clock::time_point when = localTime(2024, 6, 1, 0, 4, 9, 517600)) {
-        ThreadIdentity identity;
-        identity.threadID = std::move(threadID);
-        const LogMessage record(std::move(message), LogLevels::all, LogFlag::info, 0, "x.cpp",
-                                std::nullopt, 1, nullptr, 3, when, identity);
-        logger_->loggerQueue()->sync([&] { logger_->logMessage(record); });
-    }
-
-    std::string output() const { return readFile(path_); }
-
-    TemporaryFolder folder_;
-    std::filesystem::path path_;
-    int fd_;
-    std::shared_ptr<TTYLogger> logger_;
-};
-
 } // namespace
 
-TEST_F(TTYLoggerOutput, WritesTheExactLineLayout) {
-    write("done");
-    EXPECT_EQ(output(), "2024-06-01 00:04:09:517 Sample[4242:1234567] done\n");
-}
-
-TEST_F(TTYLoggerOutput, CutsTheThreadIdToEightCharactersAndTheMillisecondsDown) {
-    write("a", "1234567890", localTime(2024, 12, 31, 23, 59, 59, 999999));
-    write("b", "42", localTime(2025, 1, 1, 0, 0, 0, 1000));
-    EXPECT_EQ(output(), "2024-12-31 23:59:59:999 Sample[4242:12345678] a\n"
-                        "2025-01-01 00:00:00:001 Sample[4242:42] b\n");
-}
-
-TEST_F(TTYLoggerOutput, AppendsANewlineOnlyWhenTheMessageLacksOne) {
-    write("one\n");
-    write("two\n\n");
-    write("");
+TEST(TTYLogger, WritesEachRecordAsOneLineOfTheExactLayout) {
+    const auto june = localTime(2024, 6, 1, 0, 4, 9, 517600);
     const std::string prefix = "2024-06-01 00:04:09:517 Sample[4242:1234567] ";
-    EXPECT_EQ(output(), prefix + "one\n" + prefix + "two\n\n" + prefix + "\n");
-}
-
-TEST_F(TTYLoggerOutput, WritesLongMessagesWhole) {
-    const std::string prefix = "2024-06-01 00:04:09:517 Sample[4242:1234567] ";
-    for (const std::size_t size : {4095U, 4096U, 100000U}) {
-        ::ftruncate(fd_, 0);
-        ::lseek(fd_, 0, SEEK_SET);
-        const std::string message(size, 'x');
-        write(message);
-        EXPECT_EQ(output(), prefix + message + "\n") << size;
+    const std::string page(4096, 'x');
+    struct Row {
+        const char* what;
+        std::string message;
+        std::string threadID;
+        LogMessage::Clock::time_point when;
+        std::string line;
+    };
+    const Row rows[] = {
+        {"plain", "done", "1234567", june, prefix + "done\n"},
+        {"long thread id, milliseconds cut", "a", "1234567890",
+         localTime(2024, 12, 31, 23, 59, 59, 999999),
+         "2024-12-31 23:59:59:999 Sample[4242:12345678] a\n"},
+        {"short thread id", "b", "42", localTime(2025, 1, 1, 0, 0, 0, 1000),
+         "2025-01-01 00:00:00:001 Sample[4242:42] b\n"},
+        {"ends with a newline", "one\n", "1234567", june, prefix + "one\n"},
+        {"ends with two newlines", "two\n\n", "1234567", june, prefix + "two\n\n"},
+        {"empty", "", "1234567", june, prefix + "\n"},
+        {"just below the stack buffer", page.substr(1), "1234567", june,
+         prefix + page.substr(1) + "\n"},
+        {"at the stack buffer", page, "1234567", june, prefix + page + "\n"},
+        {"far beyond it", std::string(100000, 'y'), "1234567", june,
+         prefix + std::string(100000, 'y') + "\n"},
+    };
+    const TemporaryFolder folder;
+    const auto path = folder.path() / "tty.out";
+    for (const Row& row : rows) {
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+        const auto logger = TTYLogger::make("Sample", 4242, fd);
+        ThreadIdentity identity;
+        identity.threadID = row.threadID;
+        const LogMessage record(row.message, LogLevels::all, LogFlag::info, 0, "x.cpp",
+                                std::nullopt, 1, nullptr, 3, row.when, identity);
+        logger->loggerQueue()->sync([&] { logger->logMessage(record); });
+        ::close(fd);
+        EXPECT_EQ(readFile(path), row.line) << row.what;
     }
 }
 
@@ -91,6 +77,7 @@ TEST(TTYLogger, UnnamedProcessesGetAPlaceholderName) {
     EXPECT_EQ(TTYLogger::make("", 1, -1)->appName(), "<UnnamedApp>");
     const auto shared = TTYLogger::sharedInstance();
     EXPECT_EQ(shared, TTYLogger::sharedInstance());
+    EXPECT_EQ(shared->appName(), "logging_core_tests");
     EXPECT_EQ(shared->processID(), std::to_string(getpid()));
     EXPECT_EQ(shared->loggerName(), "logging.ttyLogger");
     EXPECT_EQ(shared->loggerQueue()->label(), "logging.ttyLogger");

@@ -17,12 +17,12 @@ public:
     explicit RecordingLogger(std::string name = "test.recordingLogger")
         : AbstractLogger(std::move(name)) {}
 
-    /// The one registered at info level with the shared dispatcher, for code that logs
+    /// The one registered for every level with the shared dispatcher, for code that logs
     /// through it; registered on first use.
     static RecordingLogger& shared() {
         static const auto instance = [] {
             auto logger = std::make_shared<RecordingLogger>("test.sharedRecorder");
-            logging::LogDispatcher::sharedInstance().addLogger(logger, logging::LogLevels::info);
+            logging::LogDispatcher::sharedInstance().addLogger(logger, logging::LogLevels::all);
             return logger;
         }();
         return *instance;
@@ -60,6 +60,15 @@ public:
         logging::LogDispatcher::sharedInstance().flushLog();
         const std::lock_guard lock(mutex_);
         return std::exchange(records_, {});
+    }
+
+    /// The level and text of each record since the last take.
+    std::vector<std::pair<logging::LogFlag, std::string>> takeFlagged() {
+        std::vector<std::pair<logging::LogFlag, std::string>> lines;
+        for (const logging::LogMessage& record : take()) {
+            lines.emplace_back(record.flag(), record.message());
+        }
+        return lines;
     }
 
     [[nodiscard]] int flushes() const {

@@ -4,6 +4,7 @@
 
 #include "tests/support/TemporaryFolder.hpp"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <fcntl.h>
@@ -18,6 +19,7 @@ namespace {
 // What posix_spawn takes: a pointer to each string, then a null pointer.
 std::vector<char*> pointers(std::vector<std::string>& strings) {
     std::vector<char*> result;
+    result.reserve(strings.size() + 1);
     for (std::string& text : strings) {
         result.push_back(text.data());
     }
@@ -70,7 +72,18 @@ std::vector<std::string> homeEnvironment(const std::string& home,
         "XDG_DATA_HOME=" + home + "/.local/share",
         // No session bus: nothing the program does may reach the user's real session.
         "DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent"};
-    environment.insert(environment.end(), extra.begin(), extra.end());
+    for (const std::string& variable : extra) {
+        // A variable given again replaces the default: the first of two would win.
+        const std::string name = variable.substr(0, variable.find('=') + 1);
+        const auto same =
+            std::find_if(environment.begin(), environment.end(),
+                         [&](const std::string& set) { return set.starts_with(name); });
+        if (same != environment.end()) {
+            *same = variable;
+        } else {
+            environment.push_back(variable);
+        }
+    }
     return environment;
 }
 

@@ -29,7 +29,8 @@ ProcessRun runProcess(std::vector<std::string> argv, std::vector<std::string> en
                       Output output = Output::collected);
 
 /// The variables a test's program gets: PATH, and HOME and the XDG folders inside `home`,
-/// so that nothing reaches the real home folder; then `extra` ("NAME=value").
+/// so that nothing reaches the real home folder, and no session bus; then `extra` ("NAME=value"),
+/// each replacing a default of the same name.
 std::vector<std::string> homeEnvironment(const std::string& home,
                                          const std::vector<std::string>& extra = {});
 
@@ -48,6 +49,8 @@ public:
     Sandbox& ramfs(const std::string& path) { return add({"--ramfs", path}); }
     /// The program runs without any capability, so that even root meets file permissions.
     Sandbox& unprivileged() { return add({"--unprivileged"}); }
+    /// The program sees and can signal only the processes started inside, which end with it.
+    Sandbox& ownProcesses() { return add({"--own-processes"}); }
 
     /// Runs `argv` inside, as runProcess does outside.
     [[nodiscard]] ProcessRun run(const std::vector<std::string>& argv,

@@ -6,6 +6,8 @@
 //   --readonly PATH       PATH read-only
 //   --tmpfs PATH[:DATA], --ramfs PATH[:DATA]   a new file system of that type on PATH
 //   --unprivileged        COMMAND without any capability, so that even root meets permissions
+//   --own-processes       COMMAND as the first process of a private process namespace with its
+//                         own /proc: it sees only the processes started inside, which end with it
 // Root gets the namespace from a plain `unshare -m`; a normal user, or root where it may not
 // make mounts (a container), from `unshare -rm`. Where neither works the sandbox exits with
 // status 77 and says why, so that the test can skip with the reason.
@@ -46,6 +48,7 @@ void check(bool succeeded, const std::string& what) {
 // Runs the command and waits for it; its exit status, or 128 + the signal that ended it.
 int runAndWait(std::vector<std::string> arguments) {
     std::vector<char*> argv;
+    argv.reserve(arguments.size() + 1);
     for (std::string& argument : arguments) {
         argv.push_back(argument.data());
     }
@@ -141,10 +144,16 @@ int runInside(const fs::path& root, char** argument, char** end) {
     bool unprivileged = false;
     for (; argument + 1 < end && std::strcmp(*argument, "--") != 0; ++argument) {
         const std::string option = *argument;
-        const std::string value = option == "--unprivileged" ? "" : *++argument;
+        const bool flag = option == "--unprivileged" || option == "--own-processes";
+        const std::string value = flag ? "" : *++argument;
         const std::string target = root.string() + value.substr(0, value.find(':'));
         if (option == "--unprivileged") {
             unprivileged = true;
+        } else if (option == "--own-processes") {
+            // unshare -pf below made this process the first of its own process namespace.
+            check(mount("proc", (root / "proc").c_str(), "proc", MS_NOSUID | MS_NODEV | MS_NOEXEC,
+                        nullptr) == 0,
+                  "proc on " + (root / "proc").string());
         } else if (option == "--applications") {
             bindMount(value, root / "Applications");
         } else if (option == "--readonly") {
@@ -194,8 +203,13 @@ int main(int argc, char** argv) {
         std::string root = "/tmp/tavrel-root-XXXXXX";
         check(mkdtemp(root.data()) != nullptr, "mkdtemp");
         // Our own path: "/proc/self/exe" would name unshare once it runs.
-        std::vector<std::string> command{"unshare", flags, fs::read_symlink("/proc/self/exe"),
-                                         "--inside", root};
+        std::vector<std::string> command{"unshare", flags};
+        for (int index = 1; index < argc && std::strcmp(argv[index], "--") != 0; ++index) {
+            if (std::strcmp(argv[index], "--own-processes") == 0) {
+                command.emplace_back("-pf"); // the command becomes process 1 of a new namespace
+            }
+        }
+        command.insert(command.end(), {fs::read_symlink("/proc/self/exe"), "--inside", root});
         command.insert(command.end(), argv + 1, argv + argc);
         const int status = runAndWait(command);
         rmdir(root.c_str()); // the tmpfs was only ever mounted inside the namespace

@@ -1,0 +1,54 @@
+// libFuzzer target: any bytes through the script stand-in's parser, which must never crash, must
+// explain every refusal, and must read a command it accepted back the same when it is written out.
+#include "platform/linux/ScriptParser.hpp"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace {
+
+using tavrel::platform::linux_script::ScriptParser;
+using Command = ScriptParser::Command;
+
+std::string literal(std::string_view text) {
+    std::string result = "\"";
+    for (const char c : text) {
+        if (c == '"' || c == '\\') {
+            result += '\\';
+        }
+        result += c;
+    }
+    return result + "\"";
+}
+
+// The command in its plainest spelling.
+std::string written(const Command& command) {
+    const std::string tell = "tell application \"System Events\" to ";
+    switch (command.kind) {
+    case Command::Kind::doShellScript:
+        return "do shell script " + literal(command.argument);
+    case Command::Kind::loginItemNames:
+        return tell + "get the name of every login item";
+    case Command::Kind::deleteLoginItem:
+        return tell + "delete login item " + literal(command.argument);
+    }
+    return {};
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view source(reinterpret_cast<const char*>(data), size);
+    (void)ScriptParser::isScriptText(source);
+    const auto parsed = ScriptParser::parse(source);
+    if (const auto* command = std::get_if<Command>(&parsed)) {
+        if (ScriptParser::parse(written(*command)) != parsed) {
+            __builtin_trap();
+        }
+    } else if (!std::get<ScriptParser::CompileError>(parsed).message.starts_with("Expected ")) {
+        __builtin_trap();
+    }
+    return 0;
+}

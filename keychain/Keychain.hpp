@@ -1,0 +1,52 @@
+// The generic-password items of one keychain service: their keys (account names), the lookup of
+// one item by key and the deletion of exactly the item found.
+#pragma once
+
+#include "keychain/Options.hpp"
+#include "keychain/Status.hpp"
+#include "platform/KeychainStore.hpp"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tavrel::keychain {
+
+class Keychain {
+public:
+    /// A keychain for `service` in `store` (the user's keychain unless a test gives another).
+    /// Touches no keychain and cannot fail.
+    explicit Keychain(std::string service,
+                      platform::KeychainStore& store = platform::KeychainStore::system());
+
+    [[nodiscard]] const std::string& service() const noexcept { return options_.service; }
+    [[nodiscard]] const Options& options() const noexcept { return options_; }
+
+    /// What a listing found: the keys, or why it failed (keys then empty).
+    struct Listing {
+        std::vector<std::string> keys;
+        std::optional<Status> failure;
+    };
+
+    /// The keys of all items of the service in the keychain's order, duplicates kept, items
+    /// without a key left out. A service without items is an empty list. A failed listing is an
+    /// empty list too: it writes "OSStatus error:[<code>] <message>" to standard output (nothing
+    /// for userCanceled) and reports the status. Never throws.
+    [[nodiscard]] Listing listing() const;
+    /// The keys of listing(); a failure is seen only on standard output.
+    [[nodiscard]] std::vector<std::string> itemKeys() const { return listing().keys; }
+
+    /// The first item of the service whose key is `key`; the keychain's result code when the
+    /// lookup fails, itemNotFound when there is none.
+    [[nodiscard]] platform::KeychainResult<platform::KeychainStore::ItemReference>
+    firstItem(const std::string& key) const;
+    /// Deletes exactly `item`; answers the keychain's result code (success, itemNotFound when it
+    /// is already gone).
+    [[nodiscard]] std::int32_t deleteItem(const platform::KeychainStore::ItemReference& item) const;
+
+private:
+    Options options_;
+    platform::KeychainStore* store_;
+};
+
+} // namespace tavrel::keychain

@@ -1,0 +1,223 @@
+// The keychain layer, the keychain job and the command's keychain step against a real
+// gnome-keyring, each test on a private session bus of its own (see with-private-keyring.sh).
+#include "keychain/Keychain.hpp"
+
+#include "Source/Job/KeychainJob.hpp"
+#include "Source/Job/KeychainSecurityError.hpp"
+#include "Source/ProductIdentifiers.hpp"
+#include "tests/keychain/KeychainTestSupport.hpp"
+#include "tests/support/Sandbox.hpp"
+#include "tests/support/TemporaryFolder.hpp"
+
+#include <algorithm>
+#include <cstdlib>
+#include <gtest/gtest.h>
+
+using tavrel::jobs::KeychainJob;
+using tavrel::jobs::KeychainSecurityError;
+using tavrel::jobs::ServiceRemoval;
+using tavrel::keychain::Keychain;
+using tavrel::keychain::Status;
+using tavrel::testing::ProcessRun;
+using tavrel::testing::runProcess;
+using tavrel::testing::splitLines;
+using tavrel::testing::standardOutputOf;
+using tavrel::testing::takeLogLines;
+using Lines = std::vector<std::string>;
+
+namespace {
+
+const char* const kLocked = "OSStatus error:[-25308] User interaction is not allowed.";
+
+class KeychainTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        // Only ever the private bus: never the user's own keyring.
+        const char* privateBus = std::getenv("TAVREL_PRIVATE_KEYRING_BUS"); // NOLINT
+        const char* bus = std::getenv("DBUS_SESSION_BUS_ADDRESS");          // NOLINT
+        ASSERT_TRUE(privateBus != nullptr && bus != nullptr && std::string(bus) == privateBus)
+            << "run this test through tests/keychain/with-private-keyring.sh";
+        bus_ = std::string("DBUS_SESSION_BUS_ADDRESS=") + bus;
+        takeLogLines();
+    }
+
+    ProcessRun onBus(const Lines& command) const {
+        return runProcess(command, {"PATH=/usr/bin:/bin", bus_});
+    }
+
+    // Stores a password the way another tool would: with secret-tool, under its own schema.
+    void store(const std::string& service, const std::string& account,
+               const std::string& schema = "org.freedesktop.Secret.Generic") const {
+        // Without an account, another attribute keeps it from replacing an item it matches.
+        const Lines attributes = account.empty() ? Lines{"service", service, "note", "keyless"}
+                                                 : Lines{"service", service, "account", account};
+        Lines command{"secret-tool", "store", "--label=test", "xdg:schema", schema};
+        command.insert(command.end(), attributes.begin(), attributes.end());
+        ASSERT_EQ(onBus(command).status, 0) << service << " " << account;
+    }
+
+    // The accounts of the service's items, sorted, "-" for an item without one; read with
+    // secret-tool, which lists locked items too: their paths on standard output, their
+    // attributes on standard error.
+    [[nodiscard]] Lines stored(const std::string& service) const {
+        const ProcessRun search = onBus({"secret-tool", "search", "--all", "service", service});
+        Lines accounts;
+        for (const std::string& line : splitLines(search.err)) {
+            if (line.starts_with("attribute.account = ")) {
+                accounts.push_back(line.substr(20));
+            }
+        }
+        const Lines out = splitLines(search.out);
+        const auto items = std::count_if(
+            out.begin(), out.end(), [](const std::string& line) { return line.starts_with("[/"); });
+        accounts.resize(static_cast<std::size_t>(items), "-");
+        std::sort(accounts.begin(), accounts.end());
+        return accounts;
+    }
+
+    void lock() const {
+        ASSERT_EQ(onBus({"gdbus", "call", "--session", "--dest", "org.freedesktop.secrets",
+                         "--object-path", "/org/freedesktop/secrets", "--method",
+                         "org.freedesktop.Secret.Service.Lock",
+                         "['/org/freedesktop/secrets/collection/login']"})
+                      .status,
+                  0);
+    }
+
+    // Removes the product's items; each finished service's count, -1 for a failed listing.
+    static std::vector<int> removeAll() {
+        std::vector<int> removed;
+        KeychainJob::removeAll(tavrel::product::kKeychainTargets, [&](const ServiceRemoval& done) {
+            removed.push_back(done.listingFailure ? -1 : done.removed);
+        });
+        return removed;
+    }
+
+    // Runs tavrel-uninstall on this bus, in a sandbox with a temporary home.
+    [[nodiscard]] ProcessRun uninstall() const {
+        const tavrel::testing::TemporaryFolder home;
+        const tavrel::testing::TemporaryFolder applications;
+        return tavrel::testing::Sandbox()
+            .applications(applications.string())
+            .ownProcesses() // the run's helper scripts stop processes of their names
+            .run({TAVREL_UNINSTALL, "--yes"},
+                 tavrel::testing::homeEnvironment(home.string(), {bus_}));
+    }
+
+    std::string bus_;
+};
+
+// A line of the command's summary for step 1.
+std::string row(const std::string& label, const std::string& items) {
+    return "Step  1  " + label + std::string(14 - label.size(), ' ') + items;
+}
+
+} // namespace
+
+TEST_F(KeychainTest, WithNothingStoredEveryServiceIsLookedAtAndNothingIsWritten) {
+    EXPECT_EQ(standardOutputOf([] { EXPECT_EQ(removeAll(), std::vector<int>(6, 0)); }), "");
+    EXPECT_EQ(takeLogLines(),
+              (Lines{"I removeAll() ----- Delete Keychain Item -----",
+                     "I removeAllItems(service:) service: Tavrel",
+                     "I removeAllItems(service:keySuffix:) service: KVTOAuthCredentialService",
+                     "I removeAllItems(service:keySuffix:) service: AFOAuthCredentialService",
+                     "I removeItem(service:key:) service: Tavrel Device Restriction",
+                     "I forceRemove(_:) item not found",
+                     "I removeAllItems(service:) service: com.quillorchid.tavrel.macos",
+                     "I removeAllItems(service:) service: Tavrel Credential"}));
+}
+
+TEST_F(KeychainTest, TheCommandRemovesExactlyTheProductsItemsAndCountsThem) {
+    TAVREL_SKIP_WITHOUT_SANDBOX();
+    store("Tavrel", "alpha");
+    store("Tavrel", "alpha", "com.example.Other"); // same key, another tool's schema
+    store("Tavrel", "");                           // no key: never listed, so it stays
+    store("KVTOAuthCredentialService", "user@tavrel.com");
+    store("KVTOAuthCredentialService", "user@TAVREL.COM");
+    store("KVTOAuthCredentialService", "tavrel.com.example.org");
+    store("AFOAuthCredentialService", "token.tavrel.com");
+    store("Tavrel Device Restriction", "DeviceSecret");
+    store("Tavrel Device Restriction", "Other");
+    store("Tavrel Credential", "k");
+    store("Tavrel Credentials", "k");
+    store("tavrel", "k");
+    store("Elsewhere", "DeviceSecret");
+    EXPECT_EQ(Keychain("Tavrel").itemKeys(), (Lines{"alpha", "alpha"}));
+
+    const ProcessRun run = uninstall();
+    EXPECT_EQ(run.status, 0) << run.out << run.err;
+    Lines out = splitLines(run.out);
+    EXPECT_EQ(out.back(), "Tavrel has been removed from this account.");
+    out.resize(6);
+    EXPECT_EQ(out, (Lines{row("removed", "2 keychain items of \"Tavrel\""),
+                          row("removed", "1 keychain item of \"KVTOAuthCredentialService\""),
+                          row("removed", "1 keychain item of \"AFOAuthCredentialService\""),
+                          row("removed", "1 keychain item of \"Tavrel Device Restriction\""),
+                          row("not found", "keychain items of \"com.quillorchid.tavrel.macos\""),
+                          row("removed", "1 keychain item of \"Tavrel Credential\"")}))
+        << run.out;
+    EXPECT_EQ(run.out.find("alpha"), std::string::npos) << run.out; // never a key
+    const Lines log = splitLines(run.err);
+    EXPECT_EQ(std::count_if(log.begin(), log.end(),
+                            [](const std::string& line) {
+                                return line.ends_with("] removed items: Tavrel");
+                            }),
+              2)
+        << run.err;
+    for (const auto& [service, accounts] : std::vector<std::pair<std::string, Lines>>{
+             {"Tavrel", {"-"}},
+             {"KVTOAuthCredentialService", {"tavrel.com.example.org", "user@TAVREL.COM"}},
+             {"AFOAuthCredentialService", {}},
+             {"Tavrel Device Restriction", {"Other"}},
+             {"Tavrel Credential", {}},
+             {"Tavrel Credentials", {"k"}},
+             {"tavrel", {"k"}},
+             {"Elsewhere", {"DeviceSecret"}}}) {
+        EXPECT_EQ(stored(service), accounts) << service;
+    }
+}
+
+TEST_F(KeychainTest, ALockedKeyringFailsTheListingQuietlyTheLookupLoudlyAndTheStep) {
+    store("Tavrel", "alpha");
+    store("Tavrel Device Restriction", "DeviceSecret");
+    store("Tavrel Credential", "k");
+    lock();
+    const std::string statusLine = std::string(kLocked) + "\n";
+    EXPECT_EQ(standardOutputOf([] { EXPECT_TRUE(Keychain("Tavrel").itemKeys().empty()); }),
+              statusLine);
+    takeLogLines();
+
+    EXPECT_EQ(standardOutputOf([] {
+                  try {
+                      removeAll();
+                      ADD_FAILURE() << "no error thrown";
+                  } catch (const KeychainSecurityError& error) {
+                      EXPECT_EQ(error.service(), "Tavrel Device Restriction");
+                      EXPECT_EQ(error.status(), Status::interactionNotAllowed);
+                  }
+              }),
+              statusLine);
+    const Lines log = takeLogLines();
+    EXPECT_EQ(Lines(log.end() - 2, log.end()),
+              (Lines{std::string("E forceRemove(_:) SecItemCopyMatching. ") + kLocked,
+                     "E removeAll() [KeychainUtility] failed to delete keychain items of Tavrel "
+                     "Device Restriction. User interaction is not allowed."}));
+    EXPECT_EQ(stored("Tavrel Credential"), Lines{"k"});
+
+    TAVREL_SKIP_WITHOUT_SANDBOX();
+    const ProcessRun run = uninstall();
+    EXPECT_EQ(run.status, 1) << run.out << run.err;
+    const std::string locked = "         The keychain is locked: unlock it and run again.";
+    const std::string notTried = "         Not tried, since the keychain failed before.";
+    Lines out = splitLines(run.out);
+    out.resize(11);
+    EXPECT_EQ(out,
+              (Lines{kLocked, row("FAILED", "keychain items of \"Tavrel\""), locked,
+                     row("not found", "keychain items of \"KVTOAuthCredentialService\""),
+                     row("not found", "keychain items of \"AFOAuthCredentialService\""),
+                     row("FAILED", "keychain items of \"Tavrel Device Restriction\""), locked,
+                     row("FAILED", "keychain items of \"com.quillorchid.tavrel.macos\""), notTried,
+                     row("FAILED", "keychain items of \"Tavrel Credential\""), notTried}))
+        << run.out;
+    EXPECT_EQ(stored("Tavrel"), Lines{"alpha"});
+}

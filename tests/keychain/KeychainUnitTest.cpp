@@ -1,0 +1,163 @@
+// The Status table, the keychain error's alert, and what the keychain layer and job do with the
+// codes no real Secret Service gives, on a fake keychain.
+#include "Source/Job/KeychainJob.hpp"
+#include "Source/Job/KeychainSecurityError.hpp"
+#include "Source/ProductIdentifiers.hpp"
+#include "tests/keychain/FakeKeychainStore.hpp"
+#include "tests/keychain/KeychainTestSupport.hpp"
+
+#include <gtest/gtest.h>
+
+using tavrel::jobs::KeychainJob;
+using tavrel::jobs::KeychainSecurityError;
+using tavrel::keychain::Keychain;
+using tavrel::keychain::Status;
+using tavrel::testing::FakeKeychainStore;
+using tavrel::testing::standardOutputOf;
+using tavrel::testing::takeLogLines;
+using Lines = std::vector<std::string>;
+
+namespace {
+constexpr const char* kUnexpected = "OSStatus error:[-99999] Unexpected error has occurred.";
+} // namespace
+
+TEST(StatusTest, HoldsEveryCaseInOrderEachWithACodeOfItsOwn) {
+    EXPECT_EQ(Status::kCount, 403U);
+    // The first and last cases and the ends of runs of consecutive codes.
+    for (const auto& [index, name, code] : std::vector<std::tuple<int, const char*, int>>{
+             {0, "success", 0},
+             {10, "internalComponent", -2070},
+             {40, "inDarkWake", -25320},
+             {56, "invalidCertificate", -26265},
+             {63, "unsupportedOperation", -26271},
+             {87, "otrIDTooNew", -25329},
+             {88, "serviceNotAvailable", -67585},
+             {401, "timestampRevocationNotification", -67898},
+             {402, "unexpectedError", -99999}}) {
+        const Status status(static_cast<Status::Case>(index));
+        EXPECT_EQ(status.name(), name) << index;
+        EXPECT_EQ(status.rawValue(), code) << name;
+    }
+    // Every code leads back to its own case, so no two cases share one.
+    for (std::size_t index = 0; index < Status::kCount; ++index) {
+        const Status status(static_cast<Status::Case>(index));
+        EXPECT_EQ(Status::fromRawValue(status.rawValue()), status) << status.name();
+        EXPECT_EQ(status.description().empty(), status == Status::internalComponent)
+            << status.name();
+    }
+    EXPECT_EQ(Status::fromRawValue(1), std::nullopt);
+    EXPECT_EQ(Status::fromCode(1), Status::unexpectedError);
+}
+
+TEST(StatusTest, TheRowsTheFlowMeetsHaveTheirCodesAndMessages) {
+    const std::vector<std::tuple<int, const char*, const char*>> rows{
+        {0, "success", "No error."},
+        {-4, "unimplemented", "Function or operation not implemented."},
+        {-36, "io", "I/O error (bummers)"},
+        {-49, "opWr", "file already open with with write permission"},
+        {-50, "param", "One or more parameters passed to a function were not valid."},
+        {-108, "allocate", "Failed to allocate memory."},
+        {-128, "userCanceled", "User canceled the operation."},
+        {-2070, "internalComponent", ""},
+        {-25291, "notAvailable",
+         "No keychain is available. You may need to restart your computer."},
+        {-25292, "readOnly", "This keychain cannot be modified."},
+        {-25293, "authFailed", "The user name or passphrase you entered is not correct."},
+        {-25299, "duplicateItem", "The specified item already exists in the keychain."},
+        {-25300, "itemNotFound", "The specified item could not be found in the keychain."},
+        {-25304, "invalidItemRef",
+         "The specified item is no longer valid. It may have been deleted from the keychain."},
+        {-25306, "noSuchClass", "The specified item does not appear to be a valid keychain item."},
+        {-25308, "interactionNotAllowed", "User interaction is not allowed."},
+        {-25315, "interactionRequired",
+         "User interaction is required, but is currently not allowed."},
+        {-34018, "missingEntitlement",
+         "Internal error when a required entitlement isn't present, client has neither "
+         "application-identifier nor keychain-access-groups entitlements."},
+        {-99999, "unexpectedError", "Unexpected error has occurred."}};
+    for (const auto& [code, name, message] : rows) {
+        const auto status = Status::fromRawValue(code);
+        ASSERT_TRUE(status) << name;
+        EXPECT_EQ(status->name(), name);
+        EXPECT_EQ(status->description(), message) << name;
+    }
+}
+
+TEST(KeychainSecurityErrorTest, ItsAlertShowsOnlyTheStatusMessage) {
+    for (const auto& [status, message] : std::vector<std::pair<Status, const char*>>{
+             {Status::interactionNotAllowed, "User interaction is not allowed."},
+             {Status::internalComponent, ""}}) {
+        const KeychainSecurityError error("Tavrel", status);
+        EXPECT_EQ(error.alert(),
+                  (tavrel::Alert{
+                      message, std::nullopt, {"OK"}, tavrel::AlertStyle::warning, std::nullopt}))
+            << status.name();
+        EXPECT_EQ(error.description(), "KeychainSecurityError(service: \"Tavrel\", status: " +
+                                           std::string(status.name()) + ")");
+    }
+}
+
+TEST(KeychainListingTest, AFailedListingIsEmptyAndWritesItsStatusUnlessTheUserCancelled) {
+    for (const auto& [code, line] : std::vector<std::pair<int, std::string>>{
+             {-1, std::string(kUnexpected) + "\n"}, {-128, ""}, {-25300, ""}}) {
+        FakeKeychainStore store;
+        store.keys["S"] = {"a"};
+        store.listingCode = code;
+        Keychain::Listing listing;
+        EXPECT_EQ(standardOutputOf([&] { listing = Keychain("S", store).listing(); }), line)
+            << code;
+        EXPECT_TRUE(listing.keys.empty()) << code;
+        EXPECT_EQ(listing.failure.has_value(), code != -25300) << code;
+    }
+}
+
+TEST(KeychainJobTest, AFailedLookupOrDeletionIsLoggedTwiceAndThrownAndEndsTheJob) {
+    struct Case {
+        std::int32_t FakeKeychainStore::*failing; // the call that answers `code`
+        std::int32_t code;
+        Lines log;                    // after the first service's line: all, when it throws
+        std::optional<Status> thrown; // the error's status, when the job throws
+    };
+    const std::string refused = "The user name or passphrase you entered is not correct.";
+    const std::vector<Case> cases{
+        {&FakeKeychainStore::deletionCode,
+         -25293,
+         {"E forceRemove(_:) SecKeychainItemDelete. OSStatus error:[-25293] " + refused,
+          "E removeAll() [KeychainUtility] failed to delete keychain items of Tavrel. " + refused},
+         Status::authFailed},
+        {&FakeKeychainStore::lookupCode,
+         -1,
+         {std::string("E forceRemove(_:) SecItemCopyMatching. ") + kUnexpected,
+          "E removeAll() [KeychainUtility] failed to delete keychain items of Tavrel. Unexpected "
+          "error has occurred."},
+         Status::unexpectedError},
+        // Gone between the lookup and the deletion: as good as deleted, and the job goes on.
+        {&FakeKeychainStore::deletionCode,
+         -25300,
+         {"I forceRemove(_:) removed items: Tavrel", "I forceRemove(_:) removed items: Tavrel",
+          "I removeAllItems(service:keySuffix:) service: KVTOAuthCredentialService"},
+         std::nullopt},
+    };
+    for (const Case& test : cases) {
+        FakeKeychainStore store;
+        store.keys["Tavrel"] = {"a", "b"};
+        store.*test.failing = test.code;
+        takeLogLines();
+        std::optional<Status> thrown;
+        try {
+            KeychainJob::removeAll(tavrel::product::kKeychainTargets, {}, store);
+        } catch (const KeychainSecurityError& error) {
+            EXPECT_EQ(error.service(), "Tavrel") << test.code;
+            thrown = error.status();
+        }
+        Lines log{"I removeAll() ----- Delete Keychain Item -----",
+                  "I removeAllItems(service:) service: Tavrel"};
+        log.insert(log.end(), test.log.begin(), test.log.end());
+        Lines written = takeLogLines();
+        if (!test.thrown) { // the later services' lines are not compared
+            written.resize(log.size());
+        }
+        EXPECT_EQ(written, log) << test.code;
+        EXPECT_EQ(thrown, test.thrown) << test.code;
+    }
+}
