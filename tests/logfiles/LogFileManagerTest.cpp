@@ -110,7 +110,7 @@ TEST(LogFileManagerDefaultTest, KeepsTheNewestByCountAndQuotaButNeverTheFileBein
         bool newestOpen;
         std::size_t kept;
     };
-    constexpr std::uintmax_t kMiB = 1024 * 1024;
+    constexpr std::uintmax_t kMiB = std::uintmax_t{1} << 20;
     const std::vector<Case> cases{
         {"five by default", 9, 10, std::nullopt, std::nullopt, false, 5},
         {"20 MiB by default, reached by the fifth file", 7, 4 * kMiB, 0, std::nullopt, false, 5},
