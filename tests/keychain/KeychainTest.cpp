@@ -99,7 +99,6 @@ protected:
         const tavrel::testing::TemporaryFolder applications;
         return tavrel::testing::Sandbox()
             .applications(applications.string())
-            .ownProcesses() // the run's helper scripts stop processes of their names
             .run({TAVREL_UNINSTALL, "--yes"},
                  tavrel::testing::homeEnvironment(home.string(), {bus_}));
     }

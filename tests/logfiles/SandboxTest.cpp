@@ -199,8 +199,7 @@ TEST(CommandLineLogTest, ARunLeavesALogFileOfWellFormedLines) {
     TAVREL_SKIP_WITHOUT_SANDBOX();
     const TemporaryFolder home;
     const ProcessRun run =
-        // Its own processes: the run's helper scripts stop processes of their names.
-        Sandbox().ownProcesses().run({TAVREL_CLI_PROGRAM, "--yes"}, homeEnvironment(home.string()));
+        Sandbox().run({TAVREL_CLI_PROGRAM, "--yes"}, homeEnvironment(home.string()));
     EXPECT_EQ(run.status, 1) << run.err; // without a session bus the keychain step fails
     const auto files = logFiles(home.string() + "/Library/Logs/TavrelUninstaller");
     ASSERT_EQ(files.size(), 1U);
