@@ -2,7 +2,7 @@
 // and at termination. (Opening a folder that is there is tested with the window.)
 #include "Source/AppDelegate.hpp"
 
-#include "tests/engine/RecordingLogger.hpp"
+#include "tests/support/RecordingLogger.hpp"
 #include "tests/support/TemporaryFolder.hpp"
 
 #include <gtest/gtest.h>
@@ -16,8 +16,10 @@ TEST(AppDelegateTest, LogsFromItsOwnFileThatAMissingLogFolderFailedToOpenAndTheE
     delegate.openLogFolderAction();
     delegate.applicationWillTerminate();
     std::vector<std::string> lines;
-    for (const RecordingLogger::Line& line : RecordingLogger::shared().take()) {
-        lines.push_back(line.file + " " + line.function + " " + line.message);
+    for (const auto& record : RecordingLogger::shared().take()) {
+        lines.push_back(std::string(record.file()) + " " +
+                        std::string(record.function().value_or("")) + " " +
+                        std::string(record.message()));
     }
     EXPECT_EQ(lines,
               (std::vector<std::string>{

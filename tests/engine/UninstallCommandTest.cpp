@@ -158,7 +158,6 @@ protected:
         Lines command{TAVREL_UNINSTALL};
         command.insert(command.end(), arguments.begin(), arguments.end());
         return sandbox.applications(applications_.string())
-            .ownProcesses()
             .run(command, tavrel::testing::homeEnvironment(home()), output);
     }
 
@@ -553,7 +552,6 @@ done
 )sh";
     const ProcessRun run = Sandbox()
                                .applications(applications_.string())
-                               .ownProcesses()
                                .run({"/bin/sh", "-c", script, "sh", bin.string(), TAVREL_UNINSTALL},
                                     tavrel::testing::homeEnvironment(home()));
     const Lines out = splitLines(run.out);
@@ -631,7 +629,6 @@ TEST_F(UninstallCommandTest, ScriptsComeFromTheProgramsOwnResourcesWhereverThose
         const ProcessRun run =
             Sandbox()
                 .applications(applications_.string())
-                .ownProcesses()
                 .run({"/bin/sh", "-c", "cd \"$0\" && exec \"$1\" --yes", scratch.string(),
                       (prefix / "bin/tavrel-uninstall").string()},
                      tavrel::testing::homeEnvironment(home()));
