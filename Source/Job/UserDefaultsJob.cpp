@@ -9,8 +9,8 @@
 namespace tavrel::jobs {
 
 ScriptJobResult UserDefaultsJob::reset(const platform::AppleScriptHost& host) {
-    constexpr const char* function = "reset()";
-    logging::logInfo(function, "----- Reset UserDefaults -----");
+    constexpr const char* kFunction = "reset()";
+    logging::logInfo(kFunction, "----- Reset UserDefaults -----");
     const auto path = bundleResourcePath(kScriptFileName);
     if (!path) {
         return ScriptJobResult::scriptMissing;
@@ -18,10 +18,10 @@ ScriptJobResult UserDefaultsJob::reset(const platform::AppleScriptHost& host) {
     try {
         (void)AppleScript::run(shellScriptSource(*path), host);
     } catch (const Error& error) {
-        logging::logError(function, error.description());
+        logging::logError(kFunction, error.description());
         throw;
     }
-    logging::logInfo(function, "done");
+    logging::logInfo(kFunction, "done");
     return ScriptJobResult::done;
 }
 
