@@ -70,9 +70,12 @@ int uninstall(const Options& options, tavrel::cli::JsonReport& report) {
                       kStepFailed);
     }
     report.home = roots->home;
-    const Inventory& found = report.found.emplace(Inventory::take(*roots));
+    // Shown before the question, or in the report; a plain --yes run needs only the one after.
+    if (!options.yes || options.dryRun || options.json) {
+        report.found.emplace(Inventory::take(*roots));
+    }
     if (options.dryRun) {
-        tavrel::cli::InventoryPrinter::print(found, out);
+        tavrel::cli::InventoryPrinter::print(*report.found, out);
         out << "Dry run: nothing was removed.\n";
         return kSucceeded;
     }
@@ -83,8 +86,8 @@ int uninstall(const Options& options, tavrel::cli::JsonReport& report) {
                           "--yes to remove Tavrel without asking.",
                           kUsageError);
         }
-        tavrel::cli::InventoryPrinter::print(found, out);
-        if (found.clean()) {
+        tavrel::cli::InventoryPrinter::print(*report.found, out);
+        if (report.found->clean()) {
             return kSucceeded;
         }
         if (!tavrel::cli::ConfirmationPrompt::ask(std::cin, out)) {
