@@ -1,4 +1,4 @@
-// The JSON report, built with nlohmann-json.
+// The JSON report, built with nlohmann-Json.
 #include "Source/cli/JsonReport.hpp"
 
 #include "Source/Uninstaller.hpp"
@@ -10,7 +10,7 @@ namespace tavrel::cli {
 
 namespace {
 
-using json = nlohmann::ordered_json;
+using Json = nlohmann::ordered_json;
 
 const char* kindName(Trace::Kind kind) {
     switch (kind) {
@@ -31,12 +31,12 @@ const char* kindName(Trace::Kind kind) {
 }
 
 template <class T>
-json orNull(const std::optional<T>& value) {
-    return value ? json(*value) : json(nullptr);
+Json orNull(const std::optional<T>& value) {
+    return value ? Json(*value) : Json(nullptr);
 }
 
-json traceJson(const Trace& trace) {
-    json object{{"kind", kindName(trace.kind)}, {"name", trace.name}};
+Json traceJson(const Trace& trace) {
+    Json object{{"kind", kindName(trace.kind)}, {"name", trace.name}};
     switch (trace.kind) {
     case Trace::Kind::keychainItems:
         object["items"] = orNull(trace.items);
@@ -55,8 +55,8 @@ json traceJson(const Trace& trace) {
 }
 
 // What an inventory saw for one step.
-json lookJson(const std::optional<Inventory>& inventory, int step) {
-    json traces = json::array();
+Json lookJson(const std::optional<Inventory>& inventory, int step) {
+    Json traces = Json::array();
     std::optional<std::string> unavailable;
     if (inventory && step >= 1 && static_cast<std::size_t>(step) <= inventory->steps.size()) {
         const StepInventory& seen = inventory->steps[static_cast<std::size_t>(step - 1)];
@@ -65,7 +65,7 @@ json lookJson(const std::optional<Inventory>& inventory, int step) {
         }
         unavailable = seen.unavailable;
     }
-    return json{{"traces", std::move(traces)}, {"unavailable", orNull(unavailable)}};
+    return Json{{"traces", std::move(traces)}, {"unavailable", orNull(unavailable)}};
 }
 
 std::string statusName(StepStatus status) {
@@ -74,21 +74,21 @@ std::string statusName(StepStatus status) {
     return name.str();
 }
 
-json resultJson(const StepReport& report) {
+Json resultJson(const StepReport& report) {
     const bool failed = report.status == StepStatus::failed;
-    return json{{"subject", report.subject},
+    return Json{{"subject", report.subject},
                 {"status", statusName(report.status)},
-                {"error", failed ? json(report.errorDescription) : json(nullptr)},
-                {"reason", failed ? json(report.failureReason) : json(nullptr)}};
+                {"error", failed ? Json(report.errorDescription) : Json(nullptr)},
+                {"reason", failed ? Json(report.failureReason) : Json(nullptr)}};
 }
 
 } // namespace
 
 std::string JsonReport::document() const {
-    json steps = json::array();
+    Json steps = Json::array();
     if (found) {
         for (int step = 1; step <= Uninstaller::kStepCount; ++step) {
-            json results = json::array();
+            Json results = Json::array();
             if (outcome) {
                 for (const StepReport& report : outcome->steps) {
                     if (report.step == step) {
@@ -96,19 +96,19 @@ std::string JsonReport::document() const {
                     }
                 }
             }
-            steps.push_back(json{{"step", step},
+            steps.push_back(Json{{"step", step},
                                  {"title", Uninstaller::stepTitle(step)},
                                  {"found", lookJson(found, step)},
                                  {"results", std::move(results)},
                                  {"remaining", lookJson(outcome ? remaining : found, step)}});
         }
     }
-    const json document{
+    const Json document{
         {"tool", "tavrel-uninstall"}, {"version", version},      {"user", user},
         {"home", orNull(home)},       {"dryRun", dryRun},        {"error", orNull(error)},
         {"steps", std::move(steps)},  {"exitStatus", exitStatus}};
     // Replaced rather than refused: a path need not be valid UTF-8.
-    return document.dump(-1, ' ', false, json::error_handler_t::replace) + "\n";
+    return document.dump(-1, ' ', false, Json::error_handler_t::replace) + "\n";
 }
 
 } // namespace tavrel::cli

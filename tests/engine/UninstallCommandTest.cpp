@@ -24,6 +24,8 @@ using Lines = std::vector<std::string>;
 
 namespace {
 
+// Failing to build these at start-up would end the test program, which is all it could do.
+// NOLINTBEGIN(cert-err58-cpp)
 const Lines kPreferenceIDs{"com.quillorchid.TavrelOSX", "com.quillorchid.TavrelAuthenticator",
                            "com.quillorchid.tavrel.macos"};
 const Lines kContainerIDs{"com.quillorchid.TavrelOSX.FinderSync",
@@ -40,6 +42,24 @@ const Lines kHelpers{"brolt", "TavrelFinderSync", "TavrelFileProvider"};
 const std::string kNoKeychain = "No keychain is available. You may need to restart your computer.";
 const std::string kUnreachable = "No keychain could be reached: run again in your desktop "
                                  "session, where your keyring runs.";
+// The README's field list: the fields of each kind of object in the report, each with the JSON
+// types it may have, then what its items are; a trace's fields follow its kind.
+const Json kDocumented = Json::parse(R"({
+  "report": {"tool": "string", "version": "string", "user": "string", "home": "string null",
+             "dryRun": "boolean", "error": "string null", "steps": "array step",
+             "exitStatus": "number"},
+  "step": {"step": "number", "title": "string", "found": "object seen", "results": "array result",
+           "remaining": "object seen"},
+  "seen": {"traces": "array trace", "unavailable": "string null"},
+  "result": {"subject": "string", "status": "string", "error": "string null",
+             "reason": "string null"},
+  "keychainItems": {"kind": "string", "name": "string", "items": "number"},
+  "launcher": {"kind": "string", "name": "string"},
+  "loginItem": {"kind": "string", "name": "string"},
+  "process": {"kind": "string", "name": "string", "pid": "number"},
+  "path": {"kind": "string", "name": "string", "bytes": "number null", "files": "number null"},
+  "defaults": {"kind": "string", "name": "string"}})");
+// NOLINTEND(cert-err58-cpp)
 
 // "Step  8  " and the rest.
 std::string stepLine(int step, const std::string& rest) {
@@ -82,24 +102,6 @@ std::size_t count(const std::string& text, const std::string& part) {
     }
     return found;
 }
-
-// The README's field list: the fields of each kind of object in the report, each with the JSON
-// types it may have, then what its items are; a trace's fields follow its kind.
-const Json kDocumented = Json::parse(R"({
-  "report": {"tool": "string", "version": "string", "user": "string", "home": "string null",
-             "dryRun": "boolean", "error": "string null", "steps": "array step",
-             "exitStatus": "number"},
-  "step": {"step": "number", "title": "string", "found": "object seen", "results": "array result",
-           "remaining": "object seen"},
-  "seen": {"traces": "array trace", "unavailable": "string null"},
-  "result": {"subject": "string", "status": "string", "error": "string null",
-             "reason": "string null"},
-  "keychainItems": {"kind": "string", "name": "string", "items": "number"},
-  "launcher": {"kind": "string", "name": "string"},
-  "loginItem": {"kind": "string", "name": "string"},
-  "process": {"kind": "string", "name": "string", "pid": "number"},
-  "path": {"kind": "string", "name": "string", "bytes": "number null", "files": "number null"},
-  "defaults": {"kind": "string", "name": "string"}})");
 
 // `object` holds exactly the documented fields of `kind`, each of a documented type, and so do
 // the objects in it.
