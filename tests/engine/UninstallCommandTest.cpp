@@ -24,8 +24,7 @@ using Lines = std::vector<std::string>;
 
 namespace {
 
-// Failing to build these at start-up would end the test program, which is all it could do.
-// NOLINTBEGIN(cert-err58-cpp)
+// NOLINTBEGIN(cert-err58-cpp): a failure to build them at start-up ends the program, rightly
 const Lines kPreferenceIDs{"com.quillorchid.TavrelOSX", "com.quillorchid.TavrelAuthenticator",
                            "com.quillorchid.tavrel.macos"};
 const Lines kContainerIDs{"com.quillorchid.TavrelOSX.FinderSync",
