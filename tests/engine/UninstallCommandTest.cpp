@@ -125,10 +125,7 @@ void expectDocumented(const Json& object, const std::string& kind = "report") {
 
 class UninstallCommandTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        TAVREL_SKIP_WITHOUT_SANDBOX();
-        realApplicationsExisted_ = fs::exists(fs::symlink_status("/Applications"));
-    }
+    void SetUp() override { TAVREL_SKIP_WITHOUT_SANDBOX(); }
     void TearDown() override {
         // The real /Applications is never touched.
         EXPECT_EQ(fs::exists(fs::symlink_status("/Applications")), realApplicationsExisted_);
@@ -270,7 +267,7 @@ protected:
 
     TemporaryFolder homeFolder_;
     TemporaryFolder applications_;
-    bool realApplicationsExisted_ = false;
+    const bool realApplicationsExisted_ = fs::exists(fs::symlink_status("/Applications"));
     const std::string home_ = homeFolder_.string();
     const fs::path trash_ = homeFolder_.path() / ".local/share/Trash";
     const std::string trashItem_ = (trash_ / "files/TAVREL.app").string();
@@ -305,7 +302,6 @@ TEST_F(UninstallCommandTest, OneRunRemovesTheWholeProductLeavesNeighboursAloneAn
     EXPECT_EQ(logMessages(run), expectedLog(true)) << run.err;
     EXPECT_EQ(splitLines(run.out), expectedSummary("removed", "switched off", trashItem_));
     EXPECT_EQ(count(run.err, "Warning: Usage of TTYLogger"), 1U) << run.err;
-
     for (const auto& [path, inside] : planted()) {
         EXPECT_FALSE(fs::exists(onHost(path))) << path;
     }
@@ -369,7 +365,7 @@ echo x >/Applications/TAVREL.app
 script -qec "$u" /dev/null </dev/null >"$w/ask.txt"; echo "ask $?"
 printf '[Desktop Entry]\nName=Tavrel\n' | tee "$XDG_CONFIG_HOME/autostart/a.desktop" \
     >"$XDG_CONFIG_HOME/autostart/b.desktop"
-"$u" --yes >"$w/twice.txt"; echo "twice $?"
+script -qec "$u --yes" /dev/null </dev/null >"$w/twice.txt"; echo "twice $?"
 for pid in $longer $other; do [ -e /proc/$pid/exe ] || echo "$pid stopped"; done
 )sh";
     const ProcessRun run =
@@ -443,12 +439,16 @@ for pid in $longer $other; do [ -e /proc/$pid/exe ] || echo "$pid stopped"; done
     EXPECT_EQ(readFile(work.path() / "ask.txt"),
               "Nothing of Tavrel was found on this account.\r\n");
     // Of two login items named Tavrel one goes: the other is found after a step that succeeded.
+    // On a terminal each progress line replaces the one before, and the last is cleared.
     const std::string twice = readFile(work.path() / "twice.txt");
-    EXPECT_NE(twice.find(
-                  "Still there after the run:\n" + stepLine(4, "login item \"Tavrel\"\n") +
-                  "Tavrel was not completely removed. Still there: /Applications/TAVREL.app (not a "
-                  "folder, left alone); login item \"Tavrel\" "
-                  "(found after step 4).\n"),
+    EXPECT_NE(twice.find("\r\033[K[20/20] Reset user defaults\r\033[K" + stepLine(1, "not found") +
+                         "     keychain items of \"Tavrel\"\r\n"),
+              std::string::npos)
+        << twice;
+    EXPECT_NE(twice.find("Still there after the run:\r\n" +
+                         stepLine(4, "login item \"Tavrel\"\r\n") +
+                         "Tavrel was not completely removed. Still there: /Applications/TAVREL.app "
+                         "(not a folder, left alone); login item \"Tavrel\" (found after step 4)."),
               std::string::npos)
         << twice;
 }
