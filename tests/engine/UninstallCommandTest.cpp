@@ -168,7 +168,6 @@ protected:
                          Output output = Output::collected, Lines command = {TAVREL_UNINSTALL}) {
         command.insert(command.end(), arguments.begin(), arguments.end());
         return sandbox.applications(applications_.string())
-            .ownProcesses()
             .run(command, tavrel::testing::homeEnvironment(home_), output);
     }
 
@@ -371,7 +370,6 @@ for pid in $longer $other; do [ -e /proc/$pid/exe ] || echo "$pid stopped"; done
     const ProcessRun run =
         Sandbox()
             .applications(applications_.string())
-            .ownProcesses()
             .run({TAVREL_PRIVATE_KEYRING, (work.path() / "parent/brolt").string(), "-c", script,
                   "sh", work.string(), TAVREL_UNINSTALL},
                  tavrel::testing::homeEnvironment(home_));

@@ -44,15 +44,11 @@ Sandbox& Sandbox::unprivileged() {
     return *this;
 }
 
-Sandbox& Sandbox::ownProcesses() {
-    options_.emplace_back("--own-processes");
-    return *this;
-}
-
 ProcessRun Sandbox::run(const std::vector<std::string>& argv,
                         const std::vector<std::string>& environment, Output output) const {
     std::vector<std::string> command{TAVREL_SANDBOX_PROGRAM};
     command.insert(command.end(), options_.begin(), options_.end());
+    command.emplace_back("--own-processes");
     command.emplace_back("--");
     command.insert(command.end(), argv.begin(), argv.end());
     // The launcher finds unshare on this PATH; the program inside gets `environment` too.

@@ -25,10 +25,10 @@ public:
     Sandbox& ramfs(const std::string& path);
     /// The program runs without any capability, so that even root meets file permissions.
     Sandbox& unprivileged();
-    /// The program sees and can signal only the processes started inside, which end with it.
-    Sandbox& ownProcesses();
 
-    /// Runs `argv` inside, as runProcess does outside.
+    /// Runs `argv` inside, as runProcess does outside. The program sees and can signal only the
+    /// processes started inside, which end with it: a kill script run there can never stop a
+    /// process of the person running the tests, nor one that another test planted.
     [[nodiscard]] ProcessRun run(const std::vector<std::string>& argv,
                                  const std::vector<std::string>& environment,
                                  Output output = Output::collected) const;
