@@ -461,7 +461,9 @@ TEST_F(UninstallCommandTest, AFailingStepIsReportedInWordsAsRemainingAndTheLater
     const std::string odd = install(oddPrefix);
     const std::string bare = install(scratch.path() / "bare");
     const fs::path oddReset = oddPrefix / "share/tavrel-uninstaller/reset-userdefaults.sh";
-    fs::permissions(oddReset, fs::perms::owner_read | fs::perms::owner_write);
+    for (const fs::path& script : {oddReset, oddReset.parent_path() / "kill-brolt.sh"}) {
+        fs::permissions(script, fs::perms::owner_read | fs::perms::owner_write);
+    }
     std::string missing;
     for (const std::string step : {"5 brolt", "6 TavrelFinderSync", "7 TavrelFileProvider"}) {
         fs::remove(scratch.path() /
@@ -518,7 +520,7 @@ TEST_F(UninstallCommandTest, AFailingStepIsReportedInWordsAsRemainingAndTheLater
          unreadable},
         {"a script that may not be run", "", 20, "user defaults",
          "sh: 2: " + oddReset.string() + ": Permission denied (126)", // the name spans 2 lines
-         "user defaults (step 20 failed)", "", odd},
+         "helper process brolt (step 5 failed); user defaults (step 20 failed)", "", odd},
         {"no scripts", "", 20, "user defaults",
          "The uninstaller's script reset-userdefaults.sh is missing; reinstall the uninstaller "
          "and run it again.",
