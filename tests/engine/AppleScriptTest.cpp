@@ -5,7 +5,7 @@
 #include "Source/AppleScriptExecuteError.hpp"
 #include "Source/AppleScriptUnknownError.hpp"
 #include "tests/engine/FakeScriptHost.hpp"
-#include "tests/engine/RecordingLogger.hpp"
+#include "tests/support/RecordingLogger.hpp"
 #include "tests/support/TemporaryFolder.hpp"
 
 #include <gtest/gtest.h>
@@ -57,10 +57,10 @@ TEST_F(AppleScriptTest, ResultsBecomeTextsAndOnlyANonEmptyTextIsLogged) {
               ScriptResult("hi\rthere"));
     const auto lines = RecordingLogger::shared().take();
     ASSERT_EQ(lines.size(), 1U);
-    EXPECT_EQ(lines[0].flag, LogFlag::warning);
-    EXPECT_EQ(lines[0].message, "hi\rthere");
-    EXPECT_EQ(lines[0].file, "Source/AppleScript.cpp");
-    EXPECT_EQ(lines[0].function, "run(script:)");
+    EXPECT_EQ(lines[0].flag(), LogFlag::warning);
+    EXPECT_EQ(lines[0].message(), "hi\rthere");
+    EXPECT_EQ(lines[0].file(), "Source/AppleScript.cpp");
+    EXPECT_EQ(lines[0].function(), "run(script:)");
 }
 
 TEST_F(AppleScriptTest, FailuresAreLoggedInOrderAndThrownWithTheirFactsButNotTheScript) {

@@ -4,10 +4,10 @@
 #include "Source/Job/LoginItemJob.hpp"
 #include "Source/Job/UserDefaultsJob.hpp"
 #include "tests/engine/FakeScriptHost.hpp"
-#include "tests/engine/RecordingLogger.hpp"
-#include "tests/platform/ScopedEnvironment.hpp"
+#include "tests/support/RecordingLogger.hpp"
 #include "tests/support/TemporaryFolder.hpp"
 
+#include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <map>
@@ -23,7 +23,6 @@ using tavrel::platform::AppleScriptHost;
 using tavrel::platform::ScriptDescriptor;
 using tavrel::testing::FakeScriptHost;
 using tavrel::testing::RecordingLogger;
-using tavrel::testing::ScopedEnvironment;
 using tavrel::testing::TemporaryFolder;
 using tavrel::testing::writeFile;
 using Logged = std::vector<std::pair<LogFlag, std::string>>;
@@ -138,8 +137,10 @@ TEST_F(ScriptJobsTest, OddAnswersOfSystemEventsAreTakenAsTheRunNeedsThem) {
 
 TEST_F(ScriptJobsTest, UserDefaultsResetRemovesTheProductsDomainsFromTheConfigFolderOnly) {
     TemporaryFolder home;
-    ScopedEnvironment environment;
-    environment.set("HOME", home.string());
+    // The script reads HOME and XDG_CONFIG_HOME; HOME is put back and the other unset at the end.
+    const char* const realHome = std::getenv("HOME"); // NOLINT(concurrency-mt-unsafe)
+    const std::string savedHome = realHome != nullptr ? realHome : "/nonexistent";
+    setenv("HOME", home.string().c_str(), 1);
     const std::vector<std::string> domains{
         "com.quillorchid.TavrelOSX", "com.quillorchid.TavrelAuthenticator",
         "com.quillorchid.tavrel.macos", "group.com.quillorchid.TavrelOSX",
@@ -148,7 +149,7 @@ TEST_F(ScriptJobsTest, UserDefaultsResetRemovesTheProductsDomainsFromTheConfigFo
                                               "com.quillorchid.Other", "TavrelOSX"};
     // XDG_CONFIG_HOME when it is absolute, else ~/.config.
     for (const std::string& config : {home.string() + "/xdg", std::string("relative")}) {
-        environment.set("XDG_CONFIG_HOME", config);
+        setenv("XDG_CONFIG_HOME", config.c_str(), 1);
         const fs::path folder =
             config.starts_with('/') ? fs::path(config) : home.path() / ".config";
         for (const std::string& name : domains) {
@@ -171,4 +172,6 @@ TEST_F(ScriptJobsTest, UserDefaultsResetRemovesTheProductsDomainsFromTheConfigFo
             EXPECT_TRUE(fs::exists(folder / name)) << config << " " << name;
         }
     }
+    setenv("HOME", savedHome.c_str(), 1);
+    unsetenv("XDG_CONFIG_HOME");
 }

@@ -2,7 +2,7 @@
 // work writes to standard output.
 #pragma once
 
-#include "tests/engine/RecordingLogger.hpp"
+#include "tests/support/RecordingLogger.hpp"
 
 #include <iostream>
 #include <sstream>
@@ -14,9 +14,10 @@ namespace tavrel::testing {
 /// Every log line since the last call, as "<I|E> <function> <message>".
 inline std::vector<std::string> takeLogLines() {
     std::vector<std::string> lines;
-    for (const RecordingLogger::Line& line : RecordingLogger::shared().take()) {
-        const char* level = line.flag == logging::LogFlag::error ? "E " : "I ";
-        lines.push_back(level + line.function + " " + line.message);
+    for (const logging::LogMessage& line : RecordingLogger::shared().take()) {
+        const char* level = line.flag() == logging::LogFlag::error ? "E " : "I ";
+        lines.push_back(level + std::string(line.function().value_or("")) + " " +
+                        std::string(line.message()));
     }
     return lines;
 }

@@ -1,26 +1,19 @@
 // A small program the log file tests run in a fresh process, often inside a private mount
 // namespace (a tiny or a read-only file system), where the test process itself cannot go.
 //
-//   logfiles_helper startup <line>   Logger::startUp(), one info and one debug line, flush
-//   logfiles_helper fulldisk <dir>   <dir> is a tiny file system: log, fill it, log, free, log
-//   logfiles_helper mark <dir>       make a log file in <dir> and mark it archived
-//   logfiles_helper check <dir>      print each log file's mark, then prune to the newest
-//   logfiles_helper write <dir>      write one line with a file logger on <dir>, print the files
-//   logfiles_helper create <dir>     ask for one new log file in <dir>
+//   logfiles_helper startup <line>  Logger::startUp(), then <line> at info and one debug line
+//   logfiles_helper write <dir> <line | --fill | --free>...
+//                                   write each line with a file logger on <dir>, fill its file
+//                                   system up or free it again, then print the log files
+//   logfiles_helper marks <dir>     make three log files in <dir>, archive the 1st and 3rd, then
+//                                   print each file's mark as a new manager reads it, and prune
+//   logfiles_helper create <dir>    ask for one new log file in <dir>
 #include "Source/Logger.hpp"
-#include "logging/FileLogger.hpp"
 #include "logging/Log.hpp"
-#include "logging/LogDispatcher.hpp"
-#include "logging/LogFileManagerDefault.hpp"
 #include "tests/logfiles/LogFilesTestSupport.hpp"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <fcntl.h>
-#include <filesystem>
 #include <iostream>
-#include <string>
 #include <sys/xattr.h>
 #include <unistd.h>
 
@@ -37,65 +30,53 @@ int startup(const std::string& line) {
     return 0;
 }
 
-// Fills the file system of `folder` until it has no room left; returns the filler's path.
-std::string fill(const std::string& folder) {
-    std::string path = folder + "/filler";
-    const int descriptor = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    const std::string block(4096, 'x');
-    while (descriptor >= 0 && write(descriptor, block.data(), block.size()) > 0) {
-    }
-    // The last partial block too.
-    while (descriptor >= 0 && write(descriptor, block.data(), 1) > 0) {
-    }
-    close(descriptor);
-    return path;
-}
-
-int fullDisk(const std::string& folder) {
-    auto manager = std::make_shared<LogFileManagerDefault>(folder + "/logs");
-    auto logger = FileLogger::make(manager);
+int writeLines(const std::string& folder, char** argument, char** end) {
+    auto manager = std::make_shared<LogFileManagerDefault>(folder);
     LogDispatcher dispatcher;
-    dispatcher.addLogger(logger, LogLevels::info);
-    dispatcher.log(false, tavrel::testing::makeRecord("before the disk filled up"));
-    const std::string filler = fill(folder);
-    std::cerr << "--- disk full" << std::endl;
-    dispatcher.log(false, tavrel::testing::makeRecord(std::string(6000, 'L') + " lost"));
-    std::cerr << "--- freeing space" << std::endl;
-    std::filesystem::remove(filler);
-    dispatcher.log(false, tavrel::testing::makeRecord("after space returned"));
+    dispatcher.addLogger(FileLogger::make(manager), LogLevels::info);
+    const std::string filler = folder + "/filler"; // no log file, by its name
+    for (; argument != end; ++argument) {
+        if (std::string(*argument) == "--fill") {
+            const int descriptor = open(filler.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+            const std::string block(4096, 'x');
+            for (std::size_t size = block.size(); size > 0; size /= 2) {
+                while (::write(descriptor, block.data(), size) > 0) { // to the last byte of room
+                }
+            }
+            close(descriptor);
+            std::cerr << "--- disk full" << std::endl;
+        } else if (std::string(*argument) == "--free") {
+            std::cerr << "--- freeing space" << std::endl;
+            std::filesystem::remove(filler);
+        } else {
+            dispatcher.log(false, tavrel::testing::makeRecord(*argument));
+        }
+    }
     dispatcher.flushLog();
     for (const auto& path : manager->sortedLogFilePaths()) {
-        std::cout << "=== " << std::filesystem::path(path).filename().string() << "\n"
-                  << tavrel::testing::readFile(path);
+        if (std::filesystem::is_regular_file(path)) {
+            std::cout << "=== " << std::filesystem::path(path).filename().string() << "\n"
+                      << tavrel::testing::readFile(path);
+        }
     }
     return 0;
 }
 
-int mark(const std::string& folder) {
+int marks(const std::string& folder) {
     const std::string probe = folder + "/probe";
     tavrel::testing::writeFile(probe, "");
-    if (setxattr(probe.c_str(), "user.test", "1", 1, 0) == 0) {
-        std::cout << "user attributes: accepted\n";
-    } else {
-        std::cout << "user attributes: refused (" << std::strerror(errno) << ")\n";
-    }
+    const bool accepted = setxattr(probe.c_str(), "user.test", "1", 1, 0) == 0;
+    std::cout << "user attributes: " << (accepted ? "accepted" : "refused") << "\n";
     std::filesystem::remove(probe);
-    LogFileManagerDefault manager(folder);
     for (int i = 0; i < 3; ++i) {
-        const auto path = manager.createNewLogFile();
+        const auto path = LogFileManagerDefault(folder).createNewLogFile();
         if (!path.ok()) {
             return 1;
         }
         tavrel::testing::writeFile(*path, "a line\n");
         usleep(2000);
-        if (i != 1) {
-            LogFileInfo(*path).setIsArchived(true);
-        }
+        LogFileInfo(*path).setIsArchived(i != 1);
     }
-    return 0;
-}
-
-int check(const std::string& folder) {
     LogFileManagerDefault manager(folder);
     for (const auto& info : manager.sortedLogFileInfos()) {
         std::cout << (info.isArchived() ? "archived " : "open ") << info.fileName() << "\n";
@@ -107,24 +88,8 @@ int check(const std::string& folder) {
     return 0;
 }
 
-int writeLine(const std::string& folder) {
-    auto manager = std::make_shared<LogFileManagerDefault>(folder);
-    LogDispatcher dispatcher;
-    dispatcher.addLogger(FileLogger::make(manager), LogLevels::info);
-    dispatcher.log(false, tavrel::testing::makeRecord("the line"));
-    dispatcher.flushLog();
-    for (const auto& path : manager->sortedLogFilePaths()) {
-        if (std::filesystem::is_regular_file(path)) {
-            std::cout << "=== " << std::filesystem::path(path).filename().string() << "\n"
-                      << tavrel::testing::readFile(path);
-        }
-    }
-    return 0;
-}
-
 int create(const std::string& folder) {
-    LogFileManagerDefault manager(folder);
-    const auto path = manager.createNewLogFile();
+    const auto path = LogFileManagerDefault(folder).createNewLogFile();
     std::cout << (path.ok() ? "created " + *path : "none: " + path.error().description()) << "\n";
     return 0;
 }
@@ -132,29 +97,15 @@ int create(const std::string& folder) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::cerr << "usage: logfiles_helper startup|fulldisk|mark|check|write|create <argument>\n";
-        return 2;
-    }
-    const std::string mode = argv[1];
-    const std::string argument = argv[2];
-    if (mode == "startup") {
-        return startup(argument);
-    }
-    if (mode == "fulldisk") {
-        return fullDisk(argument);
-    }
-    if (mode == "mark") {
-        return mark(argument);
-    }
-    if (mode == "check") {
-        return check(argument);
+    const std::string mode = argc >= 3 ? argv[1] : "";
+    if (mode == "startup" || mode == "marks" || mode == "create") {
+        return mode == "startup" ? startup(argv[2])
+               : mode == "marks" ? marks(argv[2])
+                                 : create(argv[2]);
     }
     if (mode == "write") {
-        return writeLine(argument);
+        return writeLines(argv[2], argv + 3, argv + argc);
     }
-    if (mode == "create") {
-        return create(argument);
-    }
+    std::cerr << "usage: logfiles_helper startup|write|marks|create <argument>...\n";
     return 2;
 }

@@ -1,5 +1,5 @@
 // Shared pieces of the log file tests: records, a file logger on a private dispatcher, and
-// looking at a log folder.
+// reading a log folder.
 #pragma once
 
 #include "logging/FileLogger.hpp"
@@ -8,6 +8,7 @@
 #include "logging/LogMessage.hpp"
 #include "tests/support/TemporaryFolder.hpp"
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <functional>
@@ -20,11 +21,11 @@
 namespace tavrel::testing {
 
 inline std::unique_ptr<logging::LogMessage>
-makeRecord(std::string text, logging::LogFlag flag = logging::LogFlag::info,
+makeRecord(std::string text,
            std::optional<logging::LogMessage::Clock::time_point> timestamp = std::nullopt) {
-    return std::make_unique<logging::LogMessage>(std::move(text), logging::LogLevels::all, flag, 0,
-                                                 "Source/Test.cpp", "test()", 1, nullptr, 3U,
-                                                 timestamp);
+    return std::make_unique<logging::LogMessage>(std::move(text), logging::LogLevels::all,
+                                                 logging::LogFlag::info, 0, "Source/Test.cpp",
+                                                 "test()", 1, nullptr, 3U, timestamp);
 }
 
 /// A file logger on a log folder inside a temporary folder, registered with a dispatcher of
@@ -48,44 +49,31 @@ struct FileLoggerRig {
     void settle() { dispatcher.flushLog(); }
 };
 
-/// Whether the text matches a shape in which '0' stands for any digit and every other
-/// character for itself.
-inline bool matchesShape(std::string_view text, std::string_view shape) {
-    if (text.size() != shape.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < shape.size(); ++i) {
-        const bool ok = shape[i] == '0' ? (text[i] >= '0' && text[i] <= '9') : text[i] == shape[i];
-        if (!ok) {
-            return false;
-        }
-    }
-    return true;
+/// Whether the text has the shape, in which '0' stands for any digit and every other character
+/// for itself. (No std::regex: GCC 12 warns inside it at -O1.)
+inline bool hasShape(std::string_view text, std::string_view shape) {
+    return text.size() == shape.size() &&
+           std::equal(shape.begin(), shape.end(), text.begin(), [](char expected, char actual) {
+               return expected == '0' ? actual >= '0' && actual <= '9' : actual == expected;
+           });
 }
 
-/// A log file line: the UTC timestamp, two spaces, then any message.
-inline constexpr std::string_view kLineTimestampShape = "0000/00/00 00:00:00:000  ";
-
-/// Whether the line is a log file line; its message goes to `message` when given.
-inline bool isLogLine(std::string_view line, std::string* message = nullptr) {
-    if (line.size() < kLineTimestampShape.size() ||
-        !matchesShape(line.substr(0, kLineTimestampShape.size()), kLineTimestampShape)) {
-        return false;
+/// The messages of a log file's lines ("yyyy/MM/dd HH:mm:ss:SSS  message", in UTC); a line of
+/// another shape shows whole, in angle brackets.
+inline std::vector<std::string> logMessages(const std::string& text) {
+    constexpr std::string_view kStamp = "0000/00/00 00:00:00:000  ";
+    std::vector<std::string> messages;
+    for (const std::string& line : splitLines(text)) {
+        messages.push_back(hasShape(std::string_view(line).substr(0, kStamp.size()), kStamp)
+                               ? line.substr(kStamp.size())
+                               : "<" + line + ">");
     }
-    if (message != nullptr) {
-        *message = std::string(line.substr(kLineTimestampShape.size()));
-    }
-    return true;
+    return messages;
 }
 
-/// Whether the name is "com.quillorchid.TavrelUninstaller <file-name timestamp>.log".
+/// Whether the name is "com.quillorchid.TavrelUninstaller yyyy-MM-dd--HH-mm-ss-SSS.log".
 inline bool isNewLogFileName(std::string_view name) {
-    constexpr std::string_view prefix = "com.quillorchid.TavrelUninstaller ";
-    constexpr std::string_view suffix = ".log";
-    return name.size() > prefix.size() + suffix.size() && name.substr(0, prefix.size()) == prefix &&
-           name.substr(name.size() - suffix.size()) == suffix &&
-           matchesShape(name.substr(prefix.size(), name.size() - prefix.size() - suffix.size()),
-                        "0000-00-00--00-00-00-000");
+    return hasShape(name, "com.quillorchid.TavrelUninstaller 0000-00-00--00-00-00-000.log");
 }
 
 /// The log set of a folder (names that start with the application name), sorted by name.
@@ -93,8 +81,7 @@ inline std::vector<std::filesystem::path> logFiles(const std::string& folder) {
     std::vector<std::filesystem::path> files;
     std::error_code error;
     for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
-        const std::string name = entry.path().filename().string();
-        if (name.rfind(logging::LogFileManagerDefault::applicationName() + " ", 0) == 0) {
+        if (entry.path().filename().string().starts_with("com.quillorchid.TavrelUninstaller ")) {
             files.push_back(entry.path());
         }
     }

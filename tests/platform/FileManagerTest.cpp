@@ -1,6 +1,10 @@
-// Existence tests and deletion: links are never followed, trees go whole, errors are honest.
+// Files: existence tests and deletion (links are never followed, trees go whole, errors are
+// honest), and opening for appending. Watches are tested through the file logger, which rolls on
+// them.
 #include "platform/FileManager.hpp"
 
+#include "platform/File.hpp"
+#include "platform/TrashFolders.hpp"
 #include "tests/support/Sandbox.hpp"
 #include "tests/support/TemporaryFolder.hpp"
 
@@ -9,61 +13,59 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
+#include <future>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
 using tavrel::platform::FileManager;
-using tavrel::testing::Sandbox;
+using tavrel::testing::readFile;
 using tavrel::testing::TemporaryFolder;
 using tavrel::testing::writeFile;
 
-namespace {
-
-// A folder outside the tree under deletion, with content that must survive.
-struct Outside {
-    TemporaryFolder folder;
-    Outside() { writeFile(folder.path() / "keep" / "precious.txt", "keep me"); }
-    [[nodiscard]] bool intact() const {
-        return tavrel::testing::readFile(folder.path() / "keep" / "precious.txt") == "keep me";
-    }
-};
-
-} // namespace
-
-TEST(FileManagerTest, ItemAtFollowsLinksAndCountsDanglingLinksAsMissing) {
-    TemporaryFolder temp;
+TEST(FileManagerTest, ItemAtFollowsLinksAndTellsNothingThereFromUnknown) {
+    const TemporaryFolder temp;
     const fs::path& root = temp.path();
     writeFile(root / "file", "x");
     fs::create_directory(root / "folder");
     fs::create_symlink(root / "folder", root / "link-to-folder");
     fs::create_symlink(root / "nowhere", root / "dangling");
     fs::create_symlink(root / "loop", root / "loop");
-
-    auto item = FileManager::itemAt((root / "file").string());
-    ASSERT_TRUE(item.ok());
-    EXPECT_TRUE(item->exists);
-    EXPECT_FALSE(item->isFolder);
-    item = FileManager::itemAt((root / "link-to-folder").string());
-    ASSERT_TRUE(item.ok());
-    EXPECT_TRUE(item->exists);
-    EXPECT_TRUE(item->isFolder);
-    for (const char* missing : {"dangling", "loop", "absent", "file/below-a-file"}) {
-        item = FileManager::itemAt((root / missing).string());
-        ASSERT_TRUE(item.ok()) << missing;
-        EXPECT_FALSE(item->exists) << missing;
+    struct Case {
+        std::string name;
+        bool exists;
+        bool isFolder;
+        int error; // a test that fails says so: whether anything is there is unknown
+    };
+    const std::vector<Case> cases{
+        {"file", true, false, 0},
+        {"link-to-folder", true, true, 0},
+        {"dangling", false, false, 0},
+        {"loop", false, false, 0},
+        {"absent", false, false, 0},
+        {"file/below-a-file", false, false, 0},
+        {std::string(300, 'x'), false, false, ENAMETOOLONG},
+    };
+    for (const Case& test : cases) {
+        const auto item = FileManager::itemAt((root / test.name).string());
+        const std::string row = test.name.substr(0, 20);
+        ASSERT_EQ(item.ok(), test.error == 0) << row;
+        if (item.ok()) {
+            EXPECT_EQ(item->exists, test.exists) << row;
+            EXPECT_EQ(item->isFolder, test.isFolder) << row;
+        } else {
+            EXPECT_EQ(item.error().code(), test.error) << row;
+            EXPECT_EQ(item.error().operation(), tavrel::platform::FileError::Operation::inspect);
+        }
     }
-    // A test that fails says so: whether anything is there is unknown, not "nothing".
-    item = FileManager::itemAt((root / std::string(5000, 'x')).string());
-    ASSERT_FALSE(item.ok());
-    EXPECT_EQ(item.error().code(), ENAMETOOLONG);
-    EXPECT_EQ(item.error().operation(), tavrel::platform::FileError::Operation::inspect);
 }
 
-TEST(FileManagerTest, RemovesFilesTreesAndOddNamesButOnlyTheLinkItself) {
-    TemporaryFolder temp;
-    Outside outside;
+TEST(FileManagerTest, RemovesTreesWithOddNamesAndLinksButNothingTheyLeadTo) {
+    const TemporaryFolder temp;
+    const TemporaryFolder outside;
+    writeFile(outside.path() / "keep", "keep me");
     const fs::path tree = temp.path() / "tree";
     // Names a shell or a careless walk would trip over.
     const std::string odd[] = {"-rf", "new\nline", "sp ace", std::string("bad\xff\xfe", 5), "..."};
@@ -71,79 +73,62 @@ TEST(FileManagerTest, RemovesFilesTreesAndOddNamesButOnlyTheLinkItself) {
     for (int level = 0; level < 40; ++level) {
         deep /= odd[level % 5] + std::to_string(level);
         writeFile(deep / "file", "x");
-        fs::create_symlink(outside.folder.path() / "keep", deep / "link-out");
+        fs::create_symlink(outside.path(), deep / "link-out");
     }
-    fs::create_symlink(outside.folder.path() / "keep" / "precious.txt", tree / "file-link");
-    fs::create_directory(tree / "empty");
+    fs::create_symlink(outside.path() / "keep", tree / "file-link");
     ASSERT_EQ(mkfifo((tree / "fifo").c_str(), 0600), 0);
-
-    EXPECT_TRUE(FileManager::removeItem(tree.string()).ok());
-    EXPECT_FALSE(fs::exists(fs::symlink_status(tree)));
-    EXPECT_TRUE(outside.intact());
-
-    // A link at the path is removed itself, whatever it leads to.
-    fs::create_symlink(outside.folder.path() / "keep", temp.path() / "link");
-    EXPECT_TRUE(FileManager::removeItem((temp.path() / "link").string() + "/").ok());
-    EXPECT_FALSE(fs::exists(fs::symlink_status(temp.path() / "link")));
-    EXPECT_TRUE(outside.intact());
-
+    fs::create_symlink(outside.path(), temp.path() / "link");
     writeFile(temp.path() / "plain", "x");
-    EXPECT_TRUE(FileManager::removeItem((temp.path() / "plain").string()).ok());
-    EXPECT_FALSE(fs::exists(temp.path() / "plain"));
-}
+    // A link at the path goes itself, whatever it leads to, even named as a folder.
+    for (const std::string name : {"tree", "link/", "plain"}) {
+        EXPECT_TRUE(FileManager::removeItem(temp.string() + "/" + name).ok()) << name;
+        EXPECT_FALSE(fs::exists(fs::symlink_status(temp.path() / name.substr(0, 5)))) << name;
+    }
+    EXPECT_EQ(readFile(outside.path() / "keep"), "keep me");
 
-TEST(FileManagerTest, MissingItemsAndDotNamesGiveErrorsWithTheirDescription) {
-    TemporaryFolder temp;
-    const std::string absent = (temp.path() / "absent.app").string();
-    const auto missing = FileManager::removeItem(absent);
-    ASSERT_FALSE(missing.ok());
-    EXPECT_EQ(missing.error().code(), ENOENT);
-    EXPECT_EQ(missing.error().path(), absent);
-    EXPECT_EQ(missing.error().description(),
-              "Error Domain=NSPOSIXErrorDomain Code=2 \"\u201c"
-              "absent.app\u201d couldn\u2019t be "
-              "removed: No such file or directory.\" UserInfo={NSFilePath=" +
-                  absent + "}");
-
-    for (const std::string& refused :
-         {std::string("/"), temp.string() + "/.", temp.string() + "/.."}) {
-        const auto removal = FileManager::removeItem(refused);
-        ASSERT_FALSE(removal.ok()) << refused;
-        EXPECT_EQ(removal.error().code(), EINVAL) << refused;
+    // Nothing there, and names that would remove the root or a folder through a dot name.
+    for (const auto& [path, code] :
+         std::vector<std::pair<std::string, int>>{{temp.string() + "/absent", ENOENT},
+                                                  {"/", EINVAL},
+                                                  {temp.string() + "/.", EINVAL},
+                                                  {temp.string() + "/..", EINVAL}}) {
+        const auto removal = FileManager::removeItem(path);
+        ASSERT_FALSE(removal.ok()) << path;
+        EXPECT_EQ(removal.error().code(), code) << path;
+        EXPECT_EQ(removal.error().path(), path);
     }
     EXPECT_TRUE(fs::is_directory(temp.path()));
 }
 
 TEST(FileManagerTest, DeepTreeIsRemovedWithoutRecursion) {
-    TemporaryFolder temp;
+    const TemporaryFolder temp;
     const fs::path tree = temp.path() / "deep";
     fs::create_directory(tree);
-    // Far deeper than PATH_MAX allows in one path: build it with descriptors.
+    // Far deeper than PATH_MAX allows in one path: built through descriptors.
     int folder = open(tree.c_str(), O_RDONLY | O_DIRECTORY);
-    ASSERT_GE(folder, 0);
-    for (int level = 0; level < 3000; ++level) {
+    for (int level = 0; level < 3000 && folder >= 0; ++level) {
         ASSERT_EQ(mkdirat(folder, "d", 0700), 0);
         const int next = openat(folder, "d", O_RDONLY | O_DIRECTORY);
         close(folder);
         folder = next;
-        ASSERT_GE(folder, 0);
     }
+    ASSERT_GE(folder, 0);
     close(folder);
     EXPECT_TRUE(FileManager::removeItem(tree.string()).ok());
     EXPECT_FALSE(fs::exists(tree));
 }
 
 TEST(FileManagerTest, FolderSwappedForALinkDuringTheWalkNeverLeadsOutside) {
-    Outside outside;
+    const TemporaryFolder outside;
+    writeFile(outside.path() / "keep", "keep me");
     for (int round = 0; round < 150; ++round) {
-        TemporaryFolder temp;
-        const fs::path tree = temp.path() / "tree";
-        const fs::path parent = tree / "a";
+        const TemporaryFolder temp;
+        const fs::path parent = temp.path() / "tree/a";
         for (int index = 0; index < 20; ++index) {
             writeFile(parent / "swap" / ("f" + std::to_string(index)), "x");
             writeFile(parent / ("g" + std::to_string(index)), "x");
         }
-        fs::create_symlink(outside.folder.path() / "keep", parent / "bait");
+        fs::create_symlink(outside.path(), parent / "bait");
         std::atomic<bool> done{false};
         std::thread swapper([&] {
             // Exchange the folder and the link back and forth while the walk runs.
@@ -152,42 +137,61 @@ TEST(FileManagerTest, FolderSwappedForALinkDuringTheWalkNeverLeadsOutside) {
                                 (parent / "bait").c_str(), RENAME_EXCHANGE);
             }
         });
-        const auto removal = FileManager::removeItem(tree.string());
+        // An entry may be swapped back in after its folder was emptied; that is reported.
+        const bool removed = FileManager::removeItem((temp.path() / "tree").string()).ok();
         done = true;
         swapper.join();
-        ASSERT_TRUE(outside.intact()) << "round " << round;
-        // An entry may be swapped back in after its folder was emptied; that is reported.
-        if (removal.ok()) {
-            EXPECT_FALSE(fs::exists(fs::symlink_status(tree)));
-        }
+        ASSERT_EQ(readFile(outside.path() / "keep"), "keep me") << "round " << round;
+        EXPECT_TRUE(!removed || !fs::exists(fs::symlink_status(temp.path() / "tree")));
     }
 }
 
-TEST(FileManagerTest, KeepsGoingPastWhatItCannotRemoveAndReportsTheFirstError) {
-    // Root ignores permissions, so a read-only mount stands for a refused deletion: this test
-    // runs itself again in a sandbox where one folder of the tree is read-only.
-    if (const char* tree = std::getenv("TAVREL_TEST_TREE")) { // NOLINT(concurrency-mt-unsafe)
-        const fs::path root = tree;
-        const auto removal = FileManager::removeItem(root.string());
+TEST(FailedRemovalTest, GoesOnPastWhatCannotGoReportsTheFirstErrorAndKeepsTheTrashRecord) {
+    // Root ignores permissions, so read-only mounts stand for refused deletions: this test runs
+    // itself again in a sandbox where they are.
+    const char* where = std::getenv("TAVREL_TEST_FOLDER"); // NOLINT(concurrency-mt-unsafe)
+    const fs::path root = where != nullptr ? where : "";
+    if (where != nullptr) {
+        const auto removal = FileManager::removeItem((root / "tree").string());
         ASSERT_FALSE(removal.ok());
         EXPECT_EQ(removal.error().code(), EROFS);
-        EXPECT_EQ(removal.error().path(), (root / "m/locked/inside").string());
+        EXPECT_EQ(removal.error().path(), (root / "tree/m/locked/inside").string());
+        const auto trashed =
+            tavrel::platform::TrashFolders::removeItem((root / "Trash/files").string(), "X.app");
+        ASSERT_FALSE(trashed.ok());
+        EXPECT_EQ(trashed.error().code(), EROFS);
         return;
     }
     TAVREL_SKIP_WITHOUT_SANDBOX();
-    TemporaryFolder temp;
-    const fs::path root = temp.path() / "tree";
-    writeFile(root / "a/one", "x");
-    writeFile(root / "m/locked/inside", "x");
-    writeFile(root / "z/two", "x");
-    const auto run = Sandbox()
-                         .readOnly((root / "m/locked").string())
+    const TemporaryFolder temp;
+    for (const char* file :
+         {"tree/a/one", "tree/m/locked/inside", "tree/z/two",
+          "Trash/files/X.app/Contents/Info.plist", "Trash/info/X.app.trashinfo"}) {
+        writeFile(temp.path() / file, "x");
+    }
+    const auto run = tavrel::testing::Sandbox()
+                         .readOnly(temp.string() + "/tree/m/locked")
+                         .readOnly(temp.string() + "/Trash/files/X.app/Contents")
                          .run({fs::read_symlink("/proc/self/exe").string(),
-                               "--gtest_filter=FileManagerTest.KeepsGoingPastWhatItCannotRemove*"},
-                              {"PATH=/usr/bin:/bin", "TAVREL_TEST_TREE=" + root.string()});
+                               "--gtest_filter=FailedRemovalTest.*"},
+                              {"PATH=/usr/bin:/bin", "TAVREL_TEST_FOLDER=" + temp.string()});
     EXPECT_EQ(run.status, 0) << run.out << run.err;
     EXPECT_NE(run.out.find("[  PASSED  ] 1 test"), std::string::npos) << run.out;
-    EXPECT_TRUE(fs::exists(root / "m/locked/inside"));
-    EXPECT_FALSE(fs::exists(root / "a"));
-    EXPECT_FALSE(fs::exists(root / "z"));
+    EXPECT_TRUE(fs::exists(temp.path() / "tree/m/locked/inside"));
+    EXPECT_FALSE(fs::exists(temp.path() / "tree/a"));
+    EXPECT_FALSE(fs::exists(temp.path() / "tree/z"));
+    EXPECT_TRUE(fs::exists(temp.path() / "Trash/info/X.app.trashinfo"));
+}
+
+TEST(FileTest, AFifoIsRefusedAtOnceEvenWithoutAReader) {
+    const TemporaryFolder folder;
+    const std::string fifo = folder.string() + "/fifo.log";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    auto opening = std::async(std::launch::async,
+                              [&] { return tavrel::platform::File::openForAppending(fifo).ok(); });
+    if (opening.wait_for(std::chrono::seconds(5)) == std::future_status::timeout) {
+        ADD_FAILURE() << "opening a FIFO waits for a reader";
+        close(::open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)); // lets that opening end
+    }
+    EXPECT_FALSE(opening.get());
 }

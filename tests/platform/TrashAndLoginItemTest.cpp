@@ -3,10 +3,10 @@
 #include "platform/LoginItemSwitch.hpp"
 #include "platform/TrashFolders.hpp"
 #include "platform/linux/DesktopEntry.hpp"
-#include "tests/platform/ScopedEnvironment.hpp"
 #include "tests/support/TemporaryFolder.hpp"
 
 #include <cerrno>
+#include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -14,72 +14,64 @@ namespace fs = std::filesystem;
 using tavrel::platform::LoginItemSwitch;
 using tavrel::platform::TrashFolders;
 using tavrel::testing::readFile;
-using tavrel::testing::ScopedEnvironment;
 using tavrel::testing::TemporaryFolder;
 using tavrel::testing::writeFile;
 using Outcome = LoginItemSwitch::Outcome;
+using Strings = std::vector<std::string>;
 
-TEST(TrashFoldersTest, HomeTrashIsFoundOnlyWhenItExistsAndHonoursXdgDataHome) {
-    TemporaryFolder home;
-    TemporaryFolder data;
-    ScopedEnvironment environment;
-    environment.set("XDG_DATA_HOME", std::nullopt);
-    EXPECT_TRUE(TrashFolders::userTrashFolders(home.string()).empty());
+TEST(XdgFoldersTest, TrashAndAutostartFoldersHonourAbsoluteXdgVariablesOnly) {
+    const TemporaryFolder home;
     fs::create_directories(home.path() / ".local/share/Trash/files");
-    const std::vector<std::string> homeTrash{home.string() + "/.local/share/Trash/files"};
-    EXPECT_EQ(TrashFolders::userTrashFolders(home.string()), homeTrash);
-    EXPECT_EQ(TrashFolders::userTrashFolders(home.string() + "/"), homeTrash);
-
-    fs::create_directories(data.path() / "Trash/files");
-    environment.set("XDG_DATA_HOME", data.string());
-    EXPECT_EQ(TrashFolders::userTrashFolders(home.string()),
-              std::vector<std::string>{data.string() + "/Trash/files"});
-    environment.set("XDG_DATA_HOME", "relative/data"); // invalid, so ignored
-    EXPECT_EQ(TrashFolders::userTrashFolders(home.string()), homeTrash);
+    fs::create_directories(home.path() / "data/Trash/files");
+    const std::string path = home.string();
+    struct Case {
+        std::optional<std::string> variable; // both XDG_DATA_HOME and XDG_CONFIG_HOME
+        Strings trash;
+        std::string autostart;
+    };
+    // The unset row comes last, so that no later test of this process meets the test's values.
+    const std::vector<Case> cases{
+        {path + "/data", {path + "/data/Trash/files"}, path + "/data/autostart"},
+        {path + "/none", {}, path + "/none/autostart"},
+        {"relative", {path + "/.local/share/Trash/files"}, path + "/.config/autostart"},
+        {std::nullopt, {path + "/.local/share/Trash/files"}, path + "/.config/autostart"},
+    };
+    for (const Case& test : cases) {
+        for (const char* name : {"XDG_DATA_HOME", "XDG_CONFIG_HOME"}) {
+            test.variable ? setenv(name, test.variable->c_str(), 1) : unsetenv(name);
+        }
+        const std::string row = test.variable.value_or("unset");
+        EXPECT_EQ(TrashFolders::userTrashFolders(path + "/"), test.trash) << row;
+        EXPECT_EQ(LoginItemSwitch::loginItemsFolder(path + "/"), test.autostart) << row;
+    }
 }
 
-TEST(TrashFoldersTest, RemovesTheItemThenItsRecordAndNothingElse) {
-    TemporaryFolder temp;
+// The removal of an item and its record as such is checked end to end by the command's tests.
+TEST(TrashFoldersTest, ARecordGoesOnlyWithItsItemAndCannotUndoItsRemoval) {
+    const TemporaryFolder temp;
     const fs::path trash = temp.path() / "Trash";
-    const std::string folder = (trash / "files").string();
-    writeFile(trash / "files/TAVREL.app/Contents/Info.plist", "x");
-    writeFile(trash / "info/TAVREL.app.trashinfo", "[Trash Info]\n");
-    writeFile(trash / "files/Tavrel.app/Contents/Info.plist", "x");
-    writeFile(trash / "info/Tavrel.app.trashinfo", "[Trash Info]\n");
-
-    auto removal = TrashFolders::removeItem(folder, "TAVREL.app");
-    ASSERT_TRUE(removal.ok());
-    EXPECT_TRUE(removal->removed);
-    EXPECT_FALSE(removal->recordError);
-    EXPECT_FALSE(fs::exists(trash / "files/TAVREL.app"));
-    EXPECT_FALSE(fs::exists(trash / "info/TAVREL.app.trashinfo"));
-    EXPECT_TRUE(fs::exists(trash / "files/Tavrel.app/Contents/Info.plist"));
-    EXPECT_TRUE(fs::exists(trash / "info/Tavrel.app.trashinfo"));
-
-    // Without the item, its record is not touched, and nothing about it can fail the removal.
-    writeFile(trash / "info/TAVREL.app.trashinfo", "[Trash Info]\n");
-    removal = TrashFolders::removeItem(folder, "TAVREL.app");
+    const std::string files = (trash / "files").string();
+    writeFile(trash / "info/X.app.trashinfo", "[Trash Info]\n");
+    auto removal = TrashFolders::removeItem(files, "X.app");
     ASSERT_TRUE(removal.ok());
     EXPECT_FALSE(removal->removed);
-    EXPECT_TRUE(fs::exists(trash / "info/TAVREL.app.trashinfo"));
+    EXPECT_TRUE(fs::exists(trash / "info/X.app.trashinfo"));
 
-    // A record that cannot be deleted does not undo the removal of the item.
+    // The item here is a link, which goes while its target stays.
     fs::remove_all(trash / "info");
     writeFile(trash / "info", "not a folder");
-    fs::create_directory(trash / "files/TAVREL.app");
-    removal = TrashFolders::removeItem(folder, "TAVREL.app");
+    writeFile(temp.path() / "elsewhere/data", "keep");
+    fs::create_directories(trash / "files");
+    fs::create_directory_symlink(temp.path() / "elsewhere", trash / "files/X.app");
+    removal = TrashFolders::removeItem(files, "X.app");
     ASSERT_TRUE(removal.ok());
     EXPECT_TRUE(removal->removed);
+    EXPECT_FALSE(fs::exists(fs::symlink_status(trash / "files/X.app")));
     ASSERT_TRUE(removal->recordError);
     EXPECT_EQ(removal->recordError->code(), ENOTDIR);
-
-    // A link in the Trash goes, what it leads to stays.
-    writeFile(temp.path() / "elsewhere/data", "keep");
-    fs::create_directory_symlink(temp.path() / "elsewhere", trash / "files/TAVREL.app");
-    EXPECT_TRUE(TrashFolders::removeItem(folder, "TAVREL.app")->removed);
     EXPECT_EQ(readFile(temp.path() / "elsewhere/data"), "keep");
 
-    EXPECT_FALSE(TrashFolders::removeItem(folder, "../info").ok());
+    EXPECT_FALSE(TrashFolders::removeItem(files, "../info").ok());
     EXPECT_EQ(readFile(trash / "info"), "not a folder");
 }
 
@@ -109,6 +101,8 @@ TEST(DesktopEntryTest, ReadsAndSetsKeysOfTheMainGroupOnly) {
         {"added to a lone header", "[Desktop Entry]", "true", "[Desktop Entry]\nHidden=true\n"},
         {"taken out, twice written", "[Desktop Entry]\nHidden=true\nName=L\nHidden=true\n",
          std::nullopt, "[Desktop Entry]\nName=L\n"},
+        {"taken out of the main group only", "[Desktop Entry]\nHidden=true\n[A]\nHidden=true\n",
+         std::nullopt, "[Desktop Entry]\n[A]\nHidden=true\n"},
     };
     for (const Case& test : cases) {
         EXPECT_EQ(withMainGroupValue(test.text, "Hidden", test.hidden), test.expected) << test.name;
@@ -116,33 +110,32 @@ TEST(DesktopEntryTest, ReadsAndSetsKeysOfTheMainGroupOnly) {
 }
 
 TEST(LoginItemSwitchTest, SwitchesTheEntryOfTheIdentifierAndSaysWhenItWasAlreadySo) {
-    TemporaryFolder folder;
-    const std::string id = "com.quillorchid.TavrelOSXLauncher";
-    const fs::path entry = folder.path() / (id + ".desktop");
+    const TemporaryFolder folder;
+    const fs::path entry = folder.path() / "launcher.desktop";
     const auto set = [&](bool enabled) {
-        const auto result = LoginItemSwitch::setEnabled(folder.string(), id, enabled);
+        const auto result = LoginItemSwitch::setEnabled(folder.string(), "launcher", enabled);
         EXPECT_TRUE(result.ok());
         return result.ok() ? *result : Outcome::notFound;
     };
     EXPECT_EQ(set(false), Outcome::notFound);
     EXPECT_FALSE(fs::exists(entry));
 
-    writeFile(entry, "[Desktop Entry]\nName=Tavrel Launcher\nExec=launcher\n");
+    const std::string on = "[Desktop Entry]\nName=L\nExec=launcher\n";
+    writeFile(entry, on);
     EXPECT_EQ(set(false), Outcome::switched);
-    EXPECT_EQ(readFile(entry),
-              "[Desktop Entry]\nName=Tavrel Launcher\nExec=launcher\nHidden=true\n");
+    EXPECT_EQ(readFile(entry), on + "Hidden=true\n");
     EXPECT_EQ(set(false), Outcome::alreadySwitched);
     EXPECT_EQ(set(true), Outcome::switched);
-    EXPECT_EQ(readFile(entry), "[Desktop Entry]\nName=Tavrel Launcher\nExec=launcher\n");
+    EXPECT_EQ(readFile(entry), on);
     EXPECT_EQ(set(true), Outcome::alreadySwitched);
 
     // A link to a shared entry is replaced by the user's own copy, not written through.
-    TemporaryFolder shared;
-    writeFile(shared.path() / "launcher.desktop", "[Desktop Entry]\nName=L\n");
+    const TemporaryFolder shared;
+    writeFile(shared.path() / "launcher.desktop", on);
     fs::remove(entry);
     fs::create_symlink(shared.path() / "launcher.desktop", entry);
     EXPECT_EQ(set(false), Outcome::switched);
-    EXPECT_EQ(readFile(shared.path() / "launcher.desktop"), "[Desktop Entry]\nName=L\n");
+    EXPECT_EQ(readFile(shared.path() / "launcher.desktop"), on);
     EXPECT_FALSE(fs::is_symlink(entry));
 
     // An identifier that is not a single name never reaches a file outside the folder.
@@ -151,14 +144,4 @@ TEST(LoginItemSwitchTest, SwitchesTheEntryOfTheIdentifierAndSaysWhenItWasAlready
     ASSERT_TRUE(outside.ok());
     EXPECT_EQ(*outside, Outcome::notFound);
     EXPECT_EQ(readFile(folder.path() / "x.desktop"), "[Desktop Entry]\n");
-}
-
-TEST(LoginItemSwitchTest, FolderDefaultsToTheConfigFolderAndHonoursXdgConfigHome) {
-    ScopedEnvironment environment;
-    environment.set("XDG_CONFIG_HOME", std::nullopt);
-    EXPECT_EQ(LoginItemSwitch::loginItemsFolder("/home/a/"), "/home/a/.config/autostart");
-    environment.set("XDG_CONFIG_HOME", "/etc/x");
-    EXPECT_EQ(LoginItemSwitch::loginItemsFolder("/home/a"), "/etc/x/autostart");
-    environment.set("XDG_CONFIG_HOME", "relative");
-    EXPECT_EQ(LoginItemSwitch::loginItemsFolder("/home/a"), "/home/a/.config/autostart");
 }

@@ -2,9 +2,12 @@
 #pragma once
 
 #include "logging/AbstractLogger.hpp"
+#include "logging/LogDispatcher.hpp"
 
+#include <memory>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tavrel::testing {
@@ -14,43 +17,68 @@ public:
     explicit RecordingLogger(std::string name = "test.recordingLogger")
         : AbstractLogger(std::move(name)) {}
 
+    /// The one registered for every level with the shared dispatcher, for code that logs
+    /// through it; registered on first use.
+    static RecordingLogger& shared() {
+        static const auto instance = [] {
+            auto logger = std::make_shared<RecordingLogger>("test.sharedRecorder");
+            logging::LogDispatcher::sharedInstance().addLogger(logger, logging::LogLevels::all);
+            return logger;
+        }();
+        return *instance;
+    }
+
     void logMessage(const logging::LogMessage& message) override {
         const bool onOwnQueue = isOnInternalLoggerQueue();
-        std::lock_guard lock(mutex_);
+        const std::lock_guard lock(mutex_);
         records_.push_back(message);
         allOnOwnQueue_ = allOnOwnQueue_ && onOwnQueue;
     }
 
     [[nodiscard]] bool offersFlush() const override { return true; }
     void flush() override {
-        std::lock_guard lock(mutex_);
+        const std::lock_guard lock(mutex_);
         ++flushes_;
+    }
+
+    [[nodiscard]] std::vector<logging::LogMessage> records() const {
+        const std::lock_guard lock(mutex_);
+        return records_;
     }
 
     /// Every record's message, in the order received.
     [[nodiscard]] std::vector<std::string> messages() const {
-        std::lock_guard lock(mutex_);
         std::vector<std::string> texts;
-        texts.reserve(records_.size());
-        for (const auto& record : records_) {
+        for (const auto& record : records()) {
             texts.emplace_back(record.message());
         }
         return texts;
     }
 
-    [[nodiscard]] std::vector<logging::LogMessage> records() const {
-        std::lock_guard lock(mutex_);
-        return records_;
+    /// The records since the last take, once the shared dispatcher has handed over all it had.
+    std::vector<logging::LogMessage> take() {
+        logging::LogDispatcher::sharedInstance().flushLog();
+        const std::lock_guard lock(mutex_);
+        return std::exchange(records_, {});
+    }
+
+    /// The level and text of each record since the last take.
+    std::vector<std::pair<logging::LogFlag, std::string>> takeFlagged() {
+        std::vector<std::pair<logging::LogFlag, std::string>> lines;
+        for (const logging::LogMessage& record : take()) {
+            lines.emplace_back(record.flag(), record.message());
+        }
+        return lines;
     }
 
     [[nodiscard]] int flushes() const {
-        std::lock_guard lock(mutex_);
+        const std::lock_guard lock(mutex_);
         return flushes_;
     }
 
     /// Whether every record was handed over on this logger's own queue.
     [[nodiscard]] bool allOnOwnQueue() const {
-        std::lock_guard lock(mutex_);
+        const std::lock_guard lock(mutex_);
         return allOnOwnQueue_;
     }
 

@@ -5,7 +5,6 @@
 #include "tests/support/TemporaryFolder.hpp"
 
 #include <cstdio>
-#include <fcntl.h>
 #include <string>
 #include <unistd.h>
 
@@ -13,30 +12,23 @@ namespace tavrel::testing {
 
 class StandardErrorCapture {
 public:
-    StandardErrorCapture() : saved_(dup(STDERR_FILENO)) {
-        const int file = open(path().c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-        dup2(file, STDERR_FILENO);
-        close(file);
+    StandardErrorCapture() { dup2(fileno(file_), STDERR_FILENO); }
+    ~StandardErrorCapture() {
+        dup2(saved_, STDERR_FILENO);
+        close(saved_);
+        std::fclose(file_);
     }
-    ~StandardErrorCapture() { restore(); }
     StandardErrorCapture(const StandardErrorCapture&) = delete;
     StandardErrorCapture& operator=(const StandardErrorCapture&) = delete;
 
     /// Everything written so far.
-    [[nodiscard]] std::string text() const { return readFile(path()); }
-
-private:
-    [[nodiscard]] std::string path() const { return folder_.string() + "/stderr"; }
-    void restore() {
-        if (saved_ >= 0) {
-            dup2(saved_, STDERR_FILENO);
-            close(saved_);
-            saved_ = -1;
-        }
+    [[nodiscard]] std::string text() const {
+        return readFile("/proc/self/fd/" + std::to_string(fileno(file_)));
     }
 
-    TemporaryFolder folder_;
-    int saved_;
+private:
+    int saved_ = dup(STDERR_FILENO);
+    std::FILE* file_ = std::tmpfile();
 };
 
 } // namespace tavrel::testing

@@ -5,33 +5,30 @@
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
-#include <sys/stat.h>
-#include <vector>
 
 namespace tavrel::testing {
 
 TemporaryFolder::TemporaryFolder() {
     std::string pattern = (std::filesystem::temp_directory_path() / "tavrel-test-XXXXXX").string();
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    if (mkdtemp(buffer.data()) == nullptr) {
+    if (mkdtemp(pattern.data()) == nullptr) {
         throw std::runtime_error("mkdtemp failed");
     }
-    path_ = buffer.data();
+    path_ = pattern;
 }
 
 TemporaryFolder::~TemporaryFolder() {
+    namespace fs = std::filesystem;
     std::error_code ignored;
-    // Tests may leave read-only folders behind; make them writable so the removal can finish.
-    for (auto it = std::filesystem::recursive_directory_iterator(
-             path_, std::filesystem::directory_options::skip_permission_denied, ignored);
-         it != std::filesystem::recursive_directory_iterator(); it.increment(ignored)) {
+    // Tests may leave folders without rights behind; give them back so the removal can finish.
+    fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ignored);
+    for (auto it = fs::recursive_directory_iterator(
+             path_, fs::directory_options::skip_permission_denied, ignored);
+         it != fs::recursive_directory_iterator(); it.increment(ignored)) {
         if (it->is_directory(ignored) && !it->is_symlink(ignored)) {
-            ::chmod(it->path().c_str(), 0700);
+            fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ignored);
         }
     }
-    ::chmod(path_.c_str(), 0700);
-    std::filesystem::remove_all(path_, ignored);
+    fs::remove_all(path_, ignored);
 }
 
 std::string readFile(const std::filesystem::path& path) {
@@ -54,8 +51,7 @@ void writeFile(const std::filesystem::path& path, const std::string& text) {
     if (path.has_parent_path()) {
         std::filesystem::create_directories(path.parent_path());
     }
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << text;
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
 }
 
 } // namespace tavrel::testing
