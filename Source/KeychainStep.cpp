@@ -28,8 +28,9 @@ std::string itemsOf(std::string_view service, int removed = 0) {
     return subject;
 }
 
-// What a person can do about a keychain that failed with `status`.
-std::string reasonFor(Status status) {
+} // namespace
+
+std::string keychainFailureReason(Status status) {
     switch (status.value()) {
     case Status::interactionNotAllowed:
     case Status::interactionRequired:
@@ -48,11 +49,13 @@ std::string reasonFor(Status status) {
     return reason + ": run again, or delete the items with your keyring's manager.";
 }
 
+namespace {
+
 StepReport reportOf(const ServiceRemoval& removal) {
     if (removal.listingFailure) {
         return StepReport{kStep, itemsOf(removal.service), StepStatus::failed,
                           removal.listingFailure->osStatusError(),
-                          reasonFor(*removal.listingFailure)};
+                          keychainFailureReason(*removal.listingFailure)};
     }
     if (removal.removed == 0) {
         return StepReport{kStep, itemsOf(removal.service), StepStatus::notFound, {}, {}};
@@ -74,7 +77,8 @@ void removeKeychainItems(UninstallOutcome& outcome) {
         return;
     } catch (const jobs::KeychainSecurityError& error) {
         outcome.steps.push_back(StepReport{kStep, itemsOf(error.service()), StepStatus::failed,
-                                           error.description(), reasonFor(error.status())});
+                                           error.description(),
+                                           keychainFailureReason(error.status())});
     } catch (const std::exception& error) {
         outcome.steps.push_back(StepReport{kStep, itemsOf(targets[finished].service),
                                            StepStatus::failed, error.what(), error.what()});

@@ -2,6 +2,9 @@
 #pragma once
 
 #include "Source/UninstallOutcome.hpp"
+#include "keychain/Status.hpp"
+
+#include <string>
 
 namespace tavrel {
 
@@ -9,5 +12,8 @@ namespace tavrel {
 /// `outcome`, in order: how many items went, none found, or the failure in a sentence a person
 /// can act on. A service the job did not get to is a failure too: its items may still be there.
 void removeKeychainItems(UninstallOutcome& outcome);
+
+/// What a person can do about a keychain that failed with `status`, in one sentence.
+std::string keychainFailureReason(keychain::Status status);
 
 } // namespace tavrel

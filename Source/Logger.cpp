@@ -23,10 +23,13 @@ constexpr double kRollingFrequency = 60 * 60 * 24;
 constexpr unsigned long kMaximumNumberOfLogFiles = 7;
 } // namespace
 
-void Logger::startUp() {
+void Logger::startUp(Terminal terminal) {
     using namespace logging;
     LogDispatcher& dispatcher = LogDispatcher::sharedInstance();
-    dispatcher.addLogger(TTYLogger::sharedInstance(), LogLevels::info);
+    // Not even made when not shown: making it writes a warning of its own.
+    if (terminal == Terminal::shown) {
+        dispatcher.addLogger(TTYLogger::sharedInstance(), LogLevels::info);
+    }
 
     // Without a home folder the manager's own default, in the temporary folder, takes over.
     const auto home = platform::homeFolder();

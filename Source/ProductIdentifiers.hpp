@@ -37,6 +37,10 @@ inline constexpr std::array<const char*, 3> kContainerIDs = {kFinderSyncID, kLau
 /// Whose group containers are removed, in run order.
 inline constexpr std::array<const char*, 2> kGroupContainerIDs = {kMainGroupID, kMacOSGroupID};
 
+/// The user defaults domains the reset clears: the three applications' and the two groups'.
+inline constexpr std::array<const char*, 5> kUserDefaultsDomains = {
+    kMainAppID, kAuthenticatorID, kMacOSID, kMainGroupID, kMacOSGroupID};
+
 /// Login item names, in run order.
 inline constexpr std::array<const char*, 2> kLoginItemNames = {"TAVREL", "Tavrel"};
 /// Helper process names, in run order.

@@ -108,9 +108,22 @@ void recordScriptResult(StepReport& report, jobs::ScriptJobResult result, StepSt
     }
 }
 
-void removeLoginItems(UninstallOutcome& outcome, const platform::AppleScriptHost& host) {
+// Tells the observer that `step` starts; what it throws is its own affair.
+void announce(const Uninstaller::StepStarted& started, int step) noexcept {
+    if (!started) {
+        return;
+    }
+    try {
+        started(step);
+    } catch (...) { // NOLINT(bugprone-empty-catch): progress must never stop the run
+    }
+}
+
+void removeLoginItems(UninstallOutcome& outcome, const platform::AppleScriptHost& host,
+                      const Uninstaller::StepStarted& started) {
     int step = 3;
     for (const char* name : product::kLoginItemNames) {
+        announce(started, step);
         runStep(outcome, step++, "login item \"" + std::string(name) + "\"",
                 [&](StepReport& report) {
                     const jobs::LoginItemResult result = jobs::LoginItemJob::disable(name, host);
@@ -129,9 +142,11 @@ void removeLoginItems(UninstallOutcome& outcome, const platform::AppleScriptHost
     }
 }
 
-void stopHelperProcesses(UninstallOutcome& outcome, const platform::AppleScriptHost& host) {
+void stopHelperProcesses(UninstallOutcome& outcome, const platform::AppleScriptHost& host,
+                         const Uninstaller::StepStarted& started) {
     int step = 5;
     for (const jobs::HelperProcess helper : jobs::kHelperProcesses) {
+        announce(started, step);
         runStep(outcome, step++, "helper process " + jobs::processName(helper),
                 [&](StepReport& report) {
                     recordScriptResult(report, jobs::KillProcessJob::kill(helper, host),
@@ -190,36 +205,45 @@ void sweepTrash(UninstallOutcome& outcome, const Roots& roots) {
 
 } // namespace
 
-UninstallOutcome Uninstaller::uninstall() const noexcept {
+UninstallOutcome Uninstaller::uninstall(const StepStarted& started) const noexcept {
     UninstallOutcome outcome;
     try {
         const std::string& home = roots_.home;
         outcome.steps.reserve(25);
+        announce(started, 1);
         removeKeychainItems(outcome);
         const auto host = platform::AppleScriptHost::make({.loginItemsFolder = roots_.loginItems});
+        announce(started, 2);
         switchOffLauncher(outcome, roots_);
-        removeLoginItems(outcome, *host);
-        stopHelperProcesses(outcome, *host);
+        removeLoginItems(outcome, *host, started);
+        stopHelperProcesses(outcome, *host, started);
         int step = 8;
+        // Runs one removal job step, announced.
+        const auto job = [&](std::string subject, const std::function<RemoveResult()>& remove) {
+            announce(started, step);
+            runJob(outcome, step++, std::move(subject), remove);
+        };
         for (const char* name : {product::kUpperCaseBundleName, product::kMixedCaseBundleName}) {
             const std::string path = roots_.applications + "/" + name;
-            runJob(outcome, step++, path, [&path] { return AppBundleJob::removeApp(path); });
+            job(path, [&path] { return AppBundleJob::removeApp(path); });
         }
-        runJob(outcome, step++, AppBundleJob::applicationSupportPath(home, product::kMainAppID),
-               [&] { return AppBundleJob::removeApplicationSupport(home, product::kMainAppID); });
+        job(AppBundleJob::applicationSupportPath(home, product::kMainAppID),
+            [&] { return AppBundleJob::removeApplicationSupport(home, product::kMainAppID); });
         for (const char* bundleID : product::kPreferencesIDs) {
-            runJob(outcome, step++, AppBundleJob::preferencesPath(home, bundleID),
-                   [&] { return AppBundleJob::removePreferences(home, bundleID); });
+            job(AppBundleJob::preferencesPath(home, bundleID),
+                [&] { return AppBundleJob::removePreferences(home, bundleID); });
         }
         for (const char* bundleID : product::kContainerIDs) {
-            runJob(outcome, step++, AppBundleJob::containersPath(home, bundleID),
-                   [&] { return AppBundleJob::removeContainers(home, bundleID); });
+            job(AppBundleJob::containersPath(home, bundleID),
+                [&] { return AppBundleJob::removeContainers(home, bundleID); });
         }
         for (const char* groupID : product::kGroupContainerIDs) {
-            runJob(outcome, step++, AppBundleJob::groupContainersPath(home, groupID),
-                   [&] { return AppBundleJob::removeGroupContainers(home, groupID); });
+            job(AppBundleJob::groupContainersPath(home, groupID),
+                [&] { return AppBundleJob::removeGroupContainers(home, groupID); });
         }
+        announce(started, 19);
         sweepTrash(outcome, roots_);
+        announce(started, 20);
         runStep(outcome, 20, "user defaults", [&](StepReport& report) {
             recordScriptResult(report, jobs::UserDefaultsJob::reset(*host), StepStatus::cleared,
                                jobs::UserDefaultsJob::kScriptFileName);
@@ -233,6 +257,47 @@ UninstallOutcome Uninstaller::uninstall() const noexcept {
         }
     }
     return outcome;
+}
+
+std::string Uninstaller::stepTitle(int step) {
+    const auto item = [](const auto& table, int first, int step) {
+        return std::string(table.at(static_cast<std::size_t>(step - first)));
+    };
+    if (step < 1 || step > kStepCount) {
+        return "Step " + std::to_string(step);
+    }
+    if (step == 1) {
+        return "Delete keychain items";
+    }
+    if (step == 2) {
+        return std::string("Switch off login item ") + product::kLauncherID;
+    }
+    if (step <= 4) {
+        return "Remove login item " + item(product::kLoginItemNames, 3, step);
+    }
+    if (step <= 7) {
+        return "Kill " + item(product::kHelperProcessNames, 5, step);
+    }
+    if (step <= 9) {
+        return std::string("Remove ") + product::kApplicationsFolder + "/" +
+               (step == 8 ? product::kUpperCaseBundleName : product::kMixedCaseBundleName);
+    }
+    if (step == 10) {
+        return std::string("Remove Application Support ") + product::kMainAppID;
+    }
+    if (step <= 13) {
+        return "Remove Preferences " + item(product::kPreferencesIDs, 11, step) + ".plist";
+    }
+    if (step <= 16) {
+        return "Remove Containers " + item(product::kContainerIDs, 14, step);
+    }
+    if (step <= 18) {
+        return "Remove Group Containers " + item(product::kGroupContainerIDs, 17, step);
+    }
+    if (step == 19) {
+        return std::string("Remove ") + product::kTrashName + " from the Trash";
+    }
+    return "Reset user defaults";
 }
 
 } // namespace tavrel

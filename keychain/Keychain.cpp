@@ -1,7 +1,9 @@
 // Listing a service's keys, and the lookup and deletion a job builds on.
 #include "keychain/Keychain.hpp"
 
-#include <iostream>
+#include "keychain/StatusOutput.hpp"
+
+#include <ostream>
 
 namespace tavrel::keychain {
 
@@ -9,7 +11,7 @@ Keychain::Keychain(std::string service, platform::KeychainStore& store) : store_
     options_.service = std::move(service);
 }
 
-Keychain::Listing Keychain::listing() const {
+Keychain::Listing Keychain::listing(FailureLine line) const {
     auto accounts = store_->accounts(options_.service);
     if (!accounts.ok()) {
         const Status status = Status::fromCode(accounts.code());
@@ -17,8 +19,8 @@ Keychain::Listing Keychain::listing() const {
             return {};
         }
         // The listing never fails its caller; this line is the one trace of the failure.
-        if (status != Status::userCanceled) {
-            std::cout << status.osStatusError() << '\n' << std::flush;
+        if (status != Status::userCanceled && line == FailureLine::written) {
+            statusOutput() << status.osStatusError() << '\n' << std::flush;
         }
         return {{}, status};
     }

@@ -28,12 +28,16 @@ public:
         std::optional<Status> failure;
     };
 
+    /// Whether a failed listing writes its status line.
+    enum class FailureLine { written, omitted };
+
     /// The keys of all items of the service in the keychain's order, duplicates kept, items
     /// without a key left out. A service without items is an empty list. A failed listing is an
-    /// empty list too: it writes "OSStatus error:[<code>] <message>" to standard output (nothing
-    /// for userCanceled) and reports the status. Never throws.
-    [[nodiscard]] Listing listing() const;
-    /// The keys of listing(); a failure is seen only on standard output.
+    /// empty list too: it writes "OSStatus error:[<code>] <message>" to the status output (see
+    /// StatusOutput.hpp; nothing for userCanceled, nothing when `line` is omitted) and reports
+    /// the status. Never throws.
+    [[nodiscard]] Listing listing(FailureLine line = FailureLine::written) const;
+    /// The keys of listing(); a failure is seen only on the status output.
     [[nodiscard]] std::vector<std::string> itemKeys() const { return listing().keys; }
 
     /// The first item of the service whose key is `key`; the keychain's result code when the

@@ -3,6 +3,7 @@
 
 #include "platform/Result.hpp"
 
+#include <cstdint>
 #include <string>
 
 namespace tavrel::platform {
@@ -25,6 +26,17 @@ public:
     /// Keeps going past entries it cannot delete and fails with the first error met (a missing
     /// `path` gives ENOENT). Refuses "/", "." and ".." as the last component.
     static Result<void> removeItem(const std::string& path);
+
+    /// How much a file, link or folder tree holds.
+    struct Size {
+        std::uint64_t bytes = 0; // the sizes of everything in it but its folders
+        std::uint64_t files = 0; // everything in it but its folders: files, links, ...
+    };
+
+    /// Measures what removeItem would delete at `path`, without following any link (a link is
+    /// one file, of its own size) and without changing anything. Fails with the first error met
+    /// (a missing `path` gives ENOENT), since the size is then unknown.
+    static Result<Size> measure(const std::string& path);
 };
 
 } // namespace tavrel::platform

@@ -24,6 +24,18 @@ public:
     /// cannot be read or changed.
     static Result<Outcome> setEnabled(const std::string& loginItemsFolder,
                                       const std::string& bundleIdentifier, bool enabled);
+
+    enum class State {
+        notFound, // the system knows no login item with that identifier
+        enabled,  // the helper is launched at login
+        disabled  // it is known, but switched off
+    };
+
+    /// Whether the helper with that bundle identifier is launched at login, among the entries
+    /// of `loginItemsFolder`, as setEnabled sees it; changes nothing. Fails when the entry
+    /// exists but cannot be read.
+    static Result<State> state(const std::string& loginItemsFolder,
+                               const std::string& bundleIdentifier);
 };
 
 } // namespace tavrel::platform

@@ -1,6 +1,9 @@
 // Summary of an uninstall run for the terminal.
 #include "Source/cli/SummaryPrinter.hpp"
 
+#include "Source/cli/InventoryPrinter.hpp"
+
+#include <algorithm>
 #include <iomanip>
 #include <ostream>
 
@@ -28,9 +31,17 @@ const char* label(StepStatus status) {
     return "?";
 }
 
+// Whether a step numbered `step` failed in the run.
+bool failed(const UninstallOutcome& outcome, int step) {
+    return std::any_of(outcome.steps.begin(), outcome.steps.end(), [&](const StepReport& report) {
+        return report.step == step && report.status == StepStatus::failed;
+    });
+}
+
 } // namespace
 
-void SummaryPrinter::print(const UninstallOutcome& outcome, std::ostream& out) {
+void SummaryPrinter::print(const UninstallOutcome& outcome, const Inventory& remaining,
+                           std::ostream& out) {
     for (const StepReport& report : outcome.steps) {
         out << "Step " << std::setw(2) << report.step << "  " << std::left << std::setw(12)
             << label(report.status) << std::right << "  " << report.subject;
@@ -42,7 +53,11 @@ void SummaryPrinter::print(const UninstallOutcome& outcome, std::ostream& out) {
         }
         out << '\n';
     }
-    if (outcome.removedEverything()) {
+    if (!remaining.clean()) {
+        out << "Still there after the run:\n";
+        InventoryPrinter::printSteps(remaining, out);
+    }
+    if (outcome.removedEverything() && remaining.clean()) {
         out << "Tavrel has been removed from this account.\n";
         return;
     }
@@ -56,6 +71,21 @@ void SummaryPrinter::print(const UninstallOutcome& outcome, std::ostream& out) {
             } else {
                 out << " (step " << report.step << " failed)";
             }
+            separator = "; ";
+        }
+    }
+    // What a failed step left is named above already.
+    for (const StepInventory& step : remaining.steps) {
+        if (failed(outcome, step.step)) {
+            continue;
+        }
+        for (const Trace& trace : step.traces) {
+            out << separator << InventoryPrinter::describe(trace) << " (found after step "
+                << step.step << ")";
+            separator = "; ";
+        }
+        if (step.unavailable) {
+            out << separator << "what step " << step.step << " removes (cannot be looked at)";
             separator = "; ";
         }
     }

@@ -1,4 +1,5 @@
 // tavrel-uninstall: removes Tavrel and all its data from the current account, from a terminal.
+#include "Source/Inventory.hpp"
 #include "Source/Logger.hpp"
 #include "Source/ProductIdentifiers.hpp"
 #include "Source/Roots.hpp"
@@ -6,17 +7,23 @@
 #include "Source/RunningAppError.hpp"
 #include "Source/Uninstaller.hpp"
 #include "Source/cli/ConfirmationPrompt.hpp"
+#include "Source/cli/InventoryPrinter.hpp"
+#include "Source/cli/JsonReport.hpp"
+#include "Source/cli/ProgressLine.hpp"
 #include "Source/cli/SummaryPrinter.hpp"
+#include "keychain/StatusOutput.hpp"
 #include "logging/LogDispatcher.hpp"
 #include "platform/ProcessSetup.hpp"
+#include "platform/UserAccount.hpp"
 
 #include <CLI/CLI.hpp>
-#include <cstdio>
 #include <exception>
 #include <iostream>
 #include <optional>
 
 namespace {
+
+using tavrel::Inventory;
 
 // Exit statuses; 64 is the usual "usage error" (EX_USAGE).
 constexpr int kSucceeded = 0;
@@ -29,46 +36,94 @@ constexpr const char* kDescription =
     "its running helper processes, the application bundles in /Applications, its Application\n"
     "Support folder, preference files, containers and group containers, its copy in the Trash\n"
     "and its user defaults. Refuses while Tavrel or Tavrel Authenticator is running.\n\n"
-    "Exit status: 0 everything was removed (or was not there); 1 some step failed (listed);\n"
-    "2 a Tavrel application is running; 64 usage error or no confirmation possible.";
+    "Exit status: 0 everything was removed (or was not there); 1 some step failed or something\n"
+    "is still there after the run (listed); 2 a Tavrel application is running; 64 usage error\n"
+    "or no confirmation possible.";
 
-int run(bool confirmed) {
+struct Options {
+    bool yes = false;
+    bool dryRun = false;
+    bool json = false;
+    bool verbose = false;
+};
+
+// Says `message` on standard error, and in the report when there is one.
+int refuse(tavrel::cli::JsonReport& report, const std::string& message, int status) {
+    std::cerr << "tavrel-uninstall: " << message << '\n';
+    report.error = message;
+    return status;
+}
+
+int uninstall(const Options& options, tavrel::cli::JsonReport& report) {
+    // With --json, standard output holds the document and nothing else.
+    std::ostream& out = options.json ? std::cerr : std::cout;
+    if (options.json) {
+        tavrel::keychain::setStatusOutput(std::cerr);
+    }
     // Everything the run removes lies under the home folder or is named from it; without a
     // real home folder the run would act on the system's folders instead.
     const std::optional<tavrel::Roots> roots = tavrel::Roots::current();
     if (!roots) {
-        std::cerr << "tavrel-uninstall: no usable home folder: HOME must be an absolute path to an "
-                     "existing folder other than \"/\". Nothing was removed.\n";
-        return kStepFailed;
+        return refuse(report,
+                      "no usable home folder: HOME must be an absolute path to an existing folder "
+                      "other than \"/\". Nothing was removed.",
+                      kStepFailed);
     }
-    if (!confirmed) {
+    report.home = roots->home;
+    // Shown before the question, or in the report; a plain --yes run needs only the one after.
+    if (!options.yes || options.dryRun || options.json) {
+        report.found.emplace(Inventory::take(*roots));
+    }
+    if (options.dryRun) {
+        tavrel::cli::InventoryPrinter::print(*report.found, out);
+        out << "Dry run: nothing was removed.\n";
+        return kSucceeded;
+    }
+    if (!options.yes) {
         if (!tavrel::cli::ConfirmationPrompt::canAsk()) {
-            std::cerr
-                << "tavrel-uninstall: standard input is not a terminal, so no one can confirm;"
-                   " run with --yes to remove Tavrel without asking.\n";
-            return kUsageError;
+            return refuse(report,
+                          "standard input is not a terminal, so no one can confirm; run with "
+                          "--yes to remove Tavrel without asking.",
+                          kUsageError);
         }
-        if (!tavrel::cli::ConfirmationPrompt::ask(std::cin, std::cout)) {
-            std::cout << "Nothing was removed.\n";
+        tavrel::cli::InventoryPrinter::print(*report.found, out);
+        if (report.found->clean()) {
+            return kSucceeded;
+        }
+        if (!tavrel::cli::ConfirmationPrompt::ask(std::cin, out)) {
+            out << "Nothing was removed.\n";
+            report.error = "Not confirmed; nothing was removed.";
             return kSucceeded;
         }
     }
-    tavrel::Logger::startUp();
+    tavrel::Logger::startUp(options.verbose ? tavrel::Logger::Terminal::shown
+                                            : tavrel::Logger::Terminal::omitted);
+    auto& log = tavrel::logging::LogDispatcher::sharedInstance();
     try {
         for (const char* bundleID : tavrel::product::kRunningCheckIDs) {
             tavrel::checkNotRunning(bundleID);
         }
     } catch (const tavrel::RunningAppError& error) {
-        tavrel::logging::LogDispatcher::sharedInstance().flushLog();
-        std::cerr << "tavrel-uninstall: " << error.alert().messageText << " Nothing was removed.\n";
-        return kApplicationRunning;
+        log.flushLog();
+        return refuse(report, error.alert().messageText + " Nothing was removed.",
+                      kApplicationRunning);
     }
-    const tavrel::UninstallOutcome outcome = tavrel::Uninstaller(*roots).uninstall();
-    // The log lines go before the summary, so the terminal reads in order.
-    tavrel::logging::LogDispatcher::sharedInstance().flushLog();
-    tavrel::cli::SummaryPrinter::print(outcome, std::cout);
-    std::cout.flush();
-    return outcome.succeeded() ? kSucceeded : kStepFailed;
+    // Log lines on the terminal would break a line rewritten in place.
+    tavrel::cli::ProgressLine progress(
+        std::cerr, !options.verbose && tavrel::cli::ProgressLine::terminalAttached());
+    const tavrel::UninstallOutcome& outcome =
+        report.outcome.emplace(tavrel::Uninstaller(*roots).uninstall([&](int step) {
+            if (options.verbose) {
+                log.flushLog(); // so that the step's line follows the lines of the one before
+            }
+            progress.show(step);
+        }));
+    log.flushLog();
+    progress.finish();
+    const Inventory& remaining = report.remaining.emplace(Inventory::take(*roots));
+    tavrel::cli::SummaryPrinter::print(outcome, remaining, out);
+    out.flush();
+    return outcome.succeeded() && remaining.clean() ? kSucceeded : kStepFailed;
 }
 
 } // namespace
@@ -77,8 +132,13 @@ int main(int argc, char** argv) {
     tavrel::platform::prepareProcess();
     try {
         CLI::App app(kDescription, "tavrel-uninstall");
-        bool yes = false;
-        app.add_flag("-y,--yes", yes, "Remove without asking for confirmation");
+        Options options;
+        app.add_flag("-y,--yes", options.yes, "Remove without asking for confirmation");
+        app.add_flag("-n,--dry-run", options.dryRun,
+                     "Only show what would be removed; remove nothing");
+        app.add_flag("--json", options.json,
+                     "Write one JSON report to standard output, and nothing else there");
+        app.add_flag("-v,--verbose", options.verbose, "Show the log lines on standard error too");
         app.set_version_flag("--version", "tavrel-uninstall " TAVREL_VERSION);
         try {
             app.parse(argc, argv);
@@ -86,7 +146,15 @@ int main(int argc, char** argv) {
             const int status = app.exit(error); // prints help, version or the usage error
             return status == 0 ? kSucceeded : kUsageError;
         }
-        return run(yes);
+        tavrel::cli::JsonReport report;
+        report.version = TAVREL_VERSION;
+        report.user = tavrel::platform::userName();
+        report.dryRun = options.dryRun;
+        report.exitStatus = uninstall(options, report);
+        if (options.json) {
+            std::cout << report.document() << std::flush;
+        }
+        return report.exitStatus;
     } catch (const std::exception& error) {
         std::cerr << "tavrel-uninstall: " << error.what() << '\n';
         return kStepFailed;

@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <optional>
 #include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -170,7 +171,95 @@ private:
     std::optional<FileError> firstError_;
 };
 
+// The path of `name` (none: of the folder itself) inside the folders `names` below `top`.
+std::string pathInside(const std::string& top, const std::vector<std::string>& names,
+                       const char* name) {
+    std::string path = top;
+    for (const std::string& folder : names) {
+        path += '/';
+        path += folder;
+    }
+    if (name != nullptr) {
+        path += '/';
+        path += name;
+    }
+    return path;
+}
+
 } // namespace
+
+Result<FileManager::Size> FileManager::measure(const std::string& path) {
+    struct stat status {};
+    if (lstat(path.c_str(), &status) != 0) {
+        return FileError(errno, path, FileError::Operation::inspect);
+    }
+    if (!S_ISDIR(status.st_mode)) {
+        return Size{static_cast<std::uint64_t>(status.st_size), 1};
+    }
+    Size size;
+    // Like the deletion walk: one open folder per level, no recursion, never through a link.
+    std::vector<DirectoryStream> folders;
+    std::vector<std::string> names; // of the folders below the top one, for errors
+    const auto enter = [&](int parent, const char* name) -> std::optional<FileError> {
+        const int descriptor = openat(parent, name, kFolderFlags);
+        DirectoryStream stream(descriptor >= 0 ? fdopendir(descriptor) : nullptr);
+        if (!stream) {
+            const int code = errno;
+            if (descriptor >= 0) {
+                close(descriptor);
+            }
+            return FileError(code, pathInside(path, names, parent == AT_FDCWD ? nullptr : name),
+                             FileError::Operation::inspect);
+        }
+        folders.push_back(std::move(stream));
+        return std::nullopt;
+    };
+    if (auto error = enter(AT_FDCWD, path.c_str())) {
+        return std::move(*error);
+    }
+    while (!folders.empty()) {
+        const int folder = folders.back().descriptor();
+        errno = 0;
+        const dirent* entry = readdir(folders.back().get());
+        if (entry == nullptr) {
+            if (errno != 0) {
+                return FileError(errno, pathInside(path, names, nullptr),
+                                 FileError::Operation::inspect);
+            }
+            folders.pop_back();
+            if (!names.empty()) {
+                names.pop_back();
+            }
+            continue;
+        }
+        const char* name = entry->d_name;
+        if (isDotOrDotDot(name)) {
+            continue;
+        }
+        if (entry->d_type != DT_DIR) {
+            if (fstatat(folder, name, &status, AT_SYMLINK_NOFOLLOW) != 0) {
+                if (errno == ENOENT) {
+                    continue; // gone meanwhile
+                }
+                return FileError(errno, pathInside(path, names, name),
+                                 FileError::Operation::inspect);
+            }
+            if (!S_ISDIR(status.st_mode)) {
+                size.bytes += static_cast<std::uint64_t>(status.st_size);
+                ++size.files;
+                continue;
+            }
+        }
+        if (auto error = enter(folder, name)) {
+            if (error->code() == ENOENT) {
+                continue;
+            }
+            return std::move(*error);
+        }
+        names.emplace_back(name);
+    }
+    return size;
+}
 
 Result<FileManager::Item> FileManager::itemAt(const std::string& path) {
     struct stat status {};

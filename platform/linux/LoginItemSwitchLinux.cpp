@@ -22,21 +22,50 @@ std::string LoginItemSwitch::loginItemsFolder(const std::string& home) {
     return std::string(trimmed) + "/.config/autostart";
 }
 
+namespace {
+
+bool isEntryName(const std::string& bundleIdentifier) {
+    return !bundleIdentifier.empty() && bundleIdentifier != "." && bundleIdentifier != ".." &&
+           bundleIdentifier.find('/') == std::string::npos;
+}
+
+bool isMissing(const FileError& error) {
+    const int code = error.code();
+    return code == ENOENT || code == ENOTDIR || code == ELOOP;
+}
+
+} // namespace
+
+Result<LoginItemSwitch::State> LoginItemSwitch::state(const std::string& loginItemsFolder,
+                                                      const std::string& bundleIdentifier) {
+    if (!isEntryName(bundleIdentifier)) {
+        return State::notFound;
+    }
+    const std::string path = loginItemsFolder + "/" + bundleIdentifier + ".desktop";
+    const auto text = linux_files::readText(path);
+    if (!text.ok()) {
+        if (isMissing(text.error())) {
+            return State::notFound;
+        }
+        return FileError(text.error().code(), path, FileError::Operation::inspect);
+    }
+    return linux_desktop::mainGroupValue(*text, "Hidden") == "true" ? State::disabled
+                                                                    : State::enabled;
+}
+
 Result<LoginItemSwitch::Outcome> LoginItemSwitch::setEnabled(const std::string& loginItemsFolder,
                                                              const std::string& bundleIdentifier,
                                                              bool enabled) {
-    if (bundleIdentifier.empty() || bundleIdentifier == "." || bundleIdentifier == ".." ||
-        bundleIdentifier.find('/') != std::string::npos) {
+    if (!isEntryName(bundleIdentifier)) {
         return Outcome::notFound;
     }
     const std::string path = loginItemsFolder + "/" + bundleIdentifier + ".desktop";
     auto text = linux_files::readText(path);
     if (!text.ok()) {
-        const int code = text.error().code();
-        if (code == ENOENT || code == ENOTDIR || code == ELOOP) {
+        if (isMissing(text.error())) {
             return Outcome::notFound;
         }
-        return FileError(code, path, FileError::Operation::change);
+        return FileError(text.error().code(), path, FileError::Operation::change);
     }
     const bool hidden = linux_desktop::mainGroupValue(*text, "Hidden") == "true";
     if (hidden == !enabled) {

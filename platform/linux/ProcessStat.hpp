@@ -11,4 +11,8 @@ namespace tavrel::platform::linux_proc {
 /// None when the text has no such field.
 std::optional<unsigned long long> startTime(std::string_view stat);
 
+/// The process identifier of the process's parent (field 4), from the whole text of its stat
+/// file; 0 for a process started by the kernel. None when the text has no such field.
+std::optional<int> parentProcess(std::string_view stat);
+
 } // namespace tavrel::platform::linux_proc

@@ -1,16 +1,18 @@
 // The tavrel-uninstall command end to end, in a sandbox with its own /Applications and a
-// temporary home: what it removes, what it leaves, what it says and its exit statuses.
+// temporary home: what it finds, removes and leaves, what it says, its report and exit statuses.
 #include "tests/support/Sandbox.hpp"
 #include "tests/support/TemporaryFolder.hpp"
 
 #include <algorithm>
-#include <array>
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
+#include <map>
+#include <nlohmann/json.hpp>
 #include <sys/stat.h>
 
 namespace fs = std::filesystem;
+using Json = nlohmann::json;
 using tavrel::testing::Output;
 using tavrel::testing::ProcessRun;
 using tavrel::testing::readFile;
@@ -22,59 +24,56 @@ using Lines = std::vector<std::string>;
 
 namespace {
 
-constexpr std::array<const char*, 3> kPreferenceIDs{"com.quillorchid.TavrelOSX",
-                                                    "com.quillorchid.TavrelAuthenticator",
-                                                    "com.quillorchid.tavrel.macos"};
-constexpr std::array<const char*, 3> kContainerIDs{"com.quillorchid.TavrelOSX.FinderSync",
-                                                   "com.quillorchid.TavrelOSXLauncher",
-                                                   "com.quillorchid.tavrel.macos"};
-constexpr std::array<const char*, 2> kGroupIDs{"group.com.quillorchid.TavrelOSX",
-                                               "group.com.quillorchid.tavrel.macos"};
-constexpr std::array<const char*, 6> kKeychainServices{"Tavrel",
-                                                       "KVTOAuthCredentialService",
-                                                       "AFOAuthCredentialService",
-                                                       "Tavrel Device Restriction",
-                                                       "com.quillorchid.tavrel.macos",
-                                                       "Tavrel Credential"};
-constexpr const char* kNoKeychain =
-    "No keychain is available. You may need to restart your computer.";
+// NOLINTBEGIN(cert-err58-cpp): a failure to build them at start-up ends the program, rightly
+const Lines kPreferenceIDs{"com.quillorchid.TavrelOSX", "com.quillorchid.TavrelAuthenticator",
+                           "com.quillorchid.tavrel.macos"};
+const Lines kContainerIDs{"com.quillorchid.TavrelOSX.FinderSync",
+                          "com.quillorchid.TavrelOSXLauncher", "com.quillorchid.tavrel.macos"};
+const Lines kGroupIDs{"group.com.quillorchid.TavrelOSX", "group.com.quillorchid.tavrel.macos"};
+const Lines kServices{"Tavrel",
+                      "KVTOAuthCredentialService",
+                      "AFOAuthCredentialService",
+                      "Tavrel Device Restriction",
+                      "com.quillorchid.tavrel.macos",
+                      "Tavrel Credential"};
+const Json kNothing = Json::parse(R"({"traces": [], "unavailable": null})");
+const Lines kHelpers{"brolt", "TavrelFinderSync", "TavrelFileProvider"};
+const std::string kNoKeychain = "No keychain is available. You may need to restart your computer.";
+const std::string kUnreachable = "No keychain could be reached: run again in your desktop "
+                                 "session, where your keyring runs.";
+// The README's field list: the fields of each kind of object in the report, each with the JSON
+// types it may have, then what its items are; a trace's fields follow its kind.
+const Json kDocumented = Json::parse(R"({
+  "report": {"tool": "string", "version": "string", "user": "string", "home": "string null",
+             "dryRun": "boolean", "error": "string null", "steps": "array step",
+             "exitStatus": "number"},
+  "step": {"step": "number", "title": "string", "found": "object seen", "results": "array result",
+           "remaining": "object seen"},
+  "seen": {"traces": "array trace", "unavailable": "string null"},
+  "result": {"subject": "string", "status": "string", "error": "string null",
+             "reason": "string null"},
+  "keychainItems": {"kind": "string", "name": "string", "items": "number"},
+  "launcher": {"kind": "string", "name": "string"},
+  "loginItem": {"kind": "string", "name": "string"},
+  "process": {"kind": "string", "name": "string", "pid": "number"},
+  "path": {"kind": "string", "name": "string", "bytes": "number null", "files": "number null"},
+  "defaults": {"kind": "string", "name": "string"}})");
+// NOLINTEND(cert-err58-cpp)
 
-// The keychain step's log lines when no keychain can be reached, as without a session bus (which
-// the tests' environment never has): three listings fail, the fourth service's lookup fails and
-// ends the job.
-Lines unreachableKeychainLog() {
-    Lines lines{"----- Delete Keychain Item -----"};
-    for (std::size_t index = 0; index < 4; ++index) {
-        lines.push_back(std::string("service: ") + kKeychainServices[index]);
-    }
-    lines.push_back(std::string("SecItemCopyMatching. OSStatus error:[-25291] ") + kNoKeychain);
-    lines.push_back(
-        std::string("[KeychainUtility] failed to delete keychain items of Tavrel Device "
-                    "Restriction. ") +
-        kNoKeychain);
-    return lines;
+// "Step  8  " and the rest.
+std::string stepLine(int step, const std::string& rest) {
+    return (step < 10 ? "Step  " : "Step ") + std::to_string(step) + "  " + rest;
 }
-constexpr std::size_t kKeychainLogLines = 7;
-
-// What that prints first: each failed listing's status line, then every service as failed, the
-// last two as never tried.
-Lines unreachableKeychainOutput() {
-    Lines lines(3, std::string("OSStatus error:[-25291] ") + kNoKeychain);
-    for (std::size_t index = 0; index < kKeychainServices.size(); ++index) {
-        lines.push_back(std::string("Step  1  FAILED        keychain items of \"") +
-                        kKeychainServices[index] + "\"");
-        lines.emplace_back(index < 4 ? "         No keychain could be reached: run again in your "
-                                       "desktop session, where your keyring runs."
-                                     : "         Not tried, since the keychain failed before.");
-    }
-    return lines;
+// "Step  8  removed       /Applications/TAVREL.app", a line of the summary.
+std::string summaryLine(int step, const std::string& label, const std::string& subject) {
+    return stepLine(step, label + std::string(12 - label.size(), ' ') + "  " + subject);
 }
 
 // The summary's last line: the keychain services, then `more`, are still there.
 std::string stillThere(const std::string& more = "") {
     std::string line = "Tavrel was not completely removed. Still there: ";
-    for (const char* service : kKeychainServices) {
-        line += std::string(service == kKeychainServices[0] ? "" : "; ") + "keychain items of \"" +
+    for (const std::string& service : kServices) {
+        line += (service == kServices[0] ? "keychain items of \"" : "; keychain items of \"") +
                 service + "\" (step 1 failed)";
     }
     return line + (more.empty() ? "" : "; " + more) + ".";
@@ -87,31 +86,12 @@ Lines logMessages(const ProcessRun& run) {
     for (const std::string& line : splitLines(run.err)) {
         const auto bracket = line.find("] ");
         if (!line.empty() && std::isdigit(static_cast<unsigned char>(line[0])) != 0 &&
-            bracket != std::string::npos) {
+            bracket != std::string::npos &&
+            (!messages.empty() || line.find("] ----- ") == bracket)) {
             messages.push_back(line.substr(bracket + 2));
         }
     }
-    messages.erase(messages.begin(),
-                   std::find_if(messages.begin(), messages.end(), [](const std::string& message) {
-                       return message.starts_with("----- ");
-                   }));
     return messages;
-}
-
-// The log lines of the script steps: 5 to 7 (up to the first bundle banner) and 20.
-Lines scriptLines(const Lines& log) {
-    const auto kill = std::find(log.begin(), log.end(), "----- Kill brolt process -----");
-    const auto bundle = std::find(kill, log.end(), "----- Remove App Bundle -----");
-    Lines lines(kill, bundle);
-    lines.insert(lines.end(), std::find(bundle, log.end(), "----- Reset UserDefaults -----"),
-                 log.end());
-    return lines;
-}
-
-// The line that follows the first one equal to `banner`; empty when there is none.
-std::string lineAfter(const Lines& log, const std::string& banner) {
-    const auto found = std::find(log.begin(), log.end(), banner);
-    return found != log.end() && found + 1 != log.end() ? found[1] : std::string();
 }
 
 std::size_t count(const std::string& text, const std::string& part) {
@@ -122,325 +102,478 @@ std::size_t count(const std::string& text, const std::string& part) {
     return found;
 }
 
+// `object` holds exactly the documented fields of `kind`, each of a documented type, and so do
+// the objects in it.
+void expectDocumented(const Json& object, const std::string& kind = "report") {
+    ASSERT_TRUE(object.is_object() && kDocumented.contains(kind)) << kind << ": " << object;
+    const Json& fields = kDocumented[kind];
+    EXPECT_EQ(object.size(), fields.size()) << kind << ": a documented field is missing";
+    for (const auto& [name, value] : object.items()) {
+        ASSERT_TRUE(fields.contains(name)) << kind << ": undocumented field " << name;
+        const std::string type = fields.value(name, "");
+        EXPECT_NE((type + " ").find(std::string(value.type_name()) + " "), std::string::npos)
+            << kind << ": " << name << " is " << value.type_name();
+        const std::string inner = type.substr(type.find(' ') + 1);
+        if (value.is_object()) {
+            expectDocumented(value, inner);
+        }
+        for (const Json& item : value.is_array() ? value : Json::array()) {
+            expectDocumented(item, inner == "trace" ? item.value("kind", "?") : inner);
+        }
+    }
+}
+
 class UninstallCommandTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        TAVREL_SKIP_WITHOUT_SANDBOX();
-        realApplicationsExisted_ = fs::exists(fs::symlink_status("/Applications"));
-    }
+    void SetUp() override { TAVREL_SKIP_WITHOUT_SANDBOX(); }
     void TearDown() override {
         // The real /Applications is never touched.
         EXPECT_EQ(fs::exists(fs::symlink_status("/Applications")), realApplicationsExisted_);
     }
 
-    [[nodiscard]] std::string home() const { return home_.string(); }
     [[nodiscard]] std::string library(const std::string& rest) const {
-        return home() + "/Library/" + rest;
-    }
-    [[nodiscard]] fs::path trash() const { return home_.path() / ".local/share/Trash"; }
-    [[nodiscard]] fs::path autostart() const {
-        return home_.path() / ".config/autostart/com.quillorchid.TavrelOSXLauncher.desktop";
-    }
-    [[nodiscard]] fs::path loginItem() const {
-        return home_.path() / ".config/autostart/tavrel.desktop";
-    }
-    [[nodiscard]] fs::path defaults() const {
-        return home_.path() / ".config/com.quillorchid.TavrelOSX";
+        return home_ + "/Library/" + rest;
     }
     [[nodiscard]] fs::path app(const std::string& rest) const {
         return applications_.path() / rest;
     }
+    // Where a path the run names lies outside the sandbox.
+    [[nodiscard]] fs::path onHost(const std::string& path) const {
+        return path.starts_with("/Applications/") ? app(path.substr(14)) : fs::path(path);
+    }
 
-    // Runs tavrel-uninstall in the sandbox with the temporary home. Its helper kill scripts
-    // see only the processes started in there.
+    // What steps 8 to 19 remove, in step order, as the run names it, each with the one-byte
+    // file planted in it ("" for the item itself).
+    [[nodiscard]] std::vector<std::pair<std::string, std::string>> planted() const {
+        std::vector<std::pair<std::string, std::string>> items{
+            {"/Applications/TAVREL.app", "Contents/MacOS/TAVREL"},
+            {"/Applications/Tavrel.app", "Contents/Info.plist"},
+            {library("Application Support/com.quillorchid.TavrelOSX"), "db"}};
+        for (const std::string& id : kPreferenceIDs) {
+            items.emplace_back(library("Preferences/" + id + ".plist"), "");
+        }
+        for (const std::string& id : kContainerIDs) {
+            items.emplace_back(library("Containers/" + id), "Data/file");
+        }
+        for (const std::string& id : kGroupIDs) {
+            items.emplace_back(library("Group Containers/" + id), "file");
+        }
+        items.emplace_back(trashItem_, "Contents/Info.plist");
+        return items;
+    }
+
+    // Runs `command` (tavrel-uninstall, or what starts it) in the sandbox with the temporary
+    // home. Its helper kill scripts see only the processes started in there.
     ProcessRun uninstall(const Lines& arguments, Sandbox sandbox = Sandbox(),
-                         Output output = Output::collected) {
-        Lines command{TAVREL_UNINSTALL};
+                         Output output = Output::collected, Lines command = {TAVREL_UNINSTALL}) {
         command.insert(command.end(), arguments.begin(), arguments.end());
         return sandbox.applications(applications_.string())
-            .run(command, tavrel::testing::homeEnvironment(home()), output);
+            .run(command, tavrel::testing::homeEnvironment(home_), output);
     }
 
     void plantEverything() {
-        writeFile(app("TAVREL.app/Contents/MacOS/TAVREL"), "bin");
-        writeFile(app("Tavrel.app/Contents/Info.plist"), "plist");
-        writeFile(library("Application Support/com.quillorchid.TavrelOSX/db"), "x");
-        for (const std::string id : kPreferenceIDs) {
-            writeFile(library("Preferences/" + id + ".plist"), "x");
+        for (const auto& [path, inside] : planted()) {
+            writeFile(inside.empty() ? onHost(path) : onHost(path) / inside, "x");
         }
-        for (const std::string id : kContainerIDs) {
-            writeFile(library("Containers/" + id + "/Data/file"), "x");
-        }
-        for (const std::string id : kGroupIDs) {
-            writeFile(library("Group Containers/" + id + "/file"), "x");
-        }
-        writeFile(trash() / "files/TAVREL.app/Contents/Info.plist", "x");
-        writeFile(trash() / "info/TAVREL.app.trashinfo", "[Trash Info]\n");
-        writeFile(autostart(), "[Desktop Entry]\nName=Tavrel Launcher\nExec=launcher\n");
-        writeFile(loginItem(), "[Desktop Entry]\nName=Tavrel\nExec=tavrel\n");
-        writeFile(defaults() / "settings", "x");
+        writeFile(trash_ / "info/TAVREL.app.trashinfo", "[Trash Info]\n");
+        writeFile(autostart_, "[Desktop Entry]\nName=Tavrel Launcher\nExec=launcher\n");
+        writeFile(loginItem_, "[Desktop Entry]\nName=Tavrel\nExec=tavrel\n");
+        writeFile(defaults_ / "settings", "x");
+    }
+
+    // A copy of the program and its resources installed under `prefix`; the program's path.
+    static std::string install(const fs::path& prefix) {
+        fs::create_directories(prefix / "bin");
+        fs::create_directories(prefix / "share");
+        fs::copy_file(TAVREL_UNINSTALL, prefix / "bin/tavrel-uninstall");
+        fs::copy(TAVREL_RESOURCES, prefix / "share/tavrel-uninstaller",
+                 fs::copy_options::recursive);
+        return (prefix / "bin/tavrel-uninstall").string();
     }
 
     [[nodiscard]] bool everythingStillThere() const {
-        return fs::exists(app("TAVREL.app/Contents/MacOS/TAVREL")) &&
-               fs::exists(library("Preferences/com.quillorchid.TavrelOSX.plist")) &&
-               fs::exists(trash() / "files/TAVREL.app") && fs::exists(loginItem()) &&
-               fs::exists(defaults()) && readFile(autostart()).find("Hidden") == std::string::npos;
+        return std::all_of(planted().begin(), planted().end(),
+                           [&](const auto& item) { return fs::exists(onHost(item.first)); }) &&
+               fs::exists(loginItem_) && fs::exists(defaults_) &&
+               readFile(autostart_).find("Hidden") == std::string::npos;
     }
 
-    // Every path the run removes, in step order, from step 8 on.
-    [[nodiscard]] Lines removedPaths() const {
-        Lines paths{"/Applications/TAVREL.app", "/Applications/Tavrel.app",
-                    library("Application Support/com.quillorchid.TavrelOSX")};
-        for (const std::string id : kPreferenceIDs) {
-            paths.push_back(library("Preferences/" + id + ".plist"));
-        }
-        for (const std::string id : kContainerIDs) {
-            paths.push_back(library("Containers/" + id));
-        }
-        for (const std::string id : kGroupIDs) {
-            paths.push_back(library("Group Containers/" + id));
-        }
-        return paths;
-    }
-
-    // The log of one run in which every item is there (true) or none is (false).
+    // The log of one run in which every item is there (true) or none is (false), when no
+    // keychain can be reached (the tests never have a session bus): three listings fail, the
+    // fourth service's lookup fails and ends the job.
     [[nodiscard]] Lines expectedLog(bool present) const {
-        const Lines paths = removedPaths();
-        const auto result = [&](std::size_t index) {
-            return present ? std::string("done") : "\"" + paths[index] + "\" does not exist.";
-        };
-        Lines lines = unreachableKeychainLog();
+        Lines lines{"----- Delete Keychain Item -----"};
+        for (std::size_t index = 0; index < 4; ++index) {
+            lines.push_back("service: " + kServices[index]);
+        }
         lines.insert(lines.end(),
-                     {"----- Disable Login Item -----", "\"TAVREL\" not found",
+                     {"SecItemCopyMatching. OSStatus error:[-25291] " + kNoKeychain,
+                      "[KeychainUtility] failed to delete keychain items of Tavrel "
+                      "Device Restriction. " +
+                          kNoKeychain,
+                      "----- Disable Login Item -----", "\"TAVREL\" not found",
                       "----- Disable Login Item -----", present ? "done" : "\"Tavrel\" not found"});
-        for (const char* helper : {"brolt", "TavrelFinderSync", "TavrelFileProvider"}) {
-            lines.insert(lines.end(), {"----- Kill " + std::string(helper) + " process -----",
+        for (const std::string& helper : kHelpers) {
+            lines.insert(lines.end(), {"----- Kill " + helper + " process -----",
                                        "NSAppleScript.errorNumberr: 1",
                                        "NSAppleScript.errorMessage: The command exited with a "
                                        "non-zero status."});
         }
-        lines.insert(lines.end(),
-                     {"----- Remove App Bundle -----", result(0), "----- Remove App Bundle -----",
-                      result(1), "----- Remove \"Application Support\" -----",
-                      "com.quillorchid.TavrelOSX", result(2)});
-        std::size_t index = 3;
-        for (const std::string id : kPreferenceIDs) {
-            lines.insert(lines.end(),
-                         {"----- Remove \"Preferences\" -----", id + ".plist", result(index++)});
-        }
-        for (const std::string id : kContainerIDs) {
-            lines.insert(lines.end(), {"----- Remove \"Containers\" -----", id, result(index++)});
-        }
-        for (const std::string id : kGroupIDs) {
-            lines.insert(lines.end(),
-                         {"----- Remove \"Group Containers\" -----", id, result(index++)});
+        const auto items = planted();
+        for (std::size_t index = 0; index + 1 < items.size(); ++index) {
+            const std::string& path = items[index].first;
+            const std::string id = path.substr(path.rfind('/') + 1);
+            const std::string folder = path.substr(0, path.rfind('/'));
+            const std::string kind = folder.substr(folder.rfind('/') + 1);
+            if (index < 2) {
+                lines.emplace_back("----- Remove App Bundle -----");
+            } else {
+                lines.insert(lines.end(), {"----- Remove \"" + kind + "\" -----", id});
+            }
+            lines.push_back(present ? "done" : "\"" + path + "\" does not exist.");
         }
         lines.insert(lines.end(), {"----- Reset UserDefaults -----", "done"});
         return lines;
     }
 
-    // The whole summary of a run whose steps all ended as `status` says, step 2 as `launcher`.
+    // The whole summary of a run in which every step found `status`, step 2 `launcher`.
     [[nodiscard]] Lines expectedSummary(const std::string& status, const std::string& launcher,
-                                        const std::string& trashItem) const {
-        const auto line = [](int step, const std::string& label, const std::string& subject) {
-            char prefix[32];
-            std::snprintf(prefix, sizeof prefix, "Step %2d  %-12s  ", step, label.c_str());
-            return prefix + subject;
-        };
-        Lines lines = unreachableKeychainOutput();
-        lines.insert(lines.end(), {line(2, launcher, "com.quillorchid.TavrelOSXLauncher"),
-                                   line(3, "not found", "login item \"TAVREL\""),
-                                   line(4, status, "login item \"Tavrel\""),
-                                   line(5, "not found", "helper process brolt"),
-                                   line(6, "not found", "helper process TavrelFinderSync"),
-                                   line(7, "not found", "helper process TavrelFileProvider")});
-        int step = 8;
-        for (const std::string& path : removedPaths()) {
-            lines.push_back(line(step++, status, path));
+                                        const std::string& trashSubject) const {
+        Lines lines(3, "OSStatus error:[-25291] " + kNoKeychain);
+        for (std::size_t index = 0; index < kServices.size(); ++index) {
+            lines.push_back(
+                summaryLine(1, "FAILED", "keychain items of \"" + kServices[index] + "\""));
+            lines.push_back("         " + (index < 4 ? kUnreachable
+                                                     : "Not tried, since the keychain failed "
+                                                       "before."));
         }
-        lines.push_back(line(19, status, trashItem));
-        lines.push_back(line(20, "cleared", "user defaults"));
-        lines.push_back(stillThere());
+        lines.insert(lines.end(), {summaryLine(2, launcher, "com.quillorchid.TavrelOSXLauncher"),
+                                   summaryLine(3, "not found", "login item \"TAVREL\""),
+                                   summaryLine(4, status, "login item \"Tavrel\"")});
+        for (int step = 5; step <= 7; ++step) {
+            lines.push_back(summaryLine(step, "not found", "helper process " + kHelpers[step - 5]));
+        }
+        int step = 8;
+        for (const auto& [path, inside] : planted()) {
+            lines.push_back(summaryLine(step, status, step == 19 ? trashSubject : path));
+            ++step;
+        }
+        lines.insert(lines.end(),
+                     {summaryLine(20, "cleared", "user defaults"), "Still there after the run:",
+                      stepLine(1, "cannot be looked at: " + kUnreachable), stillThere()});
         return lines;
     }
 
-    TemporaryFolder home_;
+    TemporaryFolder homeFolder_;
     TemporaryFolder applications_;
-    bool realApplicationsExisted_ = false;
+    const bool realApplicationsExisted_ = fs::exists(fs::symlink_status("/Applications"));
+    const std::string home_ = homeFolder_.string();
+    const fs::path trash_ = homeFolder_.path() / ".local/share/Trash";
+    const std::string trashItem_ = (trash_ / "files/TAVREL.app").string();
+    const fs::path autostart_ =
+        homeFolder_.path() / ".config/autostart/com.quillorchid.TavrelOSXLauncher.desktop";
+    const fs::path loginItem_ = homeFolder_.path() / ".config/autostart/tavrel.desktop";
+    const fs::path defaults_ = homeFolder_.path() / ".config/com.quillorchid.TavrelOSX";
 };
 
 } // namespace
 
 TEST_F(UninstallCommandTest, OneRunRemovesTheWholeProductLeavesNeighboursAloneAndSaysSo) {
+    // Nothing there, not even a Trash folder or a launcher entry: nothing is made up, and
+    // standard error holds one progress line per step and nothing else.
+    ProcessRun run = uninstall({"--yes"});
+    EXPECT_EQ(splitLines(run.out),
+              expectedSummary("not found", "not found", "TAVREL.app in the Trash"));
+    EXPECT_FALSE(fs::exists(trash_) || fs::exists(autostart_.parent_path()));
+    EXPECT_EQ(splitLines(run.err).size(), 20U) << run.err;
+    EXPECT_EQ(splitLines(run.err)[6], "[7/20] Kill TavrelFileProvider");
+
     plantEverything();
     writeFile(app("Other.app/Contents/Info.plist"), "other");
     writeFile(library("Preferences/com.quillorchid.Other.plist"), "other");
-    writeFile(trash() / "files/Tavrel.app/Contents/Info.plist", "other");
-    writeFile(trash() / "info/Tavrel.app.trashinfo", "[Trash Info]\n");
+    writeFile(trash_ / "files/Tavrel.app/Contents/Info.plist", "other");
+    writeFile(trash_ / "info/Tavrel.app.trashinfo", "[Trash Info]\n");
 
-    ProcessRun run = uninstall({"--yes"});
+    // Without a session bus, then on one with no Secret Service, then with one that never
+    // answers: the keychain cannot be reached.
+    run = uninstall({"--yes", "--verbose"});
     EXPECT_EQ(run.status, 1) << run.out << run.err;
     EXPECT_EQ(logMessages(run), expectedLog(true)) << run.err;
-    const std::string trashItem = trash().string() + "/files/TAVREL.app";
-    EXPECT_EQ(splitLines(run.out), expectedSummary("removed", "switched off", trashItem));
+    EXPECT_EQ(splitLines(run.out), expectedSummary("removed", "switched off", trashItem_));
     EXPECT_EQ(count(run.err, "Warning: Usage of TTYLogger"), 1U) << run.err;
-
-    for (const std::string& path : removedPaths()) {
-        EXPECT_FALSE(fs::exists(path.starts_with("/Applications/")
-                                    ? app(path.substr(std::string("/Applications/").size()))
-                                    : fs::path(path)))
-            << path;
+    for (const auto& [path, inside] : planted()) {
+        EXPECT_FALSE(fs::exists(onHost(path))) << path;
     }
-    EXPECT_FALSE(fs::exists(trash() / "files/TAVREL.app"));
-    EXPECT_FALSE(fs::exists(trash() / "info/TAVREL.app.trashinfo"));
-    EXPECT_NE(readFile(autostart()).find("Hidden=true"), std::string::npos);
-    EXPECT_FALSE(fs::exists(loginItem()));
-    EXPECT_FALSE(fs::exists(defaults()));
+    EXPECT_FALSE(fs::exists(trash_ / "info/TAVREL.app.trashinfo"));
+    EXPECT_NE(readFile(autostart_).find("Hidden=true"), std::string::npos);
+    EXPECT_FALSE(fs::exists(loginItem_));
+    EXPECT_FALSE(fs::exists(defaults_));
     EXPECT_EQ(readFile(app("Other.app/Contents/Info.plist")), "other");
     EXPECT_EQ(readFile(library("Preferences/com.quillorchid.Other.plist")), "other");
-    EXPECT_EQ(readFile(trash() / "files/Tavrel.app/Contents/Info.plist"), "other");
-    EXPECT_TRUE(fs::exists(trash() / "info/Tavrel.app.trashinfo"));
+    EXPECT_EQ(readFile(trash_ / "files/Tavrel.app/Contents/Info.plist"), "other");
+    EXPECT_TRUE(fs::exists(trash_ / "info/Tavrel.app.trashinfo"));
 
     // Again, with nothing left: every path is logged as missing, and step 2 says the launcher
     // was already switched off.
-    run = uninstall({"--yes"});
-    EXPECT_EQ(run.status, 1) << run.out << run.err;
-    EXPECT_EQ(logMessages(run), expectedLog(false)) << run.err;
-    EXPECT_EQ(splitLines(run.out), expectedSummary("not found", "already off", trashItem));
+    for (const char* secretService : {"--secret-service=none", "--secret-service=silent"}) {
+        run = uninstall({"--yes", "--verbose"}, Sandbox(), Output::collected,
+                        {TAVREL_PRIVATE_KEYRING, secretService, TAVREL_UNINSTALL});
+        EXPECT_EQ(run.status, 1) << run.out << run.err;
+        EXPECT_EQ(logMessages(run), expectedLog(false)) << secretService << "\n" << run.err;
+        EXPECT_EQ(splitLines(run.out), expectedSummary("not found", "already off", trashItem_))
+            << secretService;
+    }
 }
 
-TEST_F(UninstallCommandTest, WithoutATrashFolderOrLauncherEntryNothingIsMadeUp) {
-    const ProcessRun run = uninstall({"--yes"});
-    EXPECT_EQ(run.status, 1) << run.out << run.err;
-    EXPECT_EQ(splitLines(run.out),
-              expectedSummary("not found", "not found", "TAVREL.app in the Trash"));
-    EXPECT_FALSE(fs::exists(trash()));
-    EXPECT_FALSE(fs::exists(autostart().parent_path()));
+TEST_F(UninstallCommandTest, EveryKindOfTraceIsListedRemovedAndVerifiedAndASurvivorFailsTheRun) {
+    plantEverything();
+    const TemporaryFolder work; // the helpers' programs, where another user can reach them too
+    fs::permissions(work.path(),
+                    fs::perms::all & ~fs::perms::group_write & ~fs::perms::others_write);
+    fs::create_directory(work.path() / "parent");
+    fs::copy_file("/bin/sh", work.path() / "parent/brolt");
+    // On a keyring of its own, started from a shell named brolt: the helpers start, one ignoring
+    // SIGTERM, one with a longer name, one of another user where that can be had; brolt's file
+    // is deleted. Then each command runs in turn, writing into the work folder.
+    const std::string script = R"sh(
+w=$1 u=$2
+for item in Tavrel:alpha Tavrel:beta KVTOAuthCredentialService:u@tavrel.com Tavrel\ Credential:k \
+    KVTOAuthCredentialService:other "Tavrel Device Restriction:DeviceSecret"; do
+    printf s | secret-tool store --label=t service "${item%:*}" account "${item#*:}" || echo no
+done
+started() {
+    until [ "$(readlink /proc/$1/exe)" = "$2" ]; do [ -e /proc/$1/exe ] || return 1; done
+}
+for helper in brolt TavrelFinderSync TavrelFinderSyncX; do cp /bin/sleep "$w/$helper"; done
+cp /bin/sh "$w/TavrelFileProvider"
+"$w/brolt" 60 & brolt=$!
+"$w/TavrelFinderSync" 60 & sync=$!
+"$w/TavrelFileProvider" -c 'trap "" TERM; while :; do sleep 1; done' & provider=$!
+"$w/TavrelFinderSyncX" 60 & longer=$!
+setpriv --reuid=65534 --regid=65534 --clear-groups "$w/TavrelFinderSync" 60 2>/dev/null & other=$!
+started $brolt "$w/brolt" && started $sync "$w/TavrelFinderSync" &&
+    started $provider "$w/TavrelFileProvider" && started $longer "$w/TavrelFinderSyncX" ||
+    echo "not started"
+started $other "$w/TavrelFinderSync" || other=
+rm "$w/brolt"
+echo $brolt; echo $sync; echo $provider
+"$u" --dry-run --json >"$w/dry.json" 2>"$w/dry.txt"; echo "dry $?"
+"$u" --yes --json >"$w/run.json" 2>"$w/run.err"; echo "run $?"
+echo x >/Applications/TAVREL.app
+"$u" --yes --json >"$w/again.json"; echo "again $?"
+script -qec "$u" /dev/null </dev/null >"$w/ask.txt"; echo "ask $?"
+printf '[Desktop Entry]\nName=Tavrel\n' | tee "$XDG_CONFIG_HOME/autostart/a.desktop" \
+    >"$XDG_CONFIG_HOME/autostart/b.desktop"
+script -qec "$u --yes" /dev/null </dev/null >"$w/twice.txt"; echo "twice $?"
+for pid in $longer $other; do [ -e /proc/$pid/exe ] || echo "$pid stopped"; done
+)sh";
+    const ProcessRun run =
+        Sandbox()
+            .applications(applications_.string())
+            .run({TAVREL_PRIVATE_KEYRING, (work.path() / "parent/brolt").string(), "-c", script,
+                  "sh", work.string(), TAVREL_UNINSTALL},
+                 tavrel::testing::homeEnvironment(home_));
+    const Lines out = splitLines(run.out);
+    ASSERT_EQ(out.size(), 8U) << run.out << run.err; // another user's helper and the longer name
+    EXPECT_EQ(Lines(out.begin() + 3, out.end()),     // still run
+              (Lines{"dry 0", "run 0", "again 0", "ask 0", "twice 1"}))
+        << run.err;
+
+    // The dry run lists every trace, each of its step (on standard error, as it wrote JSON).
+    Lines dry{"Found on this account:", stepLine(1, "2 keychain items of \"Tavrel\"")};
+    for (const char* service :
+         {"KVTOAuthCredentialService", "Tavrel Device Restriction", "Tavrel Credential"}) {
+        dry.push_back(stepLine(1, std::string("1 keychain item of \"") + service + "\""));
+    }
+    dry.push_back(stepLine(2, "login item com.quillorchid.TavrelOSXLauncher (switched on)"));
+    dry.push_back(stepLine(4, "login item \"Tavrel\""));
+    for (int step = 5; step <= 7; ++step) {
+        dry.push_back(stepLine(step, "helper process " + kHelpers[step - 5] + " (pid " +
+                                         out[step - 5] + ")")); // never another user's, nor ours
+    }
+    int step = 8;
+    for (const auto& [path, inside] : planted()) {
+        dry.push_back(stepLine(step++, path + " (1 file, 1 byte)"));
+    }
+    dry.insert(dry.end(), {stepLine(20, "user defaults com.quillorchid.TavrelOSX"),
+                           "Dry run: nothing was removed."});
+    EXPECT_EQ(splitLines(readFile(work.path() / "dry.txt")), dry);
+
+    // The dry run removed nothing: the run found the same; then it removed and verified all.
+    const Json dryReport = Json::parse(readFile(work.path() / "dry.json"));
+    const Json report = Json::parse(readFile(work.path() / "run.json"));
+    const Json again = Json::parse(readFile(work.path() / "again.json"));
+    for (const Json* document : {&dryReport, &report, &again}) {
+        expectDocumented(*document);
+    }
+    EXPECT_TRUE(dryReport["dryRun"] && report["exitStatus"] == 0 && again["exitStatus"] == 0);
+    for (std::size_t index = 0; index < 20; ++index) {
+        const Json& found = dryReport["steps"][index]["found"];
+        EXPECT_EQ(report["steps"][index]["found"], found) << index + 1;
+        EXPECT_EQ(dryReport["steps"][index]["remaining"], found) << index + 1;
+        EXPECT_EQ(report["steps"][index]["remaining"], kNothing) << index + 1;
+        EXPECT_EQ(again["steps"][index]["found"], kNothing) << index + 1;
+        for (const Json& result : report["steps"][index]["results"]) {
+            EXPECT_NE(result["status"], "failed") << result;
+        }
+    }
+    EXPECT_EQ(report["steps"][0]["found"]["traces"][0],
+              Json::parse(R"({"kind": "keychainItems", "name": "Tavrel", "items": 2})"));
+    for (std::size_t index : {4, 5, 6}) { // helpers stopped by the whole name, also when deleted
+        EXPECT_EQ(report["steps"][index]["results"][0]["status"], "removed");
+    }
+    for (const auto& [path, inside] : planted()) {
+        EXPECT_EQ(fs::exists(onHost(path)), path == "/Applications/TAVREL.app") << path;
+    }
+    // Progress lines only: no log line, no line claiming a removal.
+    const std::string err = readFile(work.path() / "run.err");
+    EXPECT_EQ(count(err, "/20] "), 20U) << err;
+    EXPECT_EQ(count(err, "done"), 0U) << err;
+
+    // A file where the bundle should be is no trace, and is left alone.
+    EXPECT_EQ(again["steps"][7]["results"][0]["status"], "leftInPlace");
+    EXPECT_EQ(readFile(app("TAVREL.app")), "x\n");
+    // A terminal with nothing to remove is told so and asked nothing.
+    EXPECT_EQ(readFile(work.path() / "ask.txt"),
+              "Nothing of Tavrel was found on this account.\r\n");
+    // Of two login items named Tavrel one goes: the other is found after a step that succeeded.
+    // On a terminal each progress line replaces the one before, and the last is cleared.
+    const std::string twice = readFile(work.path() / "twice.txt");
+    EXPECT_NE(twice.find("\r\033[K[20/20] Reset user defaults\r\033[K" + stepLine(1, "not found") +
+                         "     keychain items of \"Tavrel\"\r\n"),
+              std::string::npos)
+        << twice;
+    EXPECT_NE(twice.find("Still there after the run:\r\n" +
+                         stepLine(4, "login item \"Tavrel\"\r\n") +
+                         "Tavrel was not completely removed. Still there: /Applications/TAVREL.app "
+                         "(not a folder, left alone); login item \"Tavrel\" (found after step 4)."),
+              std::string::npos)
+        << twice;
 }
 
-TEST_F(UninstallCommandTest, AFailingStepIsReportedInWordsAndTheLaterStepsStillRun) {
+TEST_F(UninstallCommandTest, AFailingStepIsReportedInWordsAsRemainingAndTheLaterStepsStillRun) {
+    // Scripts come from the program's own resources, wherever those are: from a folder whose
+    // name holds every character a shell command or a script string could take, or from one
+    // that has none.
+    const TemporaryFolder scratch; // the working folder, where an injected command would write
+    const fs::path oddPrefix =
+        scratch.path() / "it's \"a\" \\ $(touch injected) `touch injected`;touch injected\nend";
+    const std::string odd = install(oddPrefix);
+    const std::string bare = install(scratch.path() / "bare");
+    const fs::path oddReset = oddPrefix / "share/tavrel-uninstaller/reset-userdefaults.sh";
+    for (const fs::path& script : {oddReset, oddReset.parent_path() / "kill-brolt.sh"}) {
+        fs::permissions(script, fs::perms::owner_read | fs::perms::owner_write);
+    }
+    std::string missing;
+    for (const std::string step : {"5 brolt", "6 TavrelFinderSync", "7 TavrelFileProvider"}) {
+        fs::remove(scratch.path() /
+                   ("bare/share/tavrel-uninstaller/kill-" + step.substr(2) + ".sh"));
+        missing +=
+            "helper process " + step.substr(2) + " (step " + step.substr(0, 1) + " failed); ";
+    }
+    fs::remove(scratch.path() / "bare/share/tavrel-uninstaller/reset-userdefaults.sh");
+    std::string unreadable; // every step under ~/Library when it may not be looked into
+    for (int step = 10; step <= 18; ++step) {
+        unreadable += (step > 10 ? "; " : "") + planted()[step - 8].first + " (step " +
+                      std::to_string(step) + " failed)";
+    }
     struct Case {
         const char* name;
-        std::function<void(Sandbox&)> refuse;
-        Lines summary; // the failing step's two lines
+        std::string refused; // made read-only, or unreadable when it is ~/Library/
+        int step;
+        std::string subject;
+        std::string reason;
         std::string stays;
+        std::string error = {}; // when given: the error's description, in the report and log
+        std::string program = TAVREL_UNINSTALL;
     };
-    const std::string trashItem = trash().string() + "/files/TAVREL.app";
     const std::vector<Case> cases{
-        {"a bundle on a read-only file system",
-         [](Sandbox& sandbox) { sandbox.readOnly("/Applications/TAVREL.app"); },
-         {"Step  8  FAILED        /Applications/TAVREL.app",
-          "         \u201cTAVREL\u201d couldn\u2019t be removed: Read-only file system. "
-          "(/Applications/TAVREL.app/Contents/MacOS/TAVREL)"},
-         "/Applications/TAVREL.app (step 8 failed)"},
-        {"a read-only autostart folder",
-         [this](Sandbox& sandbox) { sandbox.readOnly(autostart().parent_path().string()); },
-         {"Step  2  FAILED        com.quillorchid.TavrelOSXLauncher",
-          "         \u201ccom.quillorchid.TavrelOSXLauncher.desktop\u201d couldn\u2019t be "
-          "changed: Read-only file system. (" +
-              autostart().string() + ")"},
+        {"a bundle on a read-only file system", "/Applications/TAVREL.app", 8,
+         "/Applications/TAVREL.app",
+         "\u201cTAVREL\u201d couldn\u2019t be removed: Read-only file system. "
+         "(/Applications/TAVREL.app/Contents/MacOS/TAVREL)",
+         "/Applications/TAVREL.app (step 8 failed)",
+         "Error Domain=NSPOSIXErrorDomain Code=30 \"\u201cTAVREL\u201d couldn\u2019t be "
+         "removed: Read-only file system.\" UserInfo={NSFilePath="
+         "/Applications/TAVREL.app/Contents/MacOS/TAVREL}"},
+        {"a read-only autostart folder", autostart_.parent_path().string(), 2,
+         "com.quillorchid.TavrelOSXLauncher",
+         "\u201ccom.quillorchid.TavrelOSXLauncher.desktop\u201d couldn\u2019t be changed: "
+         "Read-only file system. (" +
+             autostart_.string() + ")",
          "com.quillorchid.TavrelOSXLauncher (step 2 failed); login item \"Tavrel\" (step 4 "
          "failed)"},
-        {"a login item that cannot be deleted",
-         [this](Sandbox& sandbox) { sandbox.readOnly(loginItem().string()); },
-         {"Step  4  FAILED        login item \"Tavrel\"",
-          "         \u201ctavrel.desktop\u201d couldn\u2019t be removed: Device or resource "
-          "busy. (-10000)"},
+        {"a login item that cannot be deleted", loginItem_.string(), 4, "login item \"Tavrel\"",
+         "\u201ctavrel.desktop\u201d couldn\u2019t be removed: Device or resource busy. (-10000)",
          "login item \"Tavrel\" (step 4 failed)"},
-        {"user defaults on a read-only file system",
-         [this](Sandbox& sandbox) { sandbox.readOnly(defaults().string()); },
-         {"Step 20  FAILED        user defaults", "         rm: cannot remove '" +
-                                                      defaults().string() +
-                                                      "/settings': Read-only file system (1)"},
+        {"user defaults on a read-only file system", defaults_.string(), 20, "user defaults",
+         "rm: cannot remove '" + defaults_.string() + "/settings': Read-only file system (1)",
          "user defaults (step 20 failed)"},
-        {"the copy in the Trash on a read-only file system",
-         [this](Sandbox& sandbox) { sandbox.readOnly((trash() / "files/TAVREL.app").string()); },
-         {"Step 19  FAILED        " + trashItem,
-          "         \u201cInfo.plist\u201d couldn\u2019t be removed: Read-only file system. (" +
-              trashItem + "/Contents/Info.plist)"},
-         trashItem + " (step 19 failed)"},
+        {"the copy in the Trash on a read-only file system", trashItem_, 19, trashItem_,
+         "\u201cInfo.plist\u201d couldn\u2019t be removed: Read-only file system. (" + trashItem_ +
+             "/Contents/Info.plist)",
+         trashItem_ + " (step 19 failed)"},
+        {"a folder it may not look into is a failure, never missing", library(""), 11,
+         library("Preferences/com.quillorchid.TavrelOSX.plist"),
+         "\u201ccom.quillorchid.TavrelOSX.plist\u201d couldn\u2019t be examined: Permission "
+         "denied.",
+         unreadable},
+        {"a script that may not be run", "", 20, "user defaults",
+         "sh: 2: " + oddReset.string() + ": Permission denied (126)", // the name spans 2 lines
+         "helper process brolt (step 5 failed); user defaults (step 20 failed)", "", odd},
+        {"no scripts", "", 20, "user defaults",
+         "The uninstaller's script reset-userdefaults.sh is missing; reinstall the uninstaller "
+         "and run it again.",
+         missing + "user defaults (step 20 failed)", "", bare},
     };
     for (const Case& test : cases) {
         plantEverything();
         Sandbox sandbox;
-        test.refuse(sandbox);
-        const ProcessRun run = uninstall({"--yes"}, sandbox);
+        if (test.refused == library("")) {
+            sandbox.unprivileged(); // so that even root meets the folder's permissions
+            chmod(test.refused.c_str(), 0);
+        } else if (!test.refused.empty()) {
+            sandbox.readOnly(test.refused);
+        }
+        const ProcessRun run = uninstall(
+            {"--yes", "--json", "--verbose"}, sandbox, Output::collected,
+            {"/bin/sh", "-c", "cd \"$0\" && exec \"$@\"", scratch.string(), test.program});
+        chmod(library("").c_str(), 0755);
         EXPECT_EQ(run.status, 1) << test.name << "\n" << run.out << run.err;
-        const Lines summary = splitLines(run.out);
-        const auto failed = std::find(summary.begin(), summary.end(), test.summary[0]);
-        ASSERT_NE(failed, summary.end()) << test.name << "\n" << run.out;
-        ASSERT_NE(failed + 1, summary.end()) << test.name;
-        EXPECT_EQ(failed[1], test.summary[1]) << test.name;
-        EXPECT_EQ(summary.back(), stillThere(test.stays)) << test.name;
-        // Every other step still ran.
-        EXPECT_EQ(std::count_if(summary.begin(), summary.end(),
-                                [](const std::string& line) { return line.starts_with("Step"); }),
-                  25)
+        EXPECT_EQ(run.err.find("does not exist"), std::string::npos) << test.name << run.err;
+        // With --json the summary goes to standard error, and standard output holds the report.
+        const std::string failure =
+            summaryLine(test.step, "FAILED", test.subject) + "\n         " + test.reason + "\n";
+        EXPECT_NE(run.err.find(failure), std::string::npos) << test.name << "\n" << run.err;
+        EXPECT_NE(run.err.find("\n" + stillThere(test.stays) + "\n"), std::string::npos)
+            << test.name << "\n"
+            << run.err;
+        const Json report = Json::parse(run.out);
+        expectDocumented(report);
+        for (const Json& step : report["steps"]) { // every other step still ran
+            EXPECT_FALSE(step["results"].empty()) << test.name << "\n" << step;
+        }
+        const Json& step = report["steps"][test.step - 1];
+        const Json& failed = step["results"][0];
+        EXPECT_EQ(failed, Json({{"subject", test.subject},
+                                {"status", "failed"},
+                                {"error", failed["error"]},
+                                {"reason", test.reason}}))
             << test.name;
-        EXPECT_FALSE(fs::exists(library("Preferences/com.quillorchid.TavrelOSX.plist")))
-            << test.name;
+        if (!test.error.empty()) {
+            EXPECT_NE(failed.value("error", "").find(test.error), std::string::npos) << failed;
+            EXPECT_EQ(count(run.err, "] " + test.error + "\n"), 1U) << run.err;
+        }
+        EXPECT_NE(step["remaining"], kNothing) << test.name;
+        EXPECT_EQ(report["exitStatus"], 1);
+        EXPECT_FALSE(fs::exists(app("Tavrel.app"))) << test.name;
     }
+    EXPECT_FALSE(fs::exists(scratch.path() / "injected"));
 }
 
-TEST_F(UninstallCommandTest, AReadOnlyBundleKeepsItsErrorLineAndTheRestOfTheLog) {
+TEST_F(UninstallCommandTest, RefusalsRemoveNothingAndSaySo) {
     plantEverything();
-    const ProcessRun run = uninstall({"--yes"}, Sandbox().readOnly("/Applications/TAVREL.app"));
-    Lines expected = expectedLog(true);
-    const auto bundle =
-        std::find(expected.begin(), expected.end(), "----- Remove App Bundle -----");
-    ASSERT_NE(bundle, expected.end());
-    bundle[1] = "Error Domain=NSPOSIXErrorDomain Code=30 \"\u201cTAVREL\u201d couldn\u2019t be "
-                "removed: Read-only file system.\" UserInfo={NSFilePath="
-                "/Applications/TAVREL.app/Contents/MacOS/TAVREL}";
-    EXPECT_EQ(logMessages(run), expected) << run.err;
-    EXPECT_TRUE(fs::exists(app("TAVREL.app/Contents/MacOS/TAVREL")));
-}
-
-TEST_F(UninstallCommandTest, AFolderItCannotLookIntoIsAFailureNeverMissing) {
-    plantEverything();
-    ASSERT_EQ(chmod(library("").c_str(), 0), 0);
-    const ProcessRun run = uninstall({"--yes"}, Sandbox().unprivileged());
-    chmod(library("").c_str(), 0755);
-    EXPECT_EQ(run.status, 1) << run.out << run.err;
-    EXPECT_EQ(run.err.find("does not exist"), std::string::npos) << run.err;
-    EXPECT_NE(run.out.find("Step 11  FAILED        " +
-                           library("Preferences/com.quillorchid.TavrelOSX.plist") +
-                           "\n         \u201ccom.quillorchid.TavrelOSX.plist\u201d couldn\u2019t "
-                           "be examined: Permission denied.\n"),
-              std::string::npos)
-        << run.out;
-    EXPECT_EQ(count(run.out, "FAILED"), 15U) << run.out; // the keychain and steps 10 to 18
-    EXPECT_TRUE(fs::exists(library("Preferences/com.quillorchid.TavrelOSX.plist")));
-    EXPECT_FALSE(fs::exists(app("TAVREL.app")));
-}
-
-TEST_F(UninstallCommandTest, AFileWhereTheBundleShouldBeIsLeftAloneAndNamedAsStaying) {
-    writeFile(app("TAVREL.app"), "a file");
-    const ProcessRun run = uninstall({"--yes"});
-    EXPECT_EQ(run.status, 1) << run.out << run.err; // the keychain cannot be reached here
-    EXPECT_EQ(lineAfter(logMessages(run), "----- Remove App Bundle -----"),
-              "\"/Applications/TAVREL.app\" not folder.");
-    EXPECT_EQ(readFile(app("TAVREL.app")), "a file");
-    EXPECT_EQ(splitLines(run.out).back(),
-              stillThere("/Applications/TAVREL.app (not a folder, left alone)"));
-}
-
-TEST_F(UninstallCommandTest, AClosedPipeNeitherStopsTheRunNorChangesItsExitStatus) {
-    plantEverything();
-    for (int index = 0; index < 2000; ++index) {
-        writeFile(app("TAVREL.app/Contents/Resources/file" + std::to_string(index)), "x");
-    }
-    const ProcessRun run = uninstall({"--yes"}, Sandbox(), Output::closedPipe);
-    EXPECT_EQ(run.status, 1);
-    EXPECT_FALSE(fs::exists(app("TAVREL.app")));
-    EXPECT_FALSE(fs::exists(trash() / "files/TAVREL.app"));
-    EXPECT_FALSE(fs::exists(library("Group Containers/group.com.quillorchid.tavrel.macos")));
-}
-
-TEST_F(UninstallCommandTest, ARunningProductApplicationStopsTheRunBeforeAnythingIsRemoved) {
-    plantEverything();
-    const fs::path bundle = home_.path() / "X.app";
+    const fs::path bundle = homeFolder_.path() / "X.app";
     writeFile(
         bundle / "Contents/Info.plist",
         "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>CFBundleIdentifier</key>"
@@ -449,61 +582,56 @@ TEST_F(UninstallCommandTest, ARunningProductApplicationStopsTheRunBeforeAnything
     fs::create_directories(bundle / "Contents/MacOS");
     fs::copy_file("/bin/sleep", bundle / "Contents/MacOS/Tavrel");
     // Started inside the sandbox: a process outside its user namespace cannot be inspected.
-    const std::string executable = (bundle / "Contents/MacOS/Tavrel").string();
-    const std::string script = "\"$1\" 60 & app=$!\n"
-                               "until [ \"$(readlink /proc/$app/exe)\" = \"$1\" ]; do :; done\n"
-                               "\"$2\" --yes; status=$?\n"
-                               "kill $app; exit $status\n";
-    const ProcessRun run = Sandbox()
-                               .applications(applications_.string())
-                               .run({"/bin/sh", "-c", script, "sh", executable, TAVREL_UNINSTALL},
-                                    tavrel::testing::homeEnvironment(home()));
-    EXPECT_EQ(run.status, 2) << run.out << run.err;
-    EXPECT_NE(run.err.find("Tavrel is running. Quit Tavrel and try again."), std::string::npos)
-        << run.err;
-    EXPECT_TRUE(logMessages(run).empty()) << run.err; // no removal step started
-    EXPECT_TRUE(everythingStillThere());
-}
-
-TEST_F(UninstallCommandTest, WithoutAHomeFolderATerminalOrYesNothingIsRemoved) {
-    plantEverything();
+    const std::string whileRunning =
+        "\"$1\" 60 & app=$!\n"
+        "until [ \"$(readlink /proc/$app/exe)\" = \"$1\" ]; do :; done\n"
+        "\"$2\" --yes; status=$?\n"
+        "kill $app; exit $status\n";
+    const std::string cli = TAVREL_UNINSTALL;
     struct Case {
         const char* name;
-        Lines arguments;
-        Lines environment;
+        Lines command;
+        std::string home;
         int status;
         std::string says; // on standard error or output
     };
-    const Lines env = tavrel::testing::homeEnvironment(home());
-    const auto withHome = [&](const std::string& value) {
-        Lines changed = env;
-        std::replace(changed.begin(), changed.end(), "HOME=" + home(), "HOME=" + value);
-        return changed;
-    };
     const std::vector<Case> cases{
-        {"home is the root folder", {"--yes"}, withHome("/"), 1, "no usable home folder"},
-        {"home spelled as root", {"--yes"}, withHome("//."), 1, "no usable home folder"},
-        {"home relative", {"--yes"}, withHome("relative/home"), 1, "no usable home folder"},
-        {"home missing", {"--yes"}, withHome(home() + "/absent"), 1, "no usable home folder"},
-        {"no terminal and no --yes", {}, env, 64, "--yes"},
-        {"an unknown option", {"--frobnicate"}, env, 64, "frobnicate"},
-        {"the version", {"--version"}, env, 0, "tavrel-uninstall " TAVREL_VERSION "\n"},
+        {"home is the root folder", {cli, "--yes"}, "/", 1, "no usable home folder"},
+        {"home spelled as root", {cli, "--yes"}, "//.", 1, "no usable home folder"},
+        {"home relative", {cli, "--yes"}, "relative/home", 1, "no usable home folder"},
+        {"home missing", {cli, "--yes"}, home_ + "/absent", 1, "no usable home folder"},
+        {"no home, as JSON", {cli, "--yes", "--json"}, "/", 1, "\"home\":null,\"dryRun\":false"},
+        {"no terminal and no --yes", {cli}, home_, 64, "--yes"},
+        {"a terminal, answered no",
+         {"script", "-qec", cli, "/dev/null"},
+         home_,
+         0,
+         "OSX\r\nRemove"},
+        {"a dry run", {cli, "--dry-run"}, home_, 0, "Dry run: nothing was removed."},
+        {"an unknown option", {cli, "--frobnicate"}, home_, 64, "frobnicate"},
+        {"the version", {cli, "--version"}, home_, 0, "tavrel-uninstall " TAVREL_VERSION "\n"},
+        {"a running product application",
+         {"/bin/sh", "-c", whileRunning, "sh", (bundle / "Contents/MacOS/Tavrel").string(), cli},
+         home_,
+         2,
+         "Tavrel is running. Quit Tavrel and try again. Nothing was removed."},
     };
     for (const Case& test : cases) {
-        Lines command{TAVREL_UNINSTALL};
-        command.insert(command.end(), test.arguments.begin(), test.arguments.end());
         const ProcessRun run =
-            Sandbox().applications(applications_.string()).run(command, test.environment);
+            Sandbox()
+                .applications(applications_.string())
+                .run(test.command, tavrel::testing::homeEnvironment(home_, {"HOME=" + test.home}));
         EXPECT_EQ(run.status, test.status) << test.name << "\n" << run.out << run.err;
         EXPECT_NE((run.err + run.out).find(test.says), std::string::npos) << test.name << "\n"
                                                                           << run.out << run.err;
+        EXPECT_EQ(run.err.find("[1/20]"), std::string::npos) << test.name; // no step started
         EXPECT_TRUE(everythingStillThere()) << test.name;
     }
 }
 
-TEST_F(UninstallCommandTest, AReadOnlyHomeKeepsTheTerminalReadable) {
+TEST_F(UninstallCommandTest, AReadOnlyHomeOrAClosedPipeNeitherFloodsNorStopsTheRun) {
     plantEverything();
-    const ProcessRun run = uninstall({"--yes"}, Sandbox().readOnly(home()));
+    ProcessRun run = uninstall({"--yes", "--verbose"}, Sandbox().readOnly(home_));
     EXPECT_EQ(run.status, 1) << run.out << run.err; // nothing under the home can go
     std::size_t systemLogLines = 0;
     for (const std::string& line : splitLines(run.err)) {
@@ -514,141 +642,15 @@ TEST_F(UninstallCommandTest, AReadOnlyHomeKeepsTheTerminalReadable) {
     EXPECT_NE(run.err.find("similar lines not shown]"), std::string::npos) << run.err;
     EXPECT_NE(run.err.find("] ----- Remove App Bundle -----"), std::string::npos) << run.err;
     EXPECT_FALSE(fs::exists(app("TAVREL.app")));
-}
 
-TEST_F(UninstallCommandTest, HelpersAreStoppedByTheWholeNameOfTheirExecutableAndNothingElse) {
-    TemporaryFolder helpers; // where another user can reach the programs too
-    fs::permissions(helpers.path(),
-                    fs::perms::all & ~fs::perms::group_write & ~fs::perms::others_write);
-    const fs::path& bin = helpers.path();
-    for (const char* name : {"TavrelFinderSync", "TavrelFinderSyncX", "brolt"}) {
-        fs::copy_file("/bin/sleep", bin / name);
+    // A closed pipe stops neither the run, also in the middle of a large tree, nor changes its
+    // exit status.
+    for (int index = 0; index < 2000; ++index) {
+        writeFile(app("TAVREL.app/Contents/Resources/file" + std::to_string(index)), "x");
     }
-    fs::copy_file("/bin/sh", bin / "TavrelFileProvider");
-    fs::create_directory(bin / "parent");
-    fs::copy_file("/bin/sh", bin / "parent/brolt");
-    // Inside the sandbox's own process namespace: the helpers start, one of them ignoring
-    // SIGTERM and one of another user where that can be had; brolt's file is deleted; then the
-    // run starts from a shell named brolt, and each helper's fate is printed.
-    const std::string script = R"sh(
-b=$1
-started() {
-    until [ "$(readlink /proc/$1/exe)" = "$2" ]; do [ -e /proc/$1/exe ] || return 1; done
-}
-"$b/TavrelFinderSync" 60 & sync=$!
-"$b/TavrelFinderSyncX" 60 & longer=$!
-"$b/brolt" 60 & brolt=$!
-"$b/TavrelFileProvider" -c 'trap "" TERM; while :; do sleep 1; done' & provider=$!
-setpriv --reuid=65534 --regid=65534 --clear-groups "$b/TavrelFinderSync" 60 2>/dev/null & other=$!
-started $sync "$b/TavrelFinderSync" && started $longer "$b/TavrelFinderSyncX" &&
-    started $brolt "$b/brolt" && started $provider "$b/TavrelFileProvider" || echo "not started"
-started $other "$b/TavrelFinderSync" || other=
-rm "$b/brolt"
-"$b/parent/brolt" -c '"$0" --yes; echo "status $?"' "$2"
-for helper in sync:$sync longer:$longer brolt:$brolt provider:$provider other:$other; do
-    pid=${helper#*:}
-    [ -z "$pid" ] || { [ -e /proc/$pid/exe ] && echo "${helper%:*} runs" || echo "${helper%:*} stopped"; }
-done
-)sh";
-    const ProcessRun run = Sandbox()
-                               .applications(applications_.string())
-                               .run({"/bin/sh", "-c", script, "sh", bin.string(), TAVREL_UNINSTALL},
-                                    tavrel::testing::homeEnvironment(home()));
-    const Lines out = splitLines(run.out);
-    for (const char* line :
-         {"status 1", "sync stopped", "longer runs", "brolt stopped", "provider stopped"}) {
-        EXPECT_NE(std::find(out.begin(), out.end(), line), out.end()) << line << "\n" << run.out;
-    }
-    EXPECT_EQ(count(run.out, "other stopped"), 0U) << run.out;
-    EXPECT_EQ(count(run.out, "Step  5  removed       helper process brolt\n"
-                             "Step  6  removed       helper process TavrelFinderSync\n"
-                             "Step  7  removed       helper process TavrelFileProvider\n"),
-              1U)
-        << run.out;
-    EXPECT_EQ(scriptLines(logMessages(run)),
-              (Lines{"----- Kill brolt process -----", "done",
-                     "----- Kill TavrelFinderSync process -----", "done",
-                     "----- Kill TavrelFileProvider process -----", "done",
-                     "----- Reset UserDefaults -----", "done"}))
-        << run.err;
-}
-
-TEST_F(UninstallCommandTest, ScriptsComeFromTheProgramsOwnResourcesWhereverThoseAre) {
-    const Lines plain = scriptLines(expectedLog(false)); // each script ran and found nothing
-    const Lines scripts{"kill-brolt.sh", "kill-TavrelFinderSync.sh", "kill-TavrelFileProvider.sh",
-                        "reset-userdefaults.sh"};
-    Lines missing;
-    for (std::size_t index = 0; index < 3; ++index) {
-        missing.insert(missing.end(),
-                       {plain[index * 3], "script file not found: " + scripts[index]});
-    }
-    missing.emplace_back("----- Reset UserDefaults -----");
-    struct Case {
-        const char* name;
-        std::string prefix;                                     // the installation's folder name
-        std::function<Lines(const fs::path& resources)> change; // gives the expected script lines
-        int status;
-    };
-    const std::vector<Case> cases{
-        {"every character a shell command or a script string could take",
-         "it's \"a\" \\ $(touch injected) `touch injected`;touch injected\nend",
-         [&](const fs::path&) { return Lines(plain); }, 1},
-        {"no scripts", "prefix",
-         [&](const fs::path& resources) {
-             for (const std::string& script : scripts) {
-                 fs::remove(resources / script);
-             }
-             return missing;
-         },
-         1},
-        {"a script that may not be run", "prefix",
-         [&](const fs::path& resources) {
-             const std::string path = (resources / "kill-brolt.sh").string();
-             fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
-             const std::string message = "sh: 1: " + path + ": Permission denied";
-             Lines lines = plain;
-             lines[1] = "NSAppleScript.errorNumberr: 126";
-             lines[2] = "NSAppleScript.errorMessage: " + message;
-             lines.insert(lines.begin() + 3,
-                          "AppleScriptExecuteError(script: \"do shell script \\\"'" + path +
-                              "'\\\"\", errorNumber: Optional(126), errorMessage: Optional(\"" +
-                              message + "\"))");
-             return lines;
-         },
-         1},
-    };
-    for (const Case& test : cases) {
-        TemporaryFolder scratch; // the working folder, where an injected command would write
-        const fs::path prefix = scratch.path() / test.prefix;
-        const fs::path resources = prefix / "share/tavrel-uninstaller";
-        fs::create_directories(prefix / "bin");
-        fs::create_directories(prefix / "share");
-        fs::copy_file(TAVREL_UNINSTALL, prefix / "bin/tavrel-uninstall");
-        fs::copy(TAVREL_RESOURCES, resources, fs::copy_options::recursive);
-        const Lines expected = test.change(resources);
-        const ProcessRun run =
-            Sandbox()
-                .applications(applications_.string())
-                .run({"/bin/sh", "-c", "cd \"$0\" && exec \"$1\" --yes", scratch.string(),
-                      (prefix / "bin/tavrel-uninstall").string()},
-                     tavrel::testing::homeEnvironment(home()));
-        EXPECT_EQ(run.status, test.status) << test.name << "\n" << run.out << run.err;
-        EXPECT_EQ(scriptLines(logMessages(run)), expected) << test.name << "\n" << run.err;
-        EXPECT_FALSE(fs::exists(scratch.path() / "injected")) << test.name;
-    }
-}
-
-TEST_F(UninstallCommandTest, ABusWithoutAnAnsweringSecretServiceIsAnUnreachableKeychain) {
-    for (const char* secretService : {"--secret-service=none", "--secret-service=silent"}) {
-        const ProcessRun run =
-            Sandbox()
-                .applications(applications_.string())
-                .run({TAVREL_PRIVATE_KEYRING, secretService, TAVREL_UNINSTALL, "--yes"},
-                     tavrel::testing::homeEnvironment(home()));
-        EXPECT_EQ(run.status, 1) << secretService << "\n" << run.out << run.err;
-        EXPECT_EQ(logMessages(run), expectedLog(false)) << secretService << "\n" << run.err;
-        EXPECT_EQ(splitLines(run.out),
-                  expectedSummary("not found", "not found", "TAVREL.app in the Trash"))
-            << secretService;
-    }
+    plantEverything();
+    run = uninstall({"--yes", "--verbose"}, Sandbox(), Output::closedPipe);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_FALSE(fs::exists(app("TAVREL.app")) || fs::exists(trash_ / "files/TAVREL.app") ||
+                 fs::exists(library("Group Containers/group.com.quillorchid.tavrel.macos")));
 }

@@ -99,7 +99,7 @@ protected:
         const tavrel::testing::TemporaryFolder applications;
         return tavrel::testing::Sandbox()
             .applications(applications.string())
-            .run({TAVREL_UNINSTALL, "--yes"},
+            .run({TAVREL_UNINSTALL, "--yes", "--verbose"},
                  tavrel::testing::homeEnvironment(home.string(), {bus_}));
     }
 

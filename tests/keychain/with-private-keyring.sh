@@ -29,7 +29,7 @@ if [ "${1:-}" = "--inside" ]; then
   gdbus wait --session --timeout 10 org.freedesktop.secrets
   daemon=$(gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
     --method org.freedesktop.DBus.GetConnectionUnixProcessID org.freedesktop.secrets |
-    tr -cd '0-9' | cut -c 2-) # "(uint32 1234,)": the digits after the 32
+    tr -cd '0-9' | cut -c 3-) # "(uint32 1234,)": the digits after the 32
   status=0
   "$@" || status=$?
   kill "$daemon" 2>/dev/null || true

@@ -1,0 +1,64 @@
+// The inventory for the terminal.
+#include "Source/cli/InventoryPrinter.hpp"
+
+#include <iomanip>
+#include <ostream>
+
+namespace tavrel::cli {
+
+namespace {
+
+// "1 file", "3 files".
+std::string counted(std::uint64_t count, const char* one, const char* many) {
+    return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
+} // namespace
+
+std::string InventoryPrinter::describe(const Trace& trace) {
+    switch (trace.kind) {
+    case Trace::Kind::keychainItems:
+        return counted(static_cast<std::uint64_t>(trace.items.value_or(0)), "keychain item",
+                       "keychain items") +
+               " of \"" + trace.name + "\"";
+    case Trace::Kind::launcher:
+        return "login item " + trace.name + " (switched on)";
+    case Trace::Kind::loginItem:
+        return "login item \"" + trace.name + "\"";
+    case Trace::Kind::process:
+        return "helper process " + trace.name + " (pid " + std::to_string(trace.pid.value_or(0)) +
+               ")";
+    case Trace::Kind::path:
+        if (trace.files && trace.bytes) {
+            return trace.name + " (" + counted(*trace.files, "file", "files") + ", " +
+                   counted(*trace.bytes, "byte", "bytes") + ")";
+        }
+        return trace.name;
+    case Trace::Kind::defaults:
+        return "user defaults " + trace.name;
+    }
+    return trace.name;
+}
+
+void InventoryPrinter::printSteps(const Inventory& inventory, std::ostream& out) {
+    for (const StepInventory& step : inventory.steps) {
+        for (const Trace& trace : step.traces) {
+            out << "Step " << std::setw(2) << step.step << "  " << describe(trace) << '\n';
+        }
+        if (step.unavailable) {
+            out << "Step " << std::setw(2) << step.step
+                << "  cannot be looked at: " << *step.unavailable << '\n';
+        }
+    }
+}
+
+void InventoryPrinter::print(const Inventory& inventory, std::ostream& out) {
+    if (inventory.clean()) {
+        out << "Nothing of Tavrel was found on this account.\n";
+        return;
+    }
+    out << "Found on this account:\n";
+    printSteps(inventory, out);
+}
+
+} // namespace tavrel::cli

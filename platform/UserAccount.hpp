@@ -1,0 +1,11 @@
+// The account of the user who runs the program.
+#pragma once
+
+#include <string>
+
+namespace tavrel::platform {
+
+/// The user's login name from the password database; the user id in digits when it has none.
+std::string userName();
+
+} // namespace tavrel::platform
