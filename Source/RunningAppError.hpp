@@ -16,7 +16,8 @@ public:
     [[nodiscard]] const std::string& name() const noexcept { return name_; }
     [[nodiscard]] const std::optional<std::string>& iconPath() const noexcept { return iconPath_; }
 
-    /// Message naming the application; one "OK" button; warning style; the application's icon.
+    /// Message "message.process_is_running" in the user's language, naming the application as
+    /// it places it; one "OK" button; warning style; the application's icon.
     [[nodiscard]] Alert alert() const override;
 
 private:

@@ -17,6 +17,11 @@ packages=(
   # dbus-user-session stands for the session bus gnome-keyring asks for, so that dbus-x11 is not
   # chosen; secret-tool and gdbus plant and lock items.
   gnome-keyring dbus-daemon dbus-bin dbus-user-session libsecret-tools libglib2.0-bin
+  # The window: Qt 6 Widgets with its X11, Wayland and offscreen platforms and the ICNS image
+  # format; fonts, so that text renders offscreen too (Japanese included); xdg-open for Open Log
+  # Folder, and the desktop entry's checker.
+  qt6-base-dev qt6-qpa-plugins qt6-wayland qt6-image-formats-plugins
+  fonts-dejavu-core fonts-vlgothic xdg-utils desktop-file-utils
 )
 
 missing=()

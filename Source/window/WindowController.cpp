@@ -1,0 +1,34 @@
+// The window and its menu.
+#include "Source/window/WindowController.hpp"
+
+#include "Source/Localization/LocalizedStrings.hpp"
+#include "Source/window/ViewController.hpp"
+#include "ui_MainWindow.h"
+
+namespace tavrel::window {
+
+WindowController::WindowController(Roots roots, const LocalizedStrings& strings)
+    : ui_(std::make_unique<Ui::MainWindow>()) {
+    ui_->setupUi(this);
+    windowDidLoad(strings);
+    viewController_ = std::make_unique<ViewController>(
+        ui_->contentView,
+        ViewController::Outlets{ui_->cancelButton, ui_->descriptionLabel, ui_->uninstallButton,
+                                ui_->versionLabel},
+        std::move(roots), strings);
+}
+
+WindowController::~WindowController() = default;
+
+QAction* WindowController::openLogFolderMenuItem() const {
+    return ui_->openLogFolderMenuItem;
+}
+
+void WindowController::windowDidLoad(const LocalizedStrings& strings) {
+    setWindowTitle(QString::fromStdString(strings.mainTitle()));
+    // On Linux the log menu lives in the window's own menu bar, so the window titles it.
+    ui_->logMenu->setTitle(QString::fromStdString(strings.logMenu()));
+    ui_->openLogFolderMenuItem->setText(QString::fromStdString(strings.openLogFolderItem()));
+}
+
+} // namespace tavrel::window

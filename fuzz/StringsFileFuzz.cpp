@@ -1,0 +1,47 @@
+// libFuzzer target: any bytes through the strings-file parser, which must never crash, must say
+// where and why it refuses, and must read every table it accepts back the same once written out.
+#include "Source/Localization/StringsFile.hpp"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+namespace {
+
+using tavrel::StringsFile;
+
+std::string quoted(std::string_view text) {
+    std::string result = "\"";
+    for (const char c : text) {
+        if (c == '"' || c == '\\') {
+            result += '\\';
+        }
+        result += c;
+    }
+    return result + "\"";
+}
+
+} // namespace
+
+// NOLINTNEXTLINE(readability-identifier-naming): the name libFuzzer calls
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    const StringsFile::Parsed parsed = StringsFile::parse(bytes);
+    if (!parsed.ok()) {
+        if (parsed.errorLine == 0 || !parsed.table.empty()) {
+            std::abort();
+        }
+        return 0;
+    }
+    std::string written;
+    for (const auto& [key, value] : parsed.table) {
+        written += quoted(key) + " = " + quoted(value) + ";\n";
+    }
+    const StringsFile::Parsed again = StringsFile::parse(written);
+    if (!again.ok() || again.table != parsed.table) {
+        std::abort();
+    }
+    return 0;
+}

@@ -1,0 +1,139 @@
+// Localized texts: the strings-file parser, format directives, the choice of language and the
+// shipped tables.
+#include "Source/Localization/LocalizedStrings.hpp"
+#include "Source/Localization/TextFormat.hpp"
+#include "platform/BundleInfo.hpp"
+#include "tests/support/TemporaryFolder.hpp"
+
+#include <algorithm>
+#include <gtest/gtest.h>
+
+using tavrel::LocalizedStrings;
+using tavrel::StringsFile;
+
+namespace {
+
+// The text as UTF-16 with a byte-order mark.
+std::string utf16(const std::u16string& text, bool bigEndian) {
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (const char16_t unit : text) {
+        const std::string pair{static_cast<char>(unit >> 8), static_cast<char>(unit & 0xFF)};
+        bytes += bigEndian ? pair : std::string{pair[1], pair[0]};
+    }
+    return bytes;
+}
+
+std::string resources() {
+    return tavrel::platform::BundleInfo::resourcesFolder().value_or("");
+}
+
+} // namespace
+
+TEST(StringsFileTest, ReadsEveryFormOfEntryInBothEncodings) {
+    const std::vector<std::pair<std::string, StringsFile::Table>> cases{
+        {R"("k" = "q\"b\\s\nn\tt\rr\U00e9\UD83D\UDE00\'!";)",
+         {{"k", "q\"b\\s\nn\tt\rr\u00e9\U0001F600'!"}}},
+        {"\xEF\xBB\xBF/* a\n comment */ bare.key_1 = $a+b/c:d-e; // to the end\n\"self\";\n"
+         "\"k\"=\"1\";\"k\" = \"2\" ;",
+         {{"bare.key_1", "$a+b/c:d-e"}, {"self", "self"}, {"k", "2"}}},
+        {utf16(u"\"a\" = \"\u00e9\U0001F600\";", false), {{"a", "\u00e9\U0001F600"}}},
+        {utf16(u"\"\u65e5\" = \"b\";", true), {{"\u65e5", "b"}}},
+    };
+    for (const auto& [bytes, table] : cases) {
+        const StringsFile::Parsed parsed = StringsFile::parse(bytes);
+        EXPECT_EQ(parsed.error, "") << bytes;
+        EXPECT_EQ(parsed.table, table) << bytes;
+    }
+}
+
+TEST(StringsFileTest, MalformedInputNamesTheLineAndTheMistake) {
+    const std::vector<std::tuple<std::string, std::size_t, std::string>> cases{
+        {"\"a\" = \"b\"\n\"c\" = \"d\";", 2,
+         "expected \u201c;\u201d after the value of \u201ca\u201d"},
+        {"\"a\" \"b\";", 1, "expected \u201c=\u201d or \u201c;\u201d after the key \u201ca\u201d"},
+        {"\n= \"b\";", 2, "expected a key, found \u201c=\u201d"},
+        {"\"a\" =", 1, "expected a value, found the end of the file"},
+        {"\n\"a\" = \"b\n\n", 2, "a quoted string is not closed"},
+        {"\"a\" = \"b\";\n/* open", 2, "a comment is not closed"},
+        {R"("a" = "\q";)", 1, "unknown escape \\q"},
+        {R"("a" = "\U12";)", 1, "\\U must be followed by four hexadecimal digits"},
+        {R"("a" = "\UD800x";)", 1, "a \\U escape holds an unpaired UTF-16 surrogate"},
+        {R"("a" = "\U0000";)", 1, "a \\U escape holds a NUL character"},
+        {"\"a\" = \"b\";\n\n\"\xC0\xAF\" = \"c\";", 3,
+         "not UTF-8 text, and no UTF-16 byte-order mark"},
+        {std::string("\"\0a\0\"\0", 6), 1, "a NUL byte: UTF-16 text needs a byte-order mark"},
+        {utf16(u"\"a\";", false) + "x", 1, "UTF-16 text with an odd number of bytes"},
+        {utf16(u"\n\"\xDC00\";", true), 2, "an unpaired UTF-16 surrogate"},
+        {utf16(std::u16string(u"\"\0\";", 4), false), 1, "a NUL character"},
+    };
+    for (const auto& [bytes, line, error] : cases) {
+        const StringsFile::Parsed parsed = StringsFile::parse(bytes);
+        EXPECT_EQ(parsed.error, error) << bytes;
+        EXPECT_EQ(parsed.errorLine, line) << bytes;
+        EXPECT_TRUE(parsed.table.empty()) << bytes;
+    }
+}
+
+TEST(TextFormatTest, FillsDirectivesAndLeavesEverythingElseAsWritten) {
+    const std::vector<std::tuple<const char*, std::vector<std::string>, const char*>> cases{
+        {"%@ is running. Quit %@.", {"A", "A"}, "A is running. Quit A."},
+        {"%2$@ before %1$@, %1$@ again", {"a", "b"}, "b before a, a again"},
+        {"100%% sure", {}, "100% sure"},
+        {"%@ and %@", {"a"}, "a and %@"},
+        {"%3$@ %0$@ %12345$@ %d 50% %", {"a"}, "%3$@ %0$@ %12345$@ %d 50% %"},
+        {"[%@]", {"%@ %1$@ %%"}, "[%@ %1$@ %%]"},
+    };
+    for (const auto& [format, arguments, expected] : cases) {
+        EXPECT_EQ(tavrel::formatText(format, arguments), expected) << format;
+    }
+}
+
+TEST(LocalizedStringsTest, LanguageComesFromTheFirstLocaleVariableSet) {
+    const std::vector<std::tuple<const char*, const char*, const char*, const char*>> cases{
+        {nullptr, nullptr, "de_DE.UTF-8", "de"}, {"", "fr_CA@euro", "de_DE", "fr"},
+        {"ja_JP.UTF-8", "fr", "de", "ja"},       {nullptr, nullptr, nullptr, "en"},
+        {"C", "de_DE", nullptr, "en"},           {"POSIX", nullptr, nullptr, "en"},
+        {"../../tmp/x", nullptr, nullptr, "en"}, {"EN_us", nullptr, nullptr, "en"},
+    };
+    const auto shown = [](const char* value) { return value != nullptr ? value : "(unset)"; };
+    for (const auto& [lcAll, lcMessages, lang, language] : cases) {
+        EXPECT_EQ(LocalizedStrings::preferredLanguage(lcAll, lcMessages, lang), language)
+            << shown(lcAll) << ' ' << shown(lcMessages) << ' ' << shown(lang);
+    }
+}
+
+TEST(LocalizedStringsTest, FallsBackToEnglishAndAMissingKeyShowsItself) {
+    const tavrel::testing::TemporaryFolder folder;
+    const std::string root = folder.string() + "/";
+    tavrel::testing::writeFile(root + "en.lproj/Localizable.strings", "\"a\" = \"English\";");
+    tavrel::testing::writeFile(root + "de.lproj/Localizable.strings", "\"a\" = \"Deutsch\";");
+    tavrel::testing::writeFile(root + "xx.lproj/Localizable.strings", "\"a\" = \"broken\"");
+    EXPECT_EQ(LocalizedStrings(root, "de").text("a"), "Deutsch");
+    EXPECT_EQ(LocalizedStrings(root, "de").text("b.missing"), "b.missing");
+    EXPECT_EQ(LocalizedStrings(root, "sv").text("a"), "English");
+    EXPECT_EQ(LocalizedStrings(root, "xx").text("a"), "English");
+    EXPECT_EQ(LocalizedStrings(root + "absent/", "de").text("a"), "a");
+}
+
+TEST(LocalizedStringsTest, EveryShippedTableHasTheEnglishKeysAndNamesTheApplicationTwice) {
+    const auto keysOf = [](const std::string& language) {
+        const auto parsed =
+            StringsFile::load(resources() + language + ".lproj/Localizable.strings");
+        EXPECT_EQ(parsed.error, "") << language << ", line " << parsed.errorLine;
+        std::vector<std::string> keys;
+        for (const auto& [key, text] : parsed.table) {
+            keys.push_back(key);
+            // A directive in a text without arguments would show as written.
+            if (key != "message.process_is_running" && !key.starts_with("message.step_")) {
+                EXPECT_EQ(tavrel::formatText(text, {"X"}), text) << language << ' ' << key;
+            }
+        }
+        return keys;
+    };
+    EXPECT_EQ(keysOf("en").size(), 12U);
+    for (const std::string language : {"de", "fr", "ja"}) {
+        EXPECT_EQ(keysOf(language), keysOf("en")) << language;
+        const std::string running = LocalizedStrings(resources(), language).processIsRunning("#");
+        EXPECT_EQ(std::count(running.begin(), running.end(), '#'), 2) << running;
+    }
+}

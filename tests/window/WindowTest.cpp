@@ -1,0 +1,445 @@
+// The window end to end: this program runs itself as the real application under a temporary
+// home (in a sandbox with its own /Applications where the product is planted), drives it with
+// the keyboard (see the driver below) and checks what it showed, removed and logged. Pictures of
+// the window and of each alert are saved in the build folder.
+#include "Source/window/Application.hpp"
+#include "tests/support/Sandbox.hpp"
+#include "tests/support/TemporaryFolder.hpp"
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTextDocumentFragment>
+#include <QTimer>
+#include <QtTest/QTest>
+#include <csignal>
+#include <filesystem>
+#include <iostream>
+#include <string_view>
+
+namespace fs = std::filesystem;
+using tavrel::testing::ProcessRun;
+using tavrel::testing::readFile;
+using tavrel::testing::writeFile;
+
+namespace {
+
+// The driver: the application itself, with timers in its event loop that act on its widgets as
+// a person at the keyboard would, 300 ms apart, and write what they see to standard output:
+//   window        "window: <title>", "menu: ...", "buttons: ..." (" (busy)" if so), "version: ..."
+//   alert         "alert: none", or the open alert's "alert: <modality> <icon>", one "text: ..."
+//                 per line a person reads, and "button: <title>"
+//   Return/Escape presses the key in the open alert, else in the window
+//   menu          presses Ctrl+L, the shortcut of the Open Log Folder item
+//   SIGTERM       sends the program SIGTERM, as a session that ends does
+//   close         closes the window, as its title bar's close button does (any other word)
+//   shot:<path>   saves a picture of the open alert, else of the window
+// While a run holds the event loop, "run: ..." tells how the window looks (see RunWatch).
+// At the end "exit: <status>"; a window the actions left open is closed, after "still open".
+
+QStringList& actions() {
+    static QStringList list;
+    return list;
+}
+
+void say(const QString& line) {
+    std::cout << line.toStdString() << std::endl;
+}
+
+QMainWindow* mainWindow() {
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (auto* window = qobject_cast<QMainWindow*>(widget); window != nullptr) {
+            return window;
+        }
+    }
+    return nullptr;
+}
+
+void reportWindow(const QMainWindow* window) {
+    const auto* item = window->findChild<QAction*>("openLogFolderMenuItem");
+    const auto* cancel = window->findChild<QPushButton*>("cancelButton");
+    const auto* uninstall = window->findChild<QPushButton*>("uninstallButton");
+    const bool idle =
+        cancel->isEnabled() && uninstall->isEnabled() && QApplication::overrideCursor() == nullptr;
+    say("window: " + window->windowTitle());
+    say("menu: " + window->findChild<QMenu*>("logMenu")->title() + " > " + item->text() + " (" +
+        item->shortcut().toString() + ")");
+    say("buttons: " + cancel->text() + " | " + uninstall->text() + (idle ? "" : " (busy)"));
+    say("version: " + window->findChild<QLabel*>("versionLabel")->text());
+}
+
+void reportAlert(const QMainWindow* window, const QMessageBox* box) {
+    const bool sheet = window != nullptr && box->windowModality() == Qt::WindowModal &&
+                       box->parentWidget() == window;
+    const char* icon = box->icon() == QMessageBox::NoIcon    ? "application icon"
+                       : box->icon() == QMessageBox::Warning ? "warning"
+                                                             : "information";
+    say(QString("alert: ") + (sheet ? "window-modal " : "") + icon);
+    for (const QLabel* label : box->findChildren<QLabel*>()) {
+        // As a person reads it: markup rendered.
+        const QString text =
+            label->textFormat() != Qt::PlainText && Qt::mightBeRichText(label->text())
+                ? QTextDocumentFragment::fromHtml(label->text()).toPlainText()
+                : label->text();
+        for (const QString& line :
+             text.split(QRegularExpression("[\n\u2028]"), Qt::SkipEmptyParts)) {
+            say("text: " + line);
+        }
+    }
+    for (const QAbstractButton* button : box->buttons()) {
+        say("button: " + button->text() + (button == box->defaultButton() ? " (default)" : ""));
+    }
+}
+
+// One action, on the open alert if there is one (the window takes nothing then), else on the
+// window; there is always one of them.
+void act(QMainWindow* window, QMessageBox* box, const QString& action) {
+    QWidget* target = box != nullptr ? static_cast<QWidget*>(box) : window;
+    if (box == nullptr && !window->isActiveWindow()) {
+        // What a desktop does when an alert goes away; the offscreen platform has no desktop.
+        window->activateWindow();
+        (void)QTest::qWaitForWindowActive(window);
+    }
+    if (action == "alert") {
+        box != nullptr ? reportAlert(window, box) : say("alert: none");
+    } else if (action.startsWith("shot:")) {
+        target->grab().save(action.mid(5));
+    } else if (action == "Return" || action == "Escape") {
+        QTest::keyClick(target, action == "Return" ? Qt::Key_Return : Qt::Key_Escape);
+    } else if (box != nullptr) {
+        say("an alert is open for: " + action);
+    } else if (action == "window") {
+        reportWindow(window);
+    } else if (action == "menu") {
+        QTest::keyClick(window, Qt::Key_L, Qt::ControlModifier);
+    } else if (action == "SIGTERM") {
+        (void)std::raise(SIGTERM);
+    } else {
+        window->close();
+    }
+}
+
+// What a person sees while the run holds the event loop: the window painted with its buttons
+// disabled and the busy cursor, said once per run ("run: ...").
+class RunWatch final : public QObject {
+    bool eventFilter(QObject* object, QEvent* event) override {
+        if (event->type() == QEvent::Paint && object->objectName() == "uninstallButton") {
+            const auto* cancel = object->parent()->findChild<QWidget*>("cancelButton");
+            const QCursor* cursor = QApplication::overrideCursor();
+            const bool running = !static_cast<QWidget*>(object)->isEnabled();
+            if (running && !running_) {
+                say(QString("run: ") +
+                    (cancel->isEnabled() ? "Cancel enabled" : "buttons disabled") +
+                    (cursor != nullptr && cursor->shape() == Qt::WaitCursor ? ", busy cursor"
+                                                                            : ""));
+            }
+            running_ = running;
+        }
+        return false;
+    }
+    bool running_ = false;
+};
+
+// One action per tick, on the open alert or else the window (an alert may come without one);
+// the timer stands still while an action waits.
+void performNext(QTimer* timer) {
+    QMainWindow* window = mainWindow();
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (window != nullptr && !window->isVisible()) {
+        window = nullptr;
+    }
+    if (window == nullptr && box == nullptr) {
+        return;
+    }
+    if (actions().isEmpty()) {
+        // The actions should have ended it: say so, and end rather than hang the test.
+        say("still open");
+        QCoreApplication::exit(3);
+        return;
+    }
+    timer->stop();
+    act(window, box, actions().takeFirst());
+    timer->start();
+}
+
+// Runs the application with `argv`, performing the actions argv[2...] once it shows something.
+int driveWindow(int argc, char** argv) {
+    for (int index = 2; index < argc; ++index) {
+        actions().append(QString::fromLocal8Bit(argv[index]));
+    }
+    qAddPreRoutine([] {
+        auto* timer = new QTimer(QCoreApplication::instance());
+        QObject::connect(timer, &QTimer::timeout, timer, [timer] { performNext(timer); });
+        timer->start(300);
+        auto* watch = new RunWatch;
+        watch->setParent(QCoreApplication::instance());
+        QCoreApplication::instance()->installEventFilter(watch);
+    });
+    const int status = tavrel::window::runApplication(argc, argv);
+    say("exit: " + QString::number(status));
+    return status;
+}
+
+constexpr const char* kScreenshots = TAVREL_SCREENSHOTS;
+
+std::string self() {
+    return fs::read_symlink("/proc/self/exe").string();
+}
+
+QStringList lines(const std::string& text) {
+    return QString::fromStdString(text).split('\n', Qt::SkipEmptyParts);
+}
+
+QString shot(const char* name) {
+    return QString("shot:%1/%2.png").arg(kScreenshots, name);
+}
+
+std::vector<std::string> command(std::vector<std::string> start, const QStringList& actions) {
+    start.insert(start.end(), {self(), "--drive"});
+    for (const QString& action : actions) {
+        start.push_back(action.toStdString());
+    }
+    return start;
+}
+
+// A temporary home whose path has a space, and an Applications folder with the product in it.
+struct Home {
+    tavrel::testing::TemporaryFolder folder;
+    tavrel::testing::TemporaryFolder applications;
+    std::string path = folder.string() + "/my home";
+
+    Home() {
+        writeFile(applications.path() / "TAVREL.app/Contents/MacOS/TAVREL", "bin");
+        fs::create_directories(path + "/run");
+        fs::permissions(path + "/run", fs::perms::owner_all);
+    }
+    // The log of the home folder at `home`; empty when there is none.
+    [[nodiscard]] static QStringList log(const std::string& home) {
+        std::error_code missing;
+        for (const auto& entry :
+             fs::directory_iterator(home + "/Library/Logs/TavrelUninstaller/", missing)) {
+            return lines(readFile(entry.path()));
+        }
+        return {};
+    }
+    [[nodiscard]] std::vector<std::string> environment(std::vector<std::string> extra = {}) const {
+        extra.insert(extra.end(),
+                     {"QT_QPA_PLATFORM=offscreen", "XDG_RUNTIME_DIR=" + path + "/run"});
+        return tavrel::testing::homeEnvironment(path, extra);
+    }
+};
+
+// The run reaches the keychain: only ever the private one with-private-keyring.sh started.
+// Empty when the test runs without it.
+std::string privateBus() {
+    const char* privateBus = std::getenv("TAVREL_PRIVATE_KEYRING_BUS"); // NOLINT
+    const char* bus = std::getenv("DBUS_SESSION_BUS_ADDRESS");          // NOLINT
+    return privateBus != nullptr && bus != nullptr && std::string_view(bus) == privateBus
+               ? std::string("DBUS_SESSION_BUS_ADDRESS=") + bus
+               : std::string();
+}
+
+constexpr const char* kVersion = "version: v" TAVREL_VERSION;
+
+// How the window looks while a run holds it.
+constexpr const char* kRun = "run: buttons disabled, busy cursor";
+
+QStringList englishWindow() {
+    return {"window: Tavrel Uninstaller", "menu: Log > Open Log Folder (Ctrl+L)",
+            "buttons: Cancel | Uninstall", kVersion};
+}
+
+} // namespace
+
+class WindowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { fs::create_directories(kScreenshots); }
+
+    // Start-up and quitting: titles in a language, the log menu, routes out, and the refusal.
+    void startUp_data() { // NOLINT(readability-identifier-naming): QtTest's name for the table
+        QTest::addColumn<QStringList>("environment"); // "~" stands for the temporary home
+        QTest::addColumn<bool>("ownResources");       // a copy of the program with a thin table
+        QTest::addColumn<QStringList>("actions");
+        QTest::addColumn<QStringList>("shows");
+        QTest::addColumn<QString>("lastLogLine"); // empty: no log at all
+        const QString terminate = "----- Terminate -----";
+        QTest::newRow("English; Open Log Folder hands the log folder to xdg-open; Escape quits")
+            << QStringList{} << false << QStringList{"window", shot("window-en"), "menu", "Escape"}
+            << englishWindow() + QStringList{"exit: 0"} << terminate;
+        QTest::newRow("Japanese from LC_ALL over LANG; closing the window quits")
+            << QStringList{"LANG=de_DE.UTF-8", "LC_ALL=ja_JP.UTF-8"} << false
+            << QStringList{"window", shot("window-ja"), "close"}
+            << QStringList{"window: Tavrel アンインストーラ",
+                           "menu: ログ > ログフォルダを開く (Ctrl+L)",
+                           "buttons: キャンセル | アンインストール", kVersion, "exit: 0"}
+            << terminate;
+        QTest::newRow("SIGTERM quits in order") << QStringList{} << false << QStringList{"SIGTERM"}
+                                                << QStringList{"exit: 0"} << terminate;
+        QTest::newRow("missing keys show themselves; version 2.0")
+            << QStringList{} << true << QStringList{"window", "Escape"}
+            << QStringList{"window: main.title", "menu: Log > menu.title.open_log_folder (Ctrl+L)",
+                           "buttons: main.button.cancel | Uninstall", "version: v2.0", "exit: 0"}
+            << terminate;
+        QTest::newRow("no usable home folder: an alert in French, nothing logged or made")
+            << QStringList{"LANG=fr_FR.UTF-8", "HOME=~/missing"} << false
+            << QStringList{"alert", shot("no-home-folder"), "Return"}
+            << QStringList{"alert: warning",
+                           "text: Le désinstallateur de Tavrel ne trouve pas votre dossier "
+                           "personnel (HOME doit désigner un dossier existant autre que « / ») et "
+                           "ne peut donc pas savoir quoi supprimer. Rien n’a été supprimé.",
+                           "button: OK (default)", "exit: 1"}
+            << QString();
+    }
+    void startUp() {
+        QFETCH(QStringList, environment);
+        QFETCH(bool, ownResources);
+        QFETCH(QStringList, actions);
+        QFETCH(QStringList, shows);
+        QFETCH(QString, lastLogLine);
+        const Home home;
+        const std::string browser = home.folder.string() + "/browser";
+        writeFile(browser, "#!/bin/sh\nprintf '%s\\n' \"$@\" >\"$0.opened\"\n");
+        fs::permissions(browser, fs::perms::owner_all);
+        std::vector<std::string> variables{"BROWSER=" + browser};
+        std::string homeUsed = home.path;
+        for (const QString& variable : environment) {
+            variables.push_back(QString(variable).replace("~", home.path.c_str()).toStdString());
+            homeUsed = variable.startsWith("HOME=") ? variables.back().substr(5) : homeUsed;
+        }
+        std::vector<std::string> argv = command({}, actions);
+        if (ownResources) {
+            // A copy of this program finds the resources beside it instead.
+            const fs::path bundle = home.folder.path() / "bundle";
+            fs::create_directories(bundle / "bin");
+            fs::copy_file(self(), argv[0] = (bundle / "bin/app").string());
+            writeFile(bundle / "share/tavrel-uninstaller/en.lproj/Localizable.strings",
+                      "\"main.button.uninstall\" = \"Uninstall\";\n\"menu.title.log\" = Log;\n");
+            writeFile(bundle / "share/tavrel-uninstaller/Info.plist",
+                      "<plist version=\"1.0\"><dict><key>CFBundleShortVersionString</key>"
+                      "<string>2.0</string></dict></plist>");
+        }
+        const ProcessRun run = tavrel::testing::runProcess(argv, home.environment(variables));
+        QCOMPARE(lines(run.out), shows);
+        const QStringList log = Home::log(homeUsed);
+        QCOMPARE(log.isEmpty(), lastLogLine.isEmpty());
+        QVERIFY2(log.isEmpty() || log.last().endsWith(lastLogLine), run.err.c_str());
+        QVERIFY(fs::exists(homeUsed) == !lastLogLine.isEmpty()); // the refusal makes nothing
+        const bool opened = actions.contains("menu");
+        QCOMPARE(log.filter(QRegularExpression(" Success$")).size(), opened ? 1 : 0);
+        QCOMPARE(readFile(browser + ".opened"),
+                 opened ? homeUsed + "/Library/Logs/TavrelUninstaller/\n" : std::string());
+    }
+
+    void flows_data() { // NOLINT(readability-identifier-naming): QtTest's name for the table
+        QTest::addColumn<QStringList>("running"); // identifier, name, icon file
+        QTest::addColumn<bool>("readOnlyBundle");
+        QTest::addColumn<QStringList>("actions");
+        QTest::addColumn<QStringList>("shows");
+        QTest::addColumn<int>("runs");
+        const QString readOnly =
+            "text: /Applications/TAVREL.app: \u201cTAVREL\u201d couldn\u2019t be "
+            "removed: Read-only file system. "
+            "(/Applications/TAVREL.app/Contents/MacOS/TAVREL)";
+        const QStringList failure{
+            kRun,
+            "alert: window-modal warning",
+            "text: Tavrel was not completely removed.",
+            readOnly,
+            "text: /Applications/Tavrel.app is not a folder and was left alone.",
+            "button: OK (default)"};
+        const auto running = [](const QString& name) {
+            return QStringList{kRun, "alert: window-modal application icon",
+                               "text: " + name + " is running. Quit " + name + " and try again.",
+                               "button: OK (default)"};
+        };
+        QTest::newRow("nothing running: removed, and OK quits")
+            << QStringList{} << false
+            << QStringList{"Return", "alert", shot("success"), "Return", "window"}
+            << QStringList{kRun, "alert: window-modal information",
+                           "text: Tavrel has been removed from this account.",
+                           "button: OK (default)"}
+            << 1;
+        QTest::newRow("a step fails: listed, the window stays, Uninstall again repeats all")
+            << QStringList{} << true
+            << QStringList{"Return", "alert", shot("failure"), "Return", "window",
+                           "Return", "alert", "Return",        "Escape"}
+            << failure + englishWindow() + failure << 2;
+        QTest::newRow("the main application runs (ICNS icon)")
+            << QStringList{"com.quillorchid.TavrelOSX", "CFBundleName", "Tavrel", "Tavrel.icns"}
+            << false << QStringList{"Return", "alert", shot("running"), "Return", "Escape"}
+            << running("Tavrel") << 0;
+        QTest::newRow("only the authenticator runs (PNG icon, a name with markup)")
+            << QStringList{"com.quillorchid.TavrelAuthenticator", "CFBundleDisplayName",
+                           "Tavrel &lt;i>Authenticator", "Auth.png"}
+            << false << QStringList{"Return", "alert", "Escape", "Escape"}
+            << running("Tavrel <i>Authenticator") << 0;
+    }
+    void flows() {
+        if (const auto& reason = tavrel::testing::Sandbox::unavailableReason()) {
+            QSKIP(reason->c_str());
+        }
+        QFETCH(QStringList, running);
+        QFETCH(bool, readOnlyBundle);
+        QFETCH(QStringList, actions);
+        QFETCH(QStringList, shows);
+        QFETCH(int, runs);
+        const std::string bus = privateBus();
+        QVERIFY2(!bus.empty(), "run this test through tests/keychain/with-private-keyring.sh");
+        const Home home;
+        tavrel::testing::Sandbox sandbox;
+        sandbox.applications(home.applications.string());
+        if (readOnlyBundle) {
+            sandbox.readOnly("/Applications/TAVREL.app");
+            writeFile(home.applications.path() / "Tavrel.app", "a file, not the product");
+        }
+        std::vector<std::string> start;
+        if (!running.isEmpty()) {
+            // A copy of sleep in a bundle of that identifier, started inside the sandbox: a
+            // process outside its user namespace cannot be inspected.
+            const fs::path bundle = home.folder.path() / "Running.app/Contents";
+            writeFile(bundle / "Info.plist",
+                      QString("<plist version=\"1.0\"><dict><key>CFBundleIdentifier</key><string>%1"
+                              "</string><key>%2</key><string>%3</string><key>CFBundleIconFile</key>"
+                              "<string>%4</string></dict></plist>")
+                          .arg(running[0], running[1], running[2], running[3])
+                          .toStdString());
+            fs::create_directories(bundle / "Resources");
+            QImage icon(128, 128, QImage::Format_ARGB32); // written as PNG or ICNS, by its name
+            icon.fill(Qt::darkCyan);
+            QVERIFY(icon.save(QString::fromStdString((bundle / "Resources").string()) + "/" +
+                              running[3]));
+            fs::create_directories(bundle / "MacOS");
+            fs::copy_file("/bin/sleep", bundle / "MacOS/app");
+            const std::string script =
+                "\"$1\" 60 & app=$!\n"
+                "until [ \"$(readlink /proc/$app/exe)\" = \"$1\" ]; do :; done\n"
+                "shift; \"$@\"; status=$?; kill $app; exit $status\n";
+            start = {"/bin/sh", "-c", script, "sh", (bundle / "MacOS/app").string()};
+        }
+        const ProcessRun run = sandbox.run(command(start, actions), home.environment({bus}));
+        QCOMPARE(lines(run.out), shows + QStringList{"exit: 0"});
+        const bool removed = running.isEmpty() && !readOnlyBundle;
+        QCOMPARE(fs::exists(home.applications.path() / "TAVREL.app"), !removed);
+        const QStringList log = Home::log(home.path);
+        QCOMPARE(log.filter("----- Remove App Bundle -----").size(), 2 * runs);
+        QVERIFY2(log.last().endsWith("----- Terminate -----"), run.err.c_str());
+    }
+};
+
+int main(int argc, char** argv) {
+    if (argc >= 2 && std::string_view(argv[1]) == "--drive") {
+        return driveWindow(argc, argv);
+    }
+    QCoreApplication application(argc, argv);
+    WindowTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "WindowTest.moc"
