@@ -114,9 +114,15 @@ LogFileTimestamp::parseFileNameText(std::string_view text) {
     if (!date.ok()) {
         return std::nullopt;
     }
-    return Clock::time_point(duration_cast<Clock::duration>(
-        sys_days(date).time_since_epoch() + hours(*hour) + minutes(*minute) + seconds(*second) +
-        milliseconds(*millisecond)));
+    const milliseconds sinceEpoch = sys_days(date).time_since_epoch() + hours(*hour) +
+                                    minutes(*minute) + seconds(*second) +
+                                    milliseconds(*millisecond);
+    // The clock counts nanoseconds and ends in 2262: a later name is not one we could have made.
+    if (sinceEpoch > duration_cast<milliseconds>(Clock::duration::max()) ||
+        sinceEpoch < duration_cast<milliseconds>(Clock::duration::min())) {
+        return std::nullopt;
+    }
+    return Clock::time_point(duration_cast<Clock::duration>(sinceEpoch));
 }
 
 std::optional<LogFileTimestamp::Clock::time_point>

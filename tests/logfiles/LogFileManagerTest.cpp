@@ -31,9 +31,10 @@ TEST(LogFileTimestampTest, FileNamesAndLinesAreWrittenAndReadInUtc) {
     EXPECT_EQ(LogFileTimestamp::fromLogFileName("com.x 2024-05-31--22-04-09-517.log"), time);
     EXPECT_EQ(LogFileTimestamp::parseFileNameText("2024-02-29--23-59-59-999"),
               sys_days{2024y / February / 29} + 23h + 59min + 59s + 999ms);
-    for (const char* bad : {"2024-02-30--00-00-00-000", "2024-13-01--00-00-00-000",
-                            "2024-05-31--24-00-00-000", "2024-05-31-22-04-09-517",
-                            "2024-05-31--22-04-09-51x", "", "2 2024-05-31--22-04-09-517"}) {
+    for (const char* bad :
+         {"2024-02-30--00-00-00-000", "2024-13-01--00-00-00-000", "2024-05-31--24-00-00-000",
+          "2024-05-31-22-04-09-517", "2024-05-31--22-04-09-51x", "", "2 2024-05-31--22-04-09-517",
+          "2999-01-01--00-00-00-000" /* beyond the clock */}) {
         EXPECT_FALSE(LogFileTimestamp::parseFileNameText(bad)) << bad;
     }
     // The numbered names of taken names have no readable timestamp.

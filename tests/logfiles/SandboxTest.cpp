@@ -111,7 +111,7 @@ TEST(LogFilesSandboxTest, AnUnopenableNewestFileIsPassedOverAndTheLineLandsInANe
         const TemporaryFolder root;
         // Named far in the future, so that it stays the newest of the log set.
         const std::string newest =
-            root.string() + "/com.quillorchid.TavrelUninstaller 2999-01-01--00-00-00-000.log";
+            root.string() + "/com.quillorchid.TavrelUninstaller 2200-01-01--00-00-00-000.log";
         plant(newest);
         const ProcessRun run = Sandbox().unprivileged().run(
             {kHelper, "write", root.string(), "the line"}, homeEnvironment(root.string()));
@@ -121,7 +121,7 @@ TEST(LogFilesSandboxTest, AnUnopenableNewestFileIsPassedOverAndTheLineLandsInANe
         const auto line = std::find(out.begin(), out.end(), "the line");
         ASSERT_TRUE(line != out.end() && line != out.begin()) << name << "\n" << run.out;
         EXPECT_TRUE(isNewLogFileName(line[-1].substr(5, line[-1].size() - 6))) << line[-1];
-        EXPECT_EQ(line[-1].find("2999"), kNotFound) << name;
+        EXPECT_EQ(line[-1].find("2200"), kNotFound) << name;
         EXPECT_EQ(run.err.find("Failed to write data"), kNotFound) << name << "\n" << run.err;
         EXPECT_TRUE(std::filesystem::exists(newest)) << name; // never deleted
     }
