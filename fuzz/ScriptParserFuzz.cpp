@@ -1,5 +1,6 @@
 // libFuzzer target: any bytes through the script stand-in's parser, which must never crash, must
 // explain every refusal, and must read a command it accepted back the same when it is written out.
+#include "fuzz/QuotedLiteral.hpp"
 #include "platform/linux/ScriptParser.hpp"
 
 #include <cstddef>
@@ -12,27 +13,16 @@ namespace {
 using tavrel::platform::linux_script::ScriptParser;
 using Command = ScriptParser::Command;
 
-std::string literal(std::string_view text) {
-    std::string result = "\"";
-    for (const char c : text) {
-        if (c == '"' || c == '\\') {
-            result += '\\';
-        }
-        result += c;
-    }
-    return result + "\"";
-}
-
 // The command in its plainest spelling.
 std::string written(const Command& command) {
     const std::string tell = "tell application \"System Events\" to ";
     switch (command.kind) {
     case Command::Kind::doShellScript:
-        return "do shell script " + literal(command.argument);
+        return "do shell script " + quotedLiteral(command.argument);
     case Command::Kind::loginItemNames:
         return tell + "get the name of every login item";
     case Command::Kind::deleteLoginItem:
-        return tell + "delete login item " + literal(command.argument);
+        return tell + "delete login item " + quotedLiteral(command.argument);
     }
     return {};
 }

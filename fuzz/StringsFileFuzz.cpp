@@ -1,6 +1,7 @@
 // libFuzzer target: any bytes through the strings-file parser, which must never crash, must say
 // where and why it refuses, and must read every table it accepts back the same once written out.
 #include "Source/Localization/StringsFile.hpp"
+#include "fuzz/QuotedLiteral.hpp"
 
 #include <cstddef>
 #include <cstdint>
@@ -12,20 +13,8 @@ namespace {
 
 using tavrel::StringsFile;
 
-std::string quoted(std::string_view text) {
-    std::string result = "\"";
-    for (const char c : text) {
-        if (c == '"' || c == '\\') {
-            result += '\\';
-        }
-        result += c;
-    }
-    return result + "\"";
-}
-
 } // namespace
 
-// NOLINTNEXTLINE(readability-identifier-naming): the name libFuzzer calls
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     const StringsFile::Parsed parsed = StringsFile::parse(bytes);
@@ -37,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     std::string written;
     for (const auto& [key, value] : parsed.table) {
-        written += quoted(key) + " = " + quoted(value) + ";\n";
+        written += quotedLiteral(key) + " = " + quotedLiteral(value) + ";\n";
     }
     const StringsFile::Parsed again = StringsFile::parse(written);
     if (!again.ok() || again.table != parsed.table) {
