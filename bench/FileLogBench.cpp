@@ -51,7 +51,7 @@ int devNull() {
 // The record an info log call makes.
 std::unique_ptr<LogMessage> record() {
     return std::unique_ptr<LogMessage>(new LogMessage(LogMessage::fromLogCall(
-        kMessage, LogFlag::info, LogText::literal("Source/Job/AppBundleJob.cpp"),
+        kMessage, LogFlag::info, LogText::literal("Source/jobs/AppBundleJob.cpp"),
         "removeApp(path:)", 42)));
 }
 

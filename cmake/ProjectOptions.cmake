@@ -7,6 +7,6 @@ function(tavrel_set_project_options target)
   if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_LESS 13)
     target_compile_options(${target} PRIVATE -Wno-restrict)
   endif()
-  # Source locations in log records read "Source/Job/AppBundleJob.cpp", not the checkout path.
+  # Source locations in log records read "Source/jobs/AppBundleJob.cpp", not the checkout path.
   target_compile_options(${target} PRIVATE "-fmacro-prefix-map=${PROJECT_SOURCE_DIR}/=")
 endfunction()

@@ -1,6 +1,6 @@
 // libFuzzer target: any bytes through the strings-file parser, which must never crash, must say
 // where and why it refuses, and must read every table it accepts back the same once written out.
-#include "Source/Localization/StringsFile.hpp"
+#include "Source/localization/StringsFile.hpp"
 #include "fuzz/QuotedLiteral.hpp"
 
 #include <cstddef>

@@ -1,7 +1,7 @@
 // What an inventory found, for a person: one line per trace, in step order.
 #pragma once
 
-#include "Source/Inventory.hpp"
+#include "Source/run/Inventory.hpp"
 
 #include <iosfwd>
 #include <string>

@@ -1,7 +1,7 @@
 // The JSON report, built with nlohmann-Json.
 #include "Source/cli/JsonReport.hpp"
 
-#include "Source/Uninstaller.hpp"
+#include "Source/run/Uninstaller.hpp"
 
 #include <nlohmann/json.hpp>
 #include <sstream>

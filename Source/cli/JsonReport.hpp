@@ -2,8 +2,8 @@
 // stable (the README lists them).
 #pragma once
 
-#include "Source/Inventory.hpp"
-#include "Source/UninstallOutcome.hpp"
+#include "Source/run/Inventory.hpp"
+#include "Source/run/UninstallOutcome.hpp"
 
 #include <optional>
 #include <string>

@@ -1,7 +1,7 @@
 // Progress lines; in place through a carriage return and "erase to the end of the line".
 #include "Source/cli/ProgressLine.hpp"
 
-#include "Source/Uninstaller.hpp"
+#include "Source/run/Uninstaller.hpp"
 
 #include <ostream>
 #include <unistd.h>

@@ -1,8 +1,8 @@
 // The summary the command line prints after a run: one line per step, then the verdict.
 #pragma once
 
-#include "Source/Inventory.hpp"
-#include "Source/UninstallOutcome.hpp"
+#include "Source/run/Inventory.hpp"
+#include "Source/run/UninstallOutcome.hpp"
 
 #include <iosfwd>
 

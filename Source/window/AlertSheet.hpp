@@ -1,7 +1,7 @@
 // Showing an Alert value as a window-modal message box on a window (a sheet on macOS).
 #pragma once
 
-#include "Source/Error/Alert.hpp"
+#include "Source/errors/Alert.hpp"
 
 #include <functional>
 

@@ -3,10 +3,10 @@
 // quitting by every route through one place that writes the last line and flushes the log.
 #include "Source/window/Application.hpp"
 
-#include "Source/AppDelegate.hpp"
-#include "Source/Error/Error.hpp"
-#include "Source/Localization/LocalizedStrings.hpp"
-#include "Source/Roots.hpp"
+#include "Source/app/AppDelegate.hpp"
+#include "Source/errors/Error.hpp"
+#include "Source/localization/LocalizedStrings.hpp"
+#include "Source/run/Roots.hpp"
 #include "Source/window/AlertSheet.hpp"
 #include "Source/window/WindowController.hpp"
 #include "logging/ApplicationTermination.hpp"

@@ -1,11 +1,11 @@
 // The content of the window and the uninstall flow.
 #include "Source/window/ViewController.hpp"
 
-#include "Source/Error/Error.hpp"
-#include "Source/Localization/LocalizedStrings.hpp"
-#include "Source/ProductIdentifiers.hpp"
-#include "Source/RunningAppCheck.hpp"
-#include "Source/UninstallAlert.hpp"
+#include "Source/errors/Error.hpp"
+#include "Source/localization/LocalizedStrings.hpp"
+#include "Source/product/ProductIdentifiers.hpp"
+#include "Source/app/RunningAppCheck.hpp"
+#include "Source/app/UninstallAlert.hpp"
 #include "Source/window/AlertSheet.hpp"
 #include "platform/BundleInfo.hpp"
 

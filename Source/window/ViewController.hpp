@@ -2,8 +2,8 @@
 // uninstall flow from the button to the alert that tells how it ended.
 #pragma once
 
-#include "Source/Error/Alert.hpp"
-#include "Source/Uninstaller.hpp"
+#include "Source/errors/Alert.hpp"
+#include "Source/run/Uninstaller.hpp"
 
 #include <functional>
 

@@ -1,7 +1,7 @@
 // The window and its menu.
 #include "Source/window/WindowController.hpp"
 
-#include "Source/Localization/LocalizedStrings.hpp"
+#include "Source/localization/LocalizedStrings.hpp"
 #include "Source/window/ViewController.hpp"
 #include "ui_MainWindow.h"
 

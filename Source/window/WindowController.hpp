@@ -2,7 +2,7 @@
 // Log menu, and its content, which a ViewController manages. Closing it quits the application.
 #pragma once
 
-#include "Source/Roots.hpp"
+#include "Source/run/Roots.hpp"
 
 #include <QMainWindow>
 #include <memory>

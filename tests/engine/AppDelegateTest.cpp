@@ -1,6 +1,6 @@
 // The window's delegate: its log lines, from Source/AppDelegate, when the log folder is missing
 // and at termination. (Opening a folder that is there is tested with the window.)
-#include "Source/AppDelegate.hpp"
+#include "Source/app/AppDelegate.hpp"
 
 #include "tests/support/RecordingLogger.hpp"
 #include "tests/support/TemporaryFolder.hpp"
@@ -23,8 +23,8 @@ TEST(AppDelegateTest, LogsFromItsOwnFileThatAMissingLogFolderFailedToOpenAndTheE
     }
     EXPECT_EQ(lines,
               (std::vector<std::string>{
-                  "Source/AppDelegate.cpp openLogFolderAction(_:) ----- Open Log Folder -----",
-                  "Source/AppDelegate.cpp openLogFolderAction(_:) Failed",
-                  "Source/AppDelegate.cpp applicationWillTerminate(_:) ----- Terminate -----",
+                  "Source/app/AppDelegate.cpp openLogFolderAction(_:) ----- Open Log Folder -----",
+                  "Source/app/AppDelegate.cpp openLogFolderAction(_:) Failed",
+                  "Source/app/AppDelegate.cpp applicationWillTerminate(_:) ----- Terminate -----",
               }));
 }

@@ -1,9 +1,9 @@
 // The AppleScript runner over the real stand-in (a fake host only for failures no command
 // makes): results, log lines, thrown errors, their descriptions and alerts.
-#include "Source/AppleScript.hpp"
+#include "Source/scripts/AppleScript.hpp"
 
-#include "Source/AppleScriptExecuteError.hpp"
-#include "Source/AppleScriptUnknownError.hpp"
+#include "Source/scripts/AppleScriptExecuteError.hpp"
+#include "Source/scripts/AppleScriptUnknownError.hpp"
 #include "tests/engine/FakeScriptHost.hpp"
 #include "tests/support/RecordingLogger.hpp"
 #include "tests/support/TemporaryFolder.hpp"
@@ -59,7 +59,7 @@ TEST_F(AppleScriptTest, ResultsBecomeTextsAndOnlyANonEmptyTextIsLogged) {
     ASSERT_EQ(lines.size(), 1U);
     EXPECT_EQ(lines[0].flag(), LogFlag::warning);
     EXPECT_EQ(lines[0].message(), "hi\rthere");
-    EXPECT_EQ(lines[0].file(), "Source/AppleScript.cpp");
+    EXPECT_EQ(lines[0].file(), "Source/scripts/AppleScript.cpp");
     EXPECT_EQ(lines[0].function(), "run(script:)");
 }
 

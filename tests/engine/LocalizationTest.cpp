@@ -1,7 +1,7 @@
 // Localized texts: the strings-file parser, format directives, the choice of language and the
 // shipped tables.
-#include "Source/Localization/LocalizedStrings.hpp"
-#include "Source/Localization/TextFormat.hpp"
+#include "Source/localization/LocalizedStrings.hpp"
+#include "Source/localization/TextFormat.hpp"
 #include "platform/BundleInfo.hpp"
 #include "tests/support/TemporaryFolder.hpp"
 

@@ -1,8 +1,8 @@
 // Login item removal over real autostart folders, and the user defaults reset through the real
 // script under a temporary home, with their exact log lines.
-#include "Source/AppleScriptExecuteError.hpp"
-#include "Source/Job/LoginItemJob.hpp"
-#include "Source/Job/UserDefaultsJob.hpp"
+#include "Source/scripts/AppleScriptExecuteError.hpp"
+#include "Source/jobs/LoginItemJob.hpp"
+#include "Source/jobs/UserDefaultsJob.hpp"
 #include "tests/engine/FakeScriptHost.hpp"
 #include "tests/support/RecordingLogger.hpp"
 #include "tests/support/TemporaryFolder.hpp"

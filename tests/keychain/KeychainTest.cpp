@@ -2,9 +2,9 @@
 // gnome-keyring, each test on a private session bus of its own (see with-private-keyring.sh).
 #include "keychain/Keychain.hpp"
 
-#include "Source/Job/KeychainJob.hpp"
-#include "Source/Job/KeychainSecurityError.hpp"
-#include "Source/ProductIdentifiers.hpp"
+#include "Source/jobs/KeychainJob.hpp"
+#include "Source/jobs/KeychainSecurityError.hpp"
+#include "Source/product/ProductIdentifiers.hpp"
 #include "tests/keychain/KeychainTestSupport.hpp"
 #include "tests/support/Sandbox.hpp"
 #include "tests/support/TemporaryFolder.hpp"

@@ -1,8 +1,8 @@
 // The Status table, the keychain error's alert, and what the keychain layer and job do with the
 // codes no real Secret Service gives, on a fake keychain.
-#include "Source/Job/KeychainJob.hpp"
-#include "Source/Job/KeychainSecurityError.hpp"
-#include "Source/ProductIdentifiers.hpp"
+#include "Source/jobs/KeychainJob.hpp"
+#include "Source/jobs/KeychainSecurityError.hpp"
+#include "Source/product/ProductIdentifiers.hpp"
 #include "tests/keychain/FakeKeychainStore.hpp"
 #include "tests/keychain/KeychainTestSupport.hpp"
 

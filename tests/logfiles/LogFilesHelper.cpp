@@ -8,7 +8,7 @@
 //   logfiles_helper marks <dir>     make three log files in <dir>, archive the 1st and 3rd, then
 //                                   print each file's mark as a new manager reads it, and prune
 //   logfiles_helper create <dir>    ask for one new log file in <dir>
-#include "Source/Logger.hpp"
+#include "Source/app/Logger.hpp"
 #include "logging/Log.hpp"
 #include "tests/logfiles/LogFilesTestSupport.hpp"
 

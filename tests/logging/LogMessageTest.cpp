@@ -29,7 +29,7 @@ TEST(LogMessage, FileNameIsTheLastComponentCutBeforeItsLastDot) {
     EXPECT_EQ(LogMessage::fileNameOf("/x/Source/Logger.txt"), "Logger");
     EXPECT_EQ(LogMessage::fileNameOf("/x/Makefile"), "Makefile");
     EXPECT_EQ(LogMessage::fileNameOf("archive.tar.gz"), "archive.tar");
-    EXPECT_EQ(LogMessage::fileNameOf("Source/Job/AppBundleJob.cpp"), "AppBundleJob");
+    EXPECT_EQ(LogMessage::fileNameOf("Source/jobs/AppBundleJob.cpp"), "AppBundleJob");
     EXPECT_EQ(LogMessage::fileNameOf("/x/.hidden"), "");
     EXPECT_EQ(makeRecord().fileName(), "Logger");
 }

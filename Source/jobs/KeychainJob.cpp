@@ -1,0 +1,109 @@
+// Keychain item removal, with its log lines. No line names a key or a key suffix.
+#include "Source/jobs/KeychainJob.hpp"
+
+#include "Source/jobs/KeychainSecurityError.hpp"
+#include "logging/Log.hpp"
+
+namespace tavrel::jobs {
+
+namespace {
+
+using keychain::Keychain;
+using keychain::Status;
+using logging::logError;
+using logging::logInfo;
+namespace code = platform::keychainCode;
+
+// Lists the service and deletes the keys `wanted` accepts, in listing order.
+template <class Wanted>
+ServiceRemoval removeListed(const Keychain& keychain, const Wanted& wanted) {
+    ServiceRemoval removal{keychain.service(), 0, std::nullopt};
+    Keychain::Listing listing = keychain.listing();
+    removal.listingFailure = listing.failure;
+    for (const std::string& key : listing.keys) {
+        if (wanted(key) && KeychainJob::forceRemove(keychain, key)) {
+            ++removal.removed;
+        }
+    }
+    return removal;
+}
+
+[[noreturn]] void fail(const Keychain& keychain, const char* call, std::int32_t failure) {
+    const Status status = Status::fromCode(failure);
+    logError("forceRemove(_:)", [&] { return std::string(call) + ". " + status.osStatusError(); });
+    throw KeychainSecurityError(keychain.service(), status);
+}
+
+} // namespace
+
+void KeychainJob::removeAll(std::span<const KeychainTarget> targets, const ServiceDone& done,
+                            platform::KeychainStore& store) {
+    logInfo("removeAll()", "----- Delete Keychain Item -----");
+    try {
+        for (const KeychainTarget& target : targets) {
+            const std::string service(target.service);
+            const std::string argument(target.argument);
+            ServiceRemoval removal;
+            switch (target.rule) {
+            case KeychainTarget::Rule::allItems:
+                removal = removeAllItems(service, store);
+                break;
+            case KeychainTarget::Rule::keySuffix:
+                removal = removeAllItems(service, argument, store);
+                break;
+            case KeychainTarget::Rule::oneKey:
+                removal = removeItem(service, argument, store);
+                break;
+            }
+            if (done) {
+                done(removal);
+            }
+        }
+    } catch (const KeychainSecurityError& error) {
+        logError("removeAll()", [&] {
+            return "[KeychainUtility] failed to delete keychain items of " + error.service() +
+                   ". " + std::string(error.status().description());
+        });
+        throw;
+    }
+}
+
+ServiceRemoval KeychainJob::removeAllItems(const std::string& service,
+                                           platform::KeychainStore& store) {
+    logInfo("removeAllItems(service:)", [&] { return "service: " + service; });
+    return removeListed(Keychain(service, store), [](const std::string&) { return true; });
+}
+
+ServiceRemoval KeychainJob::removeAllItems(const std::string& service, const std::string& keySuffix,
+                                           platform::KeychainStore& store) {
+    logInfo("removeAllItems(service:keySuffix:)", [&] { return "service: " + service; });
+    return removeListed(Keychain(service, store),
+                        [&](const std::string& key) { return key.ends_with(keySuffix); });
+}
+
+ServiceRemoval KeychainJob::removeItem(const std::string& service, const std::string& key,
+                                       platform::KeychainStore& store) {
+    logInfo("removeItem(service:key:)", [&] { return "service: " + service; });
+    const Keychain keychain(service, store);
+    return ServiceRemoval{service, forceRemove(keychain, key) ? 1 : 0, std::nullopt};
+}
+
+bool KeychainJob::forceRemove(const Keychain& keychain, const std::string& key) {
+    const auto item = keychain.firstItem(key);
+    if (item.code() == code::itemNotFound) {
+        logInfo("forceRemove(_:)", "item not found");
+        return false;
+    }
+    if (!item.ok()) {
+        fail(keychain, "SecItemCopyMatching", item.code());
+    }
+    // An item gone between the lookup and the deletion is as good as deleted.
+    const std::int32_t deleted = keychain.deleteItem(*item);
+    if (deleted != code::success && deleted != code::itemNotFound) {
+        fail(keychain, "SecKeychainItemDelete", deleted);
+    }
+    logInfo("forceRemove(_:)", [&] { return "removed items: " + keychain.service(); });
+    return true;
+}
+
+} // namespace tavrel::jobs

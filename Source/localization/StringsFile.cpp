@@ -1,0 +1,362 @@
+// Strings-file parser: the bytes are first decoded to UTF-8 text, which one small reader then
+// walks, counting lines for its error messages.
+#include "Source/localization/StringsFile.hpp"
+
+#include <fstream>
+#include <iterator>
+#include <optional>
+
+namespace tavrel {
+
+namespace {
+
+constexpr char32_t kMaximumCodePoint = 0x10FFFF;
+constexpr char32_t kSurrogateFirst = 0xD800;
+constexpr char32_t kLowSurrogateFirst = 0xDC00;
+constexpr char32_t kSurrogateLast = 0xDFFF;
+
+bool isHighSurrogate(char32_t unit) {
+    return unit >= kSurrogateFirst && unit < kLowSurrogateFirst;
+}
+bool isLowSurrogate(char32_t unit) {
+    return unit >= kLowSurrogateFirst && unit <= kSurrogateLast;
+}
+char32_t joinSurrogates(char32_t high, char32_t low) {
+    return 0x10000 + ((high - kSurrogateFirst) << 10) + (low - kLowSurrogateFirst);
+}
+
+void appendUtf8(std::string& out, char32_t point) {
+    if (point < 0x80) {
+        out += static_cast<char>(point);
+    } else if (point < 0x800) {
+        out += static_cast<char>(0xC0 | (point >> 6));
+        out += static_cast<char>(0x80 | (point & 0x3F));
+    } else if (point < 0x10000) {
+        out += static_cast<char>(0xE0 | (point >> 12));
+        out += static_cast<char>(0x80 | ((point >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (point & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (point >> 18));
+        out += static_cast<char>(0x80 | ((point >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((point >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (point & 0x3F));
+    }
+}
+
+// The length of the well-formed UTF-8 sequence at the start of `text`, or 0.
+std::size_t utf8SequenceLength(std::string_view text) {
+    const auto byte = [&](std::size_t index) { return static_cast<unsigned char>(text[index]); };
+    const unsigned char lead = byte(0);
+    std::size_t length = 0;
+    char32_t point = 0;
+    if (lead < 0x80) {
+        return 1;
+    }
+    if (lead >= 0xC2 && lead < 0xE0) {
+        length = 2;
+        point = lead & 0x1F;
+    } else if (lead >= 0xE0 && lead < 0xF0) {
+        length = 3;
+        point = lead & 0x0F;
+    } else if (lead >= 0xF0 && lead < 0xF5) {
+        length = 4;
+        point = lead & 0x07;
+    } else {
+        return 0;
+    }
+    if (text.size() < length) {
+        return 0;
+    }
+    for (std::size_t index = 1; index < length; ++index) {
+        if ((byte(index) & 0xC0) != 0x80) {
+            return 0;
+        }
+        point = (point << 6) | (byte(index) & 0x3F);
+    }
+    const char32_t smallest = length == 3 ? 0x800 : length == 4 ? 0x10000 : 0x80;
+    const bool surrogate = point >= kSurrogateFirst && point <= kSurrogateLast;
+    return point < smallest || surrogate || point > kMaximumCodePoint ? 0 : length;
+}
+
+std::size_t linesBefore(std::string_view text, std::size_t end) {
+    std::size_t lines = 1;
+    for (std::size_t index = 0; index < end; ++index) {
+        lines += text[index] == '\n' ? 1 : 0;
+    }
+    return lines;
+}
+
+// The bytes as UTF-8 text, or the error that stops it.
+std::optional<StringsFile::Parsed> decode(std::string_view bytes, std::string& text) {
+    const bool bigEndian = bytes.starts_with("\xFE\xFF");
+    if (bigEndian || bytes.starts_with("\xFF\xFE")) {
+        const std::size_t units = (bytes.size() - 2) / 2;
+        const auto unit = [&](std::size_t index) -> char32_t {
+            const auto first = static_cast<unsigned char>(bytes[2 + 2 * index]);
+            const auto second = static_cast<unsigned char>(bytes[3 + 2 * index]);
+            return bigEndian ? (first << 8) | second : (second << 8) | first;
+        };
+        for (std::size_t index = 0; index < units; ++index) {
+            char32_t point = unit(index);
+            if (point == 0) {
+                return StringsFile::Parsed{{}, linesBefore(text, text.size()), "a NUL character"};
+            }
+            if (isHighSurrogate(point) && index + 1 < units && isLowSurrogate(unit(index + 1))) {
+                point = joinSurrogates(point, unit(++index));
+            } else if (isHighSurrogate(point) || isLowSurrogate(point)) {
+                return StringsFile::Parsed{
+                    {}, linesBefore(text, text.size()), "an unpaired UTF-16 surrogate"};
+            }
+            appendUtf8(text, point);
+        }
+        if (bytes.size() % 2 != 0) {
+            return StringsFile::Parsed{
+                {}, linesBefore(text, text.size()), "UTF-16 text with an odd number of bytes"};
+        }
+        return std::nullopt;
+    }
+    text = bytes.substr(bytes.starts_with("\xEF\xBB\xBF") ? 3 : 0);
+    for (std::size_t index = 0; index < text.size();) {
+        const std::size_t length = utf8SequenceLength(std::string_view(text).substr(index));
+        if (length == 0) {
+            return StringsFile::Parsed{
+                {}, linesBefore(text, index), "not UTF-8 text, and no UTF-16 byte-order mark"};
+        }
+        if (text[index] == '\0') {
+            return StringsFile::Parsed{
+                {}, linesBefore(text, index), "a NUL byte: UTF-16 text needs a byte-order mark"};
+        }
+        index += length;
+    }
+    return std::nullopt;
+}
+
+bool isBareCharacter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+           std::string_view("_$+/:.-").find(c) != std::string_view::npos;
+}
+
+int hexValue(char c) {
+    if (c >= '0' && c <= '9') {
+        return c - '0';
+    }
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
+    }
+    return c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+}
+
+// Walks the decoded text entry by entry. Every read returns false once an error is recorded.
+class Reader {
+public:
+    explicit Reader(std::string_view text) : text_(text) {}
+
+    StringsFile::Parsed read() {
+        StringsFile::Parsed parsed;
+        while (skipBlank() && !atEnd()) {
+            std::string key;
+            std::string value;
+            if (!readString(key, "a key")) {
+                break;
+            }
+            if (!skipBlank()) {
+                break;
+            }
+            if (peek() == '=') {
+                ++at_;
+                if (!skipBlank() || !readString(value, "a value") || !skipBlank()) {
+                    break;
+                }
+            } else if (peek() == ';') {
+                value = key;
+            } else {
+                fail("expected \u201c=\u201d or \u201c;\u201d after the key \u201c" + key +
+                     "\u201d");
+                break;
+            }
+            if (peek() != ';') {
+                fail("expected \u201c;\u201d after the value of \u201c" + key + "\u201d");
+                break;
+            }
+            ++at_;
+            parsed.table.insert_or_assign(std::move(key), std::move(value));
+        }
+        if (!error_.empty()) {
+            return StringsFile::Parsed{{}, line_, error_};
+        }
+        return parsed;
+    }
+
+private:
+    [[nodiscard]] bool atEnd() const { return at_ >= text_.size(); }
+    [[nodiscard]] char peek() const { return atEnd() ? '\0' : text_[at_]; }
+    char next() {
+        const char c = text_[at_++];
+        line_ += c == '\n' ? 1 : 0;
+        return c;
+    }
+    bool fail(std::string reason) {
+        if (error_.empty()) {
+            error_ = std::move(reason);
+        }
+        return false;
+    }
+
+    // Skips white space and comments; false only for a comment left open.
+    bool skipBlank() {
+        while (!atEnd()) {
+            const std::string_view rest = text_.substr(at_);
+            if (rest.starts_with("//")) {
+                while (!atEnd() && peek() != '\n') {
+                    next();
+                }
+            } else if (rest.starts_with("/*")) {
+                const std::size_t start = line_;
+                const std::size_t close = rest.find("*/", 2);
+                if (close == std::string_view::npos) {
+                    line_ = start;
+                    return fail("a comment is not closed");
+                }
+                for (const std::size_t end = at_ + close + 2; at_ < end;) {
+                    next();
+                }
+            } else if (peek() == ' ' || peek() == '\t' || peek() == '\n' || peek() == '\r') {
+                next();
+            } else {
+                return true;
+            }
+        }
+        return true;
+    }
+
+    bool readString(std::string& out, const char* what) {
+        if (peek() == '"') {
+            return readQuoted(out);
+        }
+        while (!atEnd() && isBareCharacter(peek())) {
+            out += next();
+        }
+        if (!out.empty()) {
+            return true;
+        }
+        return fail(std::string("expected ") + what + ", found " + found());
+    }
+
+    // What stands at the reading position, for an error message.
+    [[nodiscard]] std::string found() const {
+        if (atEnd()) {
+            return "the end of the file";
+        }
+        if (static_cast<unsigned char>(peek()) < 0x20 || peek() == 0x7F) {
+            return "a control character";
+        }
+        const std::string_view rest = text_.substr(at_);
+        return "\u201c" + std::string(rest.substr(0, utf8SequenceLength(rest))) + "\u201d";
+    }
+
+    bool readQuoted(std::string& out) {
+        const std::size_t start = line_;
+        next();
+        while (!atEnd()) {
+            const char c = next();
+            if (c == '"') {
+                return true;
+            }
+            if (c != '\\') {
+                out += c;
+            } else if (!readEscape(out)) {
+                return false;
+            }
+        }
+        line_ = start;
+        return fail("a quoted string is not closed");
+    }
+
+    bool readEscape(std::string& out) {
+        if (atEnd()) {
+            return fail("a quoted string is not closed");
+        }
+        const char c = next();
+        switch (c) {
+        case 'n':
+            out += '\n';
+            return true;
+        case 't':
+            out += '\t';
+            return true;
+        case 'r':
+            out += '\r';
+            return true;
+        case 'U': {
+            const auto unit = readHexUnit();
+            if (!unit) {
+                return false;
+            }
+            char32_t point = *unit;
+            if (isHighSurrogate(point) && text_.substr(at_).starts_with("\\U")) {
+                at_ += 2;
+                const auto low = readHexUnit();
+                if (!low) {
+                    return false;
+                }
+                point = isLowSurrogate(*low) ? joinSurrogates(point, *low) : kSurrogateFirst;
+            }
+            if (isHighSurrogate(point) || isLowSurrogate(point)) {
+                return fail("a \\U escape holds an unpaired UTF-16 surrogate");
+            }
+            if (point == 0) {
+                return fail("a \\U escape holds a NUL character");
+            }
+            appendUtf8(out, point);
+            return true;
+        }
+        default:
+            // Any other punctuation (\' say) stands for itself; a letter or digit is a mistake.
+            if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) {
+                return fail(std::string("unknown escape \\") + c);
+            }
+            out += c;
+            return true;
+        }
+    }
+
+    std::optional<char32_t> readHexUnit() {
+        char32_t unit = 0;
+        for (int digit = 0; digit < 4; ++digit) {
+            const int value = hexValue(peek());
+            if (value < 0) {
+                fail("\\U must be followed by four hexadecimal digits");
+                return std::nullopt;
+            }
+            next();
+            unit = unit * 16 + static_cast<char32_t>(value);
+        }
+        return unit;
+    }
+
+    std::string_view text_;
+    std::size_t at_ = 0;
+    std::size_t line_ = 1;
+    std::string error_;
+};
+
+} // namespace
+
+StringsFile::Parsed StringsFile::parse(std::string_view bytes) {
+    std::string text;
+    if (auto error = decode(bytes, text)) {
+        return std::move(*error);
+    }
+    return Reader(text).read();
+}
+
+StringsFile::Parsed StringsFile::load(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in.is_open()) {
+        return Parsed{{}, 0, "cannot be opened"};
+    }
+    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    return parse(bytes);
+}
+
+} // namespace tavrel
