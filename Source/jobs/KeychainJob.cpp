@@ -14,14 +14,15 @@ using logging::logError;
 using logging::logInfo;
 namespace code = platform::keychainCode;
 
-// Lists the service and deletes the keys `wanted` accepts, in listing order.
-template <class Wanted>
-ServiceRemoval removeListed(const Keychain& keychain, const Wanted& wanted) {
+// Lists the service and deletes the keys the rule takes, in listing order.
+ServiceRemoval removeListed(const Keychain& keychain, KeychainJob::KeychainTarget::Rule rule,
+                            std::string_view argument = {}) {
+    const KeychainJob::KeychainTarget target{keychain.service(), rule, argument};
     ServiceRemoval removal{keychain.service(), 0, std::nullopt};
     Keychain::Listing listing = keychain.listing();
     removal.listingFailure = listing.failure;
     for (const std::string& key : listing.keys) {
-        if (wanted(key) && KeychainJob::forceRemove(keychain, key)) {
+        if (KeychainJob::takes(target, key) && KeychainJob::forceRemove(keychain, key)) {
             ++removal.removed;
         }
     }
@@ -35,6 +36,18 @@ ServiceRemoval removeListed(const Keychain& keychain, const Wanted& wanted) {
 }
 
 } // namespace
+
+bool KeychainJob::takes(const KeychainTarget& target, std::string_view key) noexcept {
+    switch (target.rule) {
+    case KeychainTarget::Rule::allItems:
+        return true;
+    case KeychainTarget::Rule::keySuffix:
+        return key.ends_with(target.argument);
+    case KeychainTarget::Rule::oneKey:
+        return key == target.argument;
+    }
+    return false;
+}
 
 void KeychainJob::removeAll(std::span<const KeychainTarget> targets, const ServiceDone& done,
                             platform::KeychainStore& store) {
@@ -71,14 +84,13 @@ void KeychainJob::removeAll(std::span<const KeychainTarget> targets, const Servi
 ServiceRemoval KeychainJob::removeAllItems(const std::string& service,
                                            platform::KeychainStore& store) {
     logInfo("removeAllItems(service:)", [&] { return "service: " + service; });
-    return removeListed(Keychain(service, store), [](const std::string&) { return true; });
+    return removeListed(Keychain(service, store), KeychainTarget::Rule::allItems);
 }
 
 ServiceRemoval KeychainJob::removeAllItems(const std::string& service, const std::string& keySuffix,
                                            platform::KeychainStore& store) {
     logInfo("removeAllItems(service:keySuffix:)", [&] { return "service: " + service; });
-    return removeListed(Keychain(service, store),
-                        [&](const std::string& key) { return key.ends_with(keySuffix); });
+    return removeListed(Keychain(service, store), KeychainTarget::Rule::keySuffix, keySuffix);
 }
 
 ServiceRemoval KeychainJob::removeItem(const std::string& service, const std::string& key,

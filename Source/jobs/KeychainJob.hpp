@@ -2,19 +2,26 @@
 // each, with a log line at every step.
 #pragma once
 
-#include "Source/product/KeychainTarget.hpp"
 #include "Source/jobs/ServiceRemoval.hpp"
+#include "Source/product/KeychainTarget.hpp"
 #include "keychain/Keychain.hpp"
 #include "platform/KeychainStore.hpp"
 
 #include <functional>
 #include <span>
 #include <string>
+#include <string_view>
 
 namespace tavrel::jobs {
 
 class KeychainJob {
 public:
+    using KeychainTarget = product::KeychainTarget;
+
+    /// Whether the target's rule takes the item whose key is `key`: the one rule the removal
+    /// and the inventory both follow.
+    static bool takes(const KeychainTarget& target, std::string_view key) noexcept;
+
     /// Told about each target the job finished, in order.
     using ServiceDone = std::function<void(const ServiceRemoval&)>;
 

@@ -3,7 +3,7 @@
 
 #include <string_view>
 
-namespace tavrel::jobs {
+namespace tavrel::product {
 
 struct KeychainTarget {
     enum class Rule {
@@ -17,4 +17,4 @@ struct KeychainTarget {
     std::string_view argument; // the key suffix or the key; unused for allItems
 };
 
-} // namespace tavrel::jobs
+} // namespace tavrel::product

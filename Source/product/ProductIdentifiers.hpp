@@ -50,13 +50,13 @@ inline constexpr std::array<const char*, 3> kHelperProcessNames = {"brolt", "Tav
 /// The product's internet domain, in lower case: its OAuth keychain keys end with it.
 inline constexpr const char* kProductDomain = "tavrel.com";
 /// The keychain services whose items are removed, in run order, each with its rule.
-inline constexpr std::array<jobs::KeychainTarget, 6> kKeychainTargets{{
-    {"Tavrel", jobs::KeychainTarget::Rule::allItems, {}},
-    {"KVTOAuthCredentialService", jobs::KeychainTarget::Rule::keySuffix, kProductDomain},
-    {"AFOAuthCredentialService", jobs::KeychainTarget::Rule::keySuffix, kProductDomain},
-    {"Tavrel Device Restriction", jobs::KeychainTarget::Rule::oneKey, "DeviceSecret"},
-    {kMacOSID, jobs::KeychainTarget::Rule::allItems, {}},
-    {"Tavrel Credential", jobs::KeychainTarget::Rule::allItems, {}},
+inline constexpr std::array<KeychainTarget, 6> kKeychainTargets{{
+    {"Tavrel", KeychainTarget::Rule::allItems, {}},
+    {"KVTOAuthCredentialService", KeychainTarget::Rule::keySuffix, kProductDomain},
+    {"AFOAuthCredentialService", KeychainTarget::Rule::keySuffix, kProductDomain},
+    {"Tavrel Device Restriction", KeychainTarget::Rule::oneKey, "DeviceSecret"},
+    {kMacOSID, KeychainTarget::Rule::allItems, {}},
+    {"Tavrel Credential", KeychainTarget::Rule::allItems, {}},
 }};
 
 } // namespace tavrel::product

@@ -14,15 +14,15 @@ namespace tavrel {
 struct Inventory {
     std::vector<StepInventory> steps; // one per step of the run, in order
 
-    /// Looks at everything each step of a run in `roots` would act on: keychain items counted
-    /// by the job's rules (never a key or a secret), the launcher entry when it is switched on,
-    /// login items by name, running helper processes, bundles, data folders and files with
-    /// their sizes, the Trash copies and the user defaults domains. A file where a folder is
-    /// expected is no trace, as the run leaves it alone. Writes, logs and asks nothing; a
-    /// keychain that cannot be reached, or anything that cannot be looked at, makes its step
-    /// unavailable rather than empty. Never throws but for lack of memory.
+    /// Looks at everything each step of a run in `roots` would act on (see StepTable):
+    /// keychain items counted by the job's rules (never a key or a secret), the launcher entry
+    /// when it is switched on, login items by name, running helper processes, bundles, data
+    /// folders and files with their sizes, the Trash copies and the user defaults domains. A
+    /// file where a folder is expected is no trace, as the run leaves it alone. Writes, logs and
+    /// asks nothing; a keychain that cannot be reached, or anything that cannot be looked at,
+    /// makes its step unavailable rather than empty, and so does whatever a step's look throws.
     static Inventory take(const Roots& roots,
-                          platform::KeychainStore& store = platform::KeychainStore::system());
+                          platform::KeychainStore& keychain = platform::KeychainStore::system());
 
     /// Whether nothing was found and everything could be looked at.
     [[nodiscard]] bool clean() const {

@@ -1,11 +1,12 @@
-// The keychain step's reports. They name services and counts, never a key, an account or a
-// secret.
+// The keychain step: counts and removals, service by service.
 #include "Source/run/KeychainStep.hpp"
 
 #include "Source/jobs/KeychainJob.hpp"
 #include "Source/jobs/KeychainSecurityError.hpp"
 #include "Source/product/ProductIdentifiers.hpp"
+#include "keychain/Keychain.hpp"
 
+#include <algorithm>
 #include <exception>
 #include <string>
 
@@ -16,8 +17,6 @@ namespace {
 using jobs::KeychainJob;
 using jobs::ServiceRemoval;
 using keychain::Status;
-
-constexpr int kStep = 1;
 
 // 'keychain items of "Tavrel"', or with how many were removed: '2 keychain items of "Tavrel"'.
 std::string itemsOf(std::string_view service, int removed = 0) {
@@ -51,42 +50,64 @@ std::string keychainFailureReason(Status status) {
 
 namespace {
 
-StepReport reportOf(const ServiceRemoval& removal) {
+void record(StepRecorder& recorder, const ServiceRemoval& removal) {
     if (removal.listingFailure) {
-        return StepReport{kStep, itemsOf(removal.service), StepStatus::failed,
-                          removal.listingFailure->osStatusError(),
-                          keychainFailureReason(*removal.listingFailure)};
+        recorder.add(itemsOf(removal.service), StepStatus::failed,
+                     removal.listingFailure->osStatusError(),
+                     keychainFailureReason(*removal.listingFailure));
+    } else if (removal.removed == 0) {
+        recorder.add(itemsOf(removal.service), StepStatus::notFound);
+    } else {
+        recorder.add(itemsOf(removal.service, removal.removed), StepStatus::removed);
     }
-    if (removal.removed == 0) {
-        return StepReport{kStep, itemsOf(removal.service), StepStatus::notFound, {}, {}};
-    }
-    return StepReport{
-        kStep, itemsOf(removal.service, removal.removed), StepStatus::removed, {}, {}};
 }
 
 } // namespace
 
-void removeKeychainItems(UninstallOutcome& outcome) {
+void lookAtKeychain(const StepContext& context, StepInventory& seen) {
+    for (const product::KeychainTarget& target : product::kKeychainTargets) {
+        const keychain::Keychain keychain(std::string(target.service), context.keychain);
+        const auto listing = keychain.listing(keychain::Keychain::FailureLine::omitted);
+        if (listing.failure) {
+            seen.unavailable = keychainFailureReason(*listing.failure);
+            return;
+        }
+        const auto items =
+            std::count_if(listing.keys.begin(), listing.keys.end(),
+                          [&](const std::string& key) { return KeychainJob::takes(target, key); });
+        if (items > 0) {
+            Trace trace;
+            trace.kind = Trace::Kind::keychainItems;
+            trace.name = std::string(target.service);
+            trace.items = static_cast<int>(items);
+            seen.traces.push_back(std::move(trace));
+        }
+    }
+}
+
+void removeKeychainItems(const StepContext& context, StepRecorder& recorder) {
     const auto& targets = product::kKeychainTargets;
     std::size_t finished = 0;
+    std::string reason;
     try {
-        KeychainJob::removeAll(targets, [&](const ServiceRemoval& removal) {
-            outcome.steps.push_back(reportOf(removal));
-            ++finished;
-        });
+        KeychainJob::removeAll(
+            targets,
+            [&](const ServiceRemoval& removal) {
+                record(recorder, removal);
+                ++finished;
+            },
+            context.keychain);
         return;
     } catch (const jobs::KeychainSecurityError& error) {
-        outcome.steps.push_back(StepReport{kStep, itemsOf(error.service()), StepStatus::failed,
-                                           error.description(),
-                                           keychainFailureReason(error.status())});
+        reason = keychainFailureReason(error.status());
+        recorder.add(itemsOf(error.service()), StepStatus::failed, error.description(), reason);
     } catch (const std::exception& error) {
-        outcome.steps.push_back(StepReport{kStep, itemsOf(targets[finished].service),
-                                           StepStatus::failed, error.what(), error.what()});
+        reason = error.what();
+        recorder.add(itemsOf(targets[finished].service), StepStatus::failed, error.what(), reason);
     }
+    // Not tried, for the same reason: a person acts on that one.
     for (++finished; finished < targets.size(); ++finished) {
-        outcome.steps.push_back(StepReport{kStep, itemsOf(targets[finished].service),
-                                           StepStatus::failed, "not tried",
-                                           "Not tried, since the keychain failed before."});
+        recorder.add(itemsOf(targets[finished].service), StepStatus::failed, "not tried", reason);
     }
 }
 

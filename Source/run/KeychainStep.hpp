@@ -1,19 +1,28 @@
-// Step 1 of the uninstall run: the product's keychain items, reported service by service.
+// The keychain step: what it finds and what it removes, service by service. Nothing it reports
+// names a key, an account or a secret.
 #pragma once
 
-#include "Source/run/UninstallOutcome.hpp"
+#include "Source/run/StepContext.hpp"
+#include "Source/run/StepInventory.hpp"
+#include "Source/run/StepRecorder.hpp"
 #include "keychain/Status.hpp"
 
 #include <string>
 
 namespace tavrel {
 
-/// Runs the keychain job over the product's services and adds one report per service to
-/// `outcome`, in order: how many items went, none found, or the failure in a sentence a person
-/// can act on. A service the job did not get to is a failure too: its items may still be there.
-void removeKeychainItems(UninstallOutcome& outcome);
+/// Counts, per service, the items the keychain job's rule takes. A keychain that cannot be
+/// listed makes the step unavailable, with the reason, and the services after it are not asked:
+/// they live in the same keychain, and asking again would only wait again.
+void lookAtKeychain(const StepContext& context, StepInventory& seen);
 
-/// What a person can do about a keychain that failed with `status`, in one sentence.
+/// Runs the keychain job over the product's services and records one report per service, in
+/// order: how many items went, none found, or the failure in a sentence a person can act on. A
+/// service the job did not get to is a failure too: its items may still be there.
+void removeKeychainItems(const StepContext& context, StepRecorder& recorder);
+
+/// What a person can do about a keychain that failed with `status`, in one sentence of the form
+/// "<What is wrong>: <what to do>."
 std::string keychainFailureReason(keychain::Status status);
 
 } // namespace tavrel

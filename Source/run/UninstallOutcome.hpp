@@ -1,4 +1,5 @@
-// What one uninstall run did: a report for every step it ran, in order.
+// What one uninstall run did: a report for every step it ran, in order, and where a stop
+// request ended it.
 #pragma once
 
 #include "Source/run/StepReport.hpp"
@@ -10,19 +11,13 @@ namespace tavrel {
 
 struct UninstallOutcome {
     std::vector<StepReport> steps;
+    int stoppedBefore = 0; // the step a stop request ended the run before; 0: it ran to the end
 
     /// True when no step failed.
     [[nodiscard]] bool succeeded() const {
         return std::none_of(steps.begin(), steps.end(), [](const StepReport& report) {
             return report.status == StepStatus::failed;
         });
-    }
-
-    /// True when every step removed its item or found nothing there: nothing of the product is
-    /// known to be left.
-    [[nodiscard]] bool removedEverything() const {
-        return std::none_of(steps.begin(), steps.end(),
-                            [](const StepReport& report) { return report.leftSomething(); });
     }
 };
 

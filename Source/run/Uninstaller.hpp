@@ -2,37 +2,37 @@
 #pragma once
 
 #include "Source/run/Roots.hpp"
+#include "Source/run/Step.hpp"
 #include "Source/run/UninstallOutcome.hpp"
+#include "platform/KeychainStore.hpp"
 
 #include <functional>
-#include <string>
 
 namespace tavrel {
 
 class Uninstaller {
 public:
-    /// How many steps a run has; they are numbered from 1.
-    static constexpr int kStepCount = 20;
+    /// Told about each step as it starts, on the run's thread.
+    using StepStarted = std::function<void(const Step& step)>;
+    /// Asked before each step whether the run is to stop there.
+    using StopRequested = std::function<bool()>;
 
-    /// Told the number of each step as it starts, on the run's thread.
-    using StepStarted = std::function<void(int step)>;
+    /// A run that looks for the product in `roots` and removes its keychain items from
+    /// `keychain`, which must outlive the run.
+    explicit Uninstaller(Roots roots,
+                         platform::KeychainStore& keychain = platform::KeychainStore::system())
+        : roots_(std::move(roots)), keychain_(&keychain) {}
 
-    /// A run that looks for the product in `roots`.
-    explicit Uninstaller(Roots roots) : roots_(std::move(roots)) {}
-
-    /// Runs every step in its fixed order on the calling thread, whatever became of the steps
-    /// before, and returns what each did. A missing item is never a failure. Never throws.
-    [[nodiscard]] UninstallOutcome uninstall() const noexcept { return uninstall({}); }
-
-    /// The same, telling `started` (when set) as each step starts. Whatever it throws ends its
-    /// call only.
-    [[nodiscard]] UninstallOutcome uninstall(const StepStarted& started) const noexcept;
-
-    /// What step `step` (1 to kStepCount) does, in a few words for a person: "Kill brolt".
-    static std::string stepTitle(int step);
+    /// Runs every step of StepTable in order on the calling thread, whatever became of the steps
+    /// before, telling `started` (when set; whatever it throws ends its call only) as each
+    /// starts, and returns what each did. A missing item is never a failure. When `stop` (if
+    /// set) answers true before a step, the run ends there. Never throws.
+    [[nodiscard]] UninstallOutcome uninstall(const StepStarted& started = {},
+                                             const StopRequested& stop = {}) const noexcept;
 
 private:
     Roots roots_;
+    platform::KeychainStore* keychain_;
 };
 
 } // namespace tavrel
