@@ -1,6 +1,8 @@
 // The inventory for the terminal.
 #include "Source/cli/InventoryPrinter.hpp"
 
+#include <array>
+#include <cstdio>
 #include <iomanip>
 #include <ostream>
 
@@ -14,6 +16,24 @@ std::string counted(std::uint64_t count, const char* one, const char* many) {
 }
 
 } // namespace
+
+std::string InventoryPrinter::readableSize(std::uint64_t bytes) {
+    constexpr std::array<const char*, 6> kUnits{"KiB", "MiB", "GiB", "TiB", "PiB", "EiB"};
+    if (bytes < 1024) {
+        return counted(bytes, "byte", "bytes");
+    }
+    // In tenths of the unit, rounded, so that 1023.96 KiB reads 1.0 MiB rather than 1024 KiB.
+    std::size_t unit = 0;
+    double value = static_cast<double>(bytes) / 1024;
+    while (value >= 1023.95 && unit + 1 < kUnits.size()) {
+        value /= 1024;
+        ++unit;
+    }
+    std::array<char, 32> text{};
+    (void)std::snprintf(text.data(), text.size(), value < 9.95 ? "%.1f %s" : "%.0f %s", value,
+                        kUnits.at(unit));
+    return text.data();
+}
 
 std::string InventoryPrinter::describe(const Trace& trace) {
     switch (trace.kind) {
@@ -30,8 +50,8 @@ std::string InventoryPrinter::describe(const Trace& trace) {
                ")";
     case Trace::Kind::path:
         if (trace.files && trace.bytes) {
-            return trace.name + " (" + counted(*trace.files, "file", "files") + ", " +
-                   counted(*trace.bytes, "byte", "bytes") + ")";
+            return trace.name + " (" + readableSize(*trace.bytes) + ", " +
+                   counted(*trace.files, "file", "files") + ")";
         }
         return trace.name;
     case Trace::Kind::defaults:

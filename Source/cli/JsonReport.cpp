@@ -1,7 +1,7 @@
 // The JSON report, built with nlohmann-Json.
 #include "Source/cli/JsonReport.hpp"
 
-#include "Source/run/Uninstaller.hpp"
+#include "Source/run/StepTable.hpp"
 
 #include <nlohmann/json.hpp>
 #include <sstream>
@@ -87,7 +87,8 @@ Json resultJson(const StepReport& report) {
 std::string JsonReport::document() const {
     Json steps = Json::array();
     if (found) {
-        for (int step = 1; step <= Uninstaller::kStepCount; ++step) {
+        for (const Step& row : StepTable::steps()) {
+            const int step = row.number;
             Json results = Json::array();
             if (outcome) {
                 for (const StepReport& report : outcome->steps) {
@@ -97,7 +98,7 @@ std::string JsonReport::document() const {
                 }
             }
             steps.push_back(Json{{"step", step},
-                                 {"title", Uninstaller::stepTitle(step)},
+                                 {"title", row.title},
                                  {"found", lookJson(found, step)},
                                  {"results", std::move(results)},
                                  {"remaining", lookJson(outcome ? remaining : found, step)}});

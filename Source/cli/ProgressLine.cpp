@@ -1,9 +1,8 @@
 // Progress lines; in place through a carriage return and "erase to the end of the line".
 #include "Source/cli/ProgressLine.hpp"
 
-#include "Source/run/Uninstaller.hpp"
+#include "Source/run/StepTable.hpp"
 
-#include <ostream>
 #include <unistd.h>
 
 namespace tavrel::cli {
@@ -16,12 +15,15 @@ bool ProgressLine::terminalAttached() {
     return isatty(STDERR_FILENO) == 1;
 }
 
-void ProgressLine::show(int step) {
+ProgressLine::ProgressLine(std::ostream& out, bool inPlace)
+    : out_(&out), inPlace_(inPlace), clearing_(*this), clearingStream_(&clearing_) {}
+
+void ProgressLine::show(const Step& step) {
     std::ostream& out = *out_;
     if (inPlace_) {
         out << kClearLine;
     }
-    out << '[' << step << '/' << Uninstaller::kStepCount << "] " << Uninstaller::stepTitle(step);
+    out << '[' << step.number << '/' << StepTable::count() << "] " << step.title;
     if (!inPlace_) {
         out << '\n';
     }
@@ -34,6 +36,28 @@ void ProgressLine::finish() {
         *out_ << kClearLine << std::flush;
     }
     shown_ = false;
+}
+
+std::ostream& ProgressLine::clearingBefore(std::ostream& target) {
+    clearing_.setTarget(target.rdbuf());
+    return clearingStream_;
+}
+
+ProgressLine::ClearingBuffer::int_type ProgressLine::ClearingBuffer::overflow(int_type c) {
+    if (traits_type::eq_int_type(c, traits_type::eof())) {
+        return traits_type::not_eof(c);
+    }
+    line_->finish();
+    return target_->sputc(traits_type::to_char_type(c));
+}
+
+std::streamsize ProgressLine::ClearingBuffer::xsputn(const char* text, std::streamsize count) {
+    line_->finish();
+    return target_->sputn(text, count);
+}
+
+int ProgressLine::ClearingBuffer::sync() {
+    return target_->pubsync();
 }
 
 } // namespace tavrel::cli

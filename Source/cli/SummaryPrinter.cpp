@@ -2,8 +2,9 @@
 #include "Source/cli/SummaryPrinter.hpp"
 
 #include "Source/cli/InventoryPrinter.hpp"
+#include "Source/run/StepTable.hpp"
 
-#include <algorithm>
+#include <cctype>
 #include <iomanip>
 #include <ostream>
 
@@ -31,18 +32,42 @@ const char* label(StepStatus status) {
     return "?";
 }
 
-// Whether a step numbered `step` failed in the run.
-bool failed(const UninstallOutcome& outcome, int step) {
-    return std::any_of(outcome.steps.begin(), outcome.steps.end(), [&](const StepReport& report) {
-        return report.step == step && report.status == StepStatus::failed;
-    });
+// The cause a reason starts with: "No keychain could be reached: run again …" gives "no keychain
+// could be reached".
+std::string causeOf(const std::string& reason) {
+    std::string cause = reason.substr(0, reason.find(": "));
+    if (!cause.empty() && cause.back() == '.') {
+        cause.pop_back();
+    }
+    if (cause.size() > 1 && std::islower(static_cast<unsigned char>(cause[1])) != 0) {
+        cause[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(cause[0])));
+    }
+    return cause;
 }
 
 } // namespace
 
-void SummaryPrinter::print(const UninstallOutcome& outcome, const Inventory& remaining,
-                           std::ostream& out) {
-    for (const StepReport& report : outcome.steps) {
+std::string SummaryPrinter::describe(const Remainder& remainder) {
+    const std::string step = std::to_string(remainder.step);
+    switch (remainder.kind) {
+    case Remainder::Kind::failed:
+        // A group stands for several reports: its one cause is said once.
+        if (remainder.grouped > 1) {
+            return remainder.subject + " (step " + step + ": " + causeOf(remainder.reason) + ")";
+        }
+        return remainder.subject + " (step " + step + " failed)";
+    case Remainder::Kind::leftAlone:
+        return remainder.subject + " (not a folder, left alone)";
+    case Remainder::Kind::foundAfter:
+        return InventoryPrinter::describe(*remainder.trace) + " (found after step " + step + ")";
+    case Remainder::Kind::cannotLook:
+        return "what step " + step + " removes (cannot be looked at)";
+    }
+    return remainder.subject;
+}
+
+void SummaryPrinter::print(const FlowResult& result, std::ostream& out) {
+    for (const StepReport& report : result.outcome.steps) {
         out << "Step " << std::setw(2) << report.step << "  " << std::left << std::setw(12)
             << label(report.status) << std::right << "  " << report.subject;
         if (report.status == StepStatus::leftInPlace) {
@@ -53,41 +78,23 @@ void SummaryPrinter::print(const UninstallOutcome& outcome, const Inventory& rem
         }
         out << '\n';
     }
-    if (!remaining.clean()) {
-        out << "Still there after the run:\n";
-        InventoryPrinter::printSteps(remaining, out);
+    if (const int stopped = result.outcome.stoppedBefore; stopped > 0) {
+        out << "Stopped at your request: steps " << stopped << " to " << StepTable::count()
+            << " were not run.\n";
     }
-    if (outcome.removedEverything() && remaining.clean()) {
+    if (result.remaining && !result.remaining->clean()) {
+        out << "Still there after the run:\n";
+        InventoryPrinter::printSteps(*result.remaining, out);
+    }
+    if (result.removed()) {
         out << "Tavrel has been removed from this account.\n";
         return;
     }
     out << "Tavrel was not completely removed. Still there:";
     const char* separator = " ";
-    for (const StepReport& report : outcome.steps) {
-        if (report.leftSomething()) {
-            out << separator << report.subject;
-            if (report.status == StepStatus::leftInPlace) {
-                out << " (not a folder, left alone)";
-            } else {
-                out << " (step " << report.step << " failed)";
-            }
-            separator = "; ";
-        }
-    }
-    // What a failed step left is named above already.
-    for (const StepInventory& step : remaining.steps) {
-        if (failed(outcome, step.step)) {
-            continue;
-        }
-        for (const Trace& trace : step.traces) {
-            out << separator << InventoryPrinter::describe(trace) << " (found after step "
-                << step.step << ")";
-            separator = "; ";
-        }
-        if (step.unavailable) {
-            out << separator << "what step " << step.step << " removes (cannot be looked at)";
-            separator = "; ";
-        }
+    for (const Remainder& remainder : result.remainders()) {
+        out << separator << describe(remainder);
+        separator = "; ";
     }
     out << ".\n";
 }

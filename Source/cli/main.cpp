@@ -1,19 +1,16 @@
 // tavrel-uninstall: removes Tavrel and all its data from the current account, from a terminal.
-#include "Source/run/Inventory.hpp"
 #include "Source/app/Logger.hpp"
-#include "Source/product/ProductIdentifiers.hpp"
-#include "Source/run/Roots.hpp"
-#include "Source/app/RunningAppCheck.hpp"
-#include "Source/errors/RunningAppError.hpp"
-#include "Source/run/Uninstaller.hpp"
+#include "Source/app/UninstallFlow.hpp"
 #include "Source/cli/ConfirmationPrompt.hpp"
 #include "Source/cli/InventoryPrinter.hpp"
 #include "Source/cli/JsonReport.hpp"
 #include "Source/cli/ProgressLine.hpp"
 #include "Source/cli/SummaryPrinter.hpp"
+#include "Source/run/Roots.hpp"
 #include "keychain/StatusOutput.hpp"
 #include "logging/LogDispatcher.hpp"
 #include "platform/ProcessSetup.hpp"
+#include "platform/TerminationRequests.hpp"
 #include "platform/UserAccount.hpp"
 
 #include <CLI/CLI.hpp>
@@ -22,8 +19,6 @@
 #include <optional>
 
 namespace {
-
-using tavrel::Inventory;
 
 // Exit statuses; 64 is the usual "usage error" (EX_USAGE).
 constexpr int kSucceeded = 0;
@@ -54,28 +49,37 @@ int refuse(tavrel::cli::JsonReport& report, const std::string& message, int stat
     return status;
 }
 
-int uninstall(const Options& options, tavrel::cli::JsonReport& report) {
+// The exit status of a refusal.
+int statusOf(tavrel::Refusal::Reason reason) {
+    return reason == tavrel::Refusal::Reason::applicationRunning ? kApplicationRunning
+                                                                 : kStepFailed;
+}
+
+// `stoppedBy`: the termination request that stopped the run, 0 for none.
+int uninstall(const Options& options, tavrel::cli::JsonReport& report, int& stoppedBy) {
+    using tavrel::cli::InventoryPrinter;
     // With --json, standard output holds the document and nothing else.
     std::ostream& out = options.json ? std::cerr : std::cout;
-    if (options.json) {
-        tavrel::keychain::setStatusOutput(std::cerr);
-    }
+    constexpr const char* kNoHomeFolder =
+        "no usable home folder: HOME must be an absolute path to an existing folder other than "
+        "\"/\". Nothing was removed.";
     // Everything the run removes lies under the home folder or is named from it; without a
     // real home folder the run would act on the system's folders instead.
     const std::optional<tavrel::Roots> roots = tavrel::Roots::current();
     if (!roots) {
-        return refuse(report,
-                      "no usable home folder: HOME must be an absolute path to an existing folder "
-                      "other than \"/\". Nothing was removed.",
-                      kStepFailed);
+        return refuse(report, kNoHomeFolder, kStepFailed);
     }
     report.home = roots->home;
+    const tavrel::UninstallFlow flow;
     // Shown before the question, or in the report; a plain --yes run needs only the one after.
     if (!options.yes || options.dryRun || options.json) {
-        report.found.emplace(Inventory::take(*roots));
+        report.found = flow.survey();
+        if (!report.found) {
+            return refuse(report, kNoHomeFolder, kStepFailed);
+        }
     }
     if (options.dryRun) {
-        tavrel::cli::InventoryPrinter::print(*report.found, out);
+        InventoryPrinter::print(*report.found, out);
         out << "Dry run: nothing was removed.\n";
         return kSucceeded;
     }
@@ -86,7 +90,7 @@ int uninstall(const Options& options, tavrel::cli::JsonReport& report) {
                           "--yes to remove Tavrel without asking.",
                           kUsageError);
         }
-        tavrel::cli::InventoryPrinter::print(*report.found, out);
+        InventoryPrinter::print(*report.found, out);
         if (report.found->clean()) {
             return kSucceeded;
         }
@@ -99,31 +103,44 @@ int uninstall(const Options& options, tavrel::cli::JsonReport& report) {
     tavrel::Logger::startUp(options.verbose ? tavrel::Logger::Terminal::shown
                                             : tavrel::Logger::Terminal::omitted);
     auto& log = tavrel::logging::LogDispatcher::sharedInstance();
-    try {
-        for (const char* bundleID : tavrel::product::kRunningCheckIDs) {
-            tavrel::checkNotRunning(bundleID);
-        }
-    } catch (const tavrel::RunningAppError& error) {
-        log.flushLog();
-        return refuse(report, error.alert().messageText + " Nothing was removed.",
-                      kApplicationRunning);
-    }
     // Log lines on the terminal would break a line rewritten in place.
     tavrel::cli::ProgressLine progress(
         std::cerr, !options.verbose && tavrel::cli::ProgressLine::terminalAttached());
-    const tavrel::UninstallOutcome& outcome =
-        report.outcome.emplace(tavrel::Uninstaller(*roots).uninstall([&](int step) {
-            if (options.verbose) {
-                log.flushLog(); // so that the step's line follows the lines of the one before
-            }
-            progress.show(step);
-        }));
+    tavrel::keychain::setStatusOutput(progress.clearingBefore(out));
+    // Ctrl-C stops the run between two steps, so that the summary and the log tell what was
+    // done; a second one ends the program at once.
+    using tavrel::platform::TerminationRequests;
+    const int requests = TerminationRequests::watch(TerminationRequests::Second::endsProcess);
+    tavrel::UninstallFlow::Events events;
+    events.stepStarted = [&](const tavrel::Step& step) {
+        if (options.verbose) {
+            log.flushLog(); // so that the step's line follows the lines of the one before
+        }
+        progress.show(step);
+    };
+    events.stopRequested = [&] {
+        if (requests >= 0 && stoppedBy == 0) {
+            stoppedBy = TerminationRequests::acknowledge(requests);
+        }
+        return stoppedBy != 0;
+    };
+    const tavrel::FlowResult result = flow.uninstall(events);
     log.flushLog();
     progress.finish();
-    const Inventory& remaining = report.remaining.emplace(Inventory::take(*roots));
-    tavrel::cli::SummaryPrinter::print(outcome, remaining, out);
+    tavrel::keychain::setStatusOutput(out);
+    if (result.refusal) {
+        return refuse(report, result.refusal->alert.messageText + " Nothing was removed.",
+                      statusOf(result.refusal->reason));
+    }
+    report.outcome = result.outcome;
+    report.remaining = result.remaining;
+    if (result.outcome.stoppedBefore > 0) {
+        report.error = "Stopped at your request before step " +
+                       std::to_string(result.outcome.stoppedBefore) + ".";
+    }
+    tavrel::cli::SummaryPrinter::print(result, out);
     out.flush();
-    return outcome.succeeded() && remaining.clean() ? kSucceeded : kStepFailed;
+    return result.removed() ? kSucceeded : kStepFailed;
 }
 
 } // namespace
@@ -150,9 +167,14 @@ int main(int argc, char** argv) {
         report.version = TAVREL_VERSION;
         report.user = tavrel::platform::userName();
         report.dryRun = options.dryRun;
-        report.exitStatus = uninstall(options, report);
+        int stoppedBy = 0;
+        report.exitStatus = uninstall(options, report, stoppedBy);
         if (options.json) {
             std::cout << report.document() << std::flush;
+        }
+        if (stoppedBy != 0) {
+            tavrel::logging::LogDispatcher::sharedInstance().flushLog();
+            tavrel::platform::TerminationRequests::endAs(stoppedBy);
         }
         return report.exitStatus;
     } catch (const std::exception& error) {

@@ -1,0 +1,69 @@
+// The flow: looked up anew at every use, checked, run, verified.
+#include "Source/app/UninstallFlow.hpp"
+
+#include "Source/app/RunningAppCheck.hpp"
+#include "Source/errors/RunningAppError.hpp"
+#include "Source/localization/LocalizedStrings.hpp"
+#include "Source/product/ProductIdentifiers.hpp"
+#include "Source/run/Uninstaller.hpp"
+
+namespace tavrel {
+
+namespace {
+
+Refusal noHomeFolder() {
+    return Refusal{Refusal::Reason::noHomeFolder, Alert{LocalizedStrings::shared().noHomeFolder(),
+                                                        std::nullopt,
+                                                        {Error::kOKButton},
+                                                        AlertStyle::warning,
+                                                        std::nullopt}};
+}
+
+// None when no product application runs.
+std::optional<Refusal> runningApplication() {
+    try {
+        for (const char* bundleID : product::kRunningCheckIDs) {
+            checkNotRunning(bundleID);
+        }
+    } catch (const RunningAppError& error) {
+        return Refusal{Refusal::Reason::applicationRunning, error.alert()};
+    } catch (const Error& error) {
+        return Refusal{Refusal::Reason::cannotTellWhetherRunning, error.alert()};
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+std::optional<Inventory> UninstallFlow::survey() const {
+    const auto roots = Roots::current();
+    if (!roots) {
+        return std::nullopt;
+    }
+    return Inventory::take(*roots, *keychain_);
+}
+
+FlowResult UninstallFlow::uninstall(const Events& events) const {
+    FlowResult result;
+    const auto roots = Roots::current();
+    if (!roots) {
+        result.refusal = noHomeFolder();
+        return result;
+    }
+    if ((result.refusal = runningApplication())) {
+        return result;
+    }
+    result.outcome =
+        Uninstaller(*roots, *keychain_).uninstall(events.stepStarted, events.stopRequested);
+    if (events.checking) {
+        try {
+            events.checking();
+        } catch (...) { // NOLINT(bugprone-empty-catch): an observer never stops the flow
+        }
+    }
+    // Looked up again: a Trash folder made during the run is looked into too.
+    result.remaining = Inventory::take(Roots::current().value_or(*roots), *keychain_);
+    return result;
+}
+
+} // namespace tavrel
