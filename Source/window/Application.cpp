@@ -68,7 +68,7 @@ int runApplication(int argc, char** argv) {
     }
 
     AppDelegate delegate(roots->home);
-    WindowController window(*roots, LocalizedStrings::shared());
+    WindowController window(LocalizedStrings::shared());
     QObject::connect(window.openLogFolderMenuItem(), &QAction::triggered, &window,
                      [&delegate] { delegate.openLogFolderAction(); });
     // Every route out of the event loop passes here: Cancel, the success alert, closing the
@@ -80,9 +80,9 @@ int runApplication(int argc, char** argv) {
     // A session that ends, or a `kill`, quits the same way (after a run under way has ended).
     if (const int requests = platform::TerminationRequests::watch(); requests >= 0) {
         auto* notifier = new QSocketNotifier(requests, QSocketNotifier::Read, &application);
-        QObject::connect(notifier, &QSocketNotifier::activated, [requests] {
-            platform::TerminationRequests::acknowledge(requests);
-            QCoreApplication::quit();
+        QObject::connect(notifier, &QSocketNotifier::activated, &window, [requests, &window] {
+            (void)platform::TerminationRequests::acknowledge(requests);
+            window.requestQuit();
         });
     }
     delegate.applicationDidFinishLaunching();

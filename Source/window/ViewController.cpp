@@ -1,16 +1,15 @@
 // The content of the window and the uninstall flow.
 #include "Source/window/ViewController.hpp"
 
-#include "Source/errors/Error.hpp"
-#include "Source/localization/LocalizedStrings.hpp"
-#include "Source/product/ProductIdentifiers.hpp"
-#include "Source/app/RunningAppCheck.hpp"
 #include "Source/app/UninstallAlert.hpp"
+#include "Source/localization/LocalizedStrings.hpp"
+#include "Source/run/StepTable.hpp"
 #include "Source/window/AlertSheet.hpp"
 #include "platform/BundleInfo.hpp"
 
 #include <QApplication>
 #include <QLabel>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QShortcut>
 
@@ -30,17 +29,32 @@ void pressOnKey(QWidget* view, const QKeySequence& key, QPushButton* button) {
 
 } // namespace
 
-ViewController::ViewController(QWidget* view, const Outlets& outlets, Roots roots,
+ViewController::ViewController(QWidget* view, const Outlets& outlets,
                                const LocalizedStrings& strings)
-    : uninstaller_(std::move(roots)), view_(view), outlets_(outlets), strings_(strings) {
+    : view_(view), outlets_(outlets), strings_(strings),
+      plan_(outlets.planHeading, outlets.planView, strings),
+      worker_(std::make_unique<FlowWorker>(view)) {
     QObject::connect(outlets_.cancelButton, &QPushButton::clicked, view_, [] { cancelAction(); });
     QObject::connect(outlets_.uninstallButton, &QPushButton::clicked, view_,
                      [this] { uninstallAction(); });
     pressOnKey(view_, QKeySequence(Qt::Key_Return), outlets_.uninstallButton);
     pressOnKey(view_, QKeySequence(Qt::Key_Enter), outlets_.uninstallButton);
     pressOnKey(view_, QKeySequence(Qt::Key_Escape), outlets_.cancelButton);
+    outlets_.progressBar->setRange(0, StepTable::count());
     setUpControls();
+    plan_.show(PlanView::Stage::looking);
+    // The window answers while it looks: the arrow with a busy mark, not the wait cursor.
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    worker_->survey([this](const std::optional<Inventory>& inventory) {
+        QApplication::restoreOverrideCursor();
+        // A run asked for meanwhile shows its own plan when it ends.
+        if (!running_) {
+            plan_.show(PlanView::Stage::found, inventory.value_or(Inventory{}));
+        }
+    });
 }
+
+ViewController::~ViewController() = default;
 
 void ViewController::setUpControls() {
     outlets_.cancelButton->setText(qtText(strings_.cancelButton()));
@@ -55,27 +69,53 @@ void ViewController::cancelAction() {
 }
 
 void ViewController::uninstallAction() {
+    if (running_) {
+        return;
+    }
     setBusy(true);
     performUninstall();
-    setBusy(false);
 }
 
 void ViewController::performUninstall() {
-    try {
-        for (const char* bundleIdentifier : product::kRunningCheckIDs) {
-            checkNotRunning(bundleIdentifier);
-        }
-        const UninstallOutcome outcome = uninstaller_.uninstall();
-        if (outcome.removedEverything()) {
-            presentAlert(UninstallAlert::forOutcome(outcome, strings_),
-                         [] { QCoreApplication::quit(); });
-        } else {
-            presentAlert(UninstallAlert::forOutcome(outcome, strings_));
-        }
-    } catch (const Error& error) {
-        presentAlert(error.alert());
-    } catch (...) {
-        presentAlert(UninstallAlert::forUnexpectedError(strings_));
+    worker_->uninstall([this](const Step& step) { showStep(step); },
+                       [this] {
+                           outlets_.progressBar->setValue(outlets_.progressBar->maximum());
+                           outlets_.progressLabel->setText(
+                               qtText(strings_.text("progress.checking")));
+                       },
+                       [this](const FlowResult& result) { finish(result); });
+}
+
+void ViewController::showStep(const Step& step) {
+    outlets_.progressBar->setValue(step.number - 1);
+    outlets_.progressLabel->setText(qtText(strings_.text(
+        "progress.step", {std::to_string(step.number), std::to_string(StepTable::count()),
+                          UninstallAlert::stepTitle(step, strings_)})));
+}
+
+void ViewController::finish(const FlowResult& result) {
+    setBusy(false);
+    if (quitRequested_) {
+        QCoreApplication::quit();
+        return;
+    }
+    if (result.remaining) {
+        plan_.show(result.removed() ? PlanView::Stage::found : PlanView::Stage::remaining,
+                   *result.remaining);
+    }
+    const Alert alert = UninstallAlert::forResult(result, strings_);
+    if (result.removed()) {
+        presentAlert(alert, [] { QCoreApplication::quit(); });
+    } else {
+        presentAlert(alert);
+    }
+}
+
+void ViewController::requestQuit() {
+    if (running_) {
+        quitRequested_ = true;
+    } else {
+        QCoreApplication::quit();
     }
 }
 
@@ -84,12 +124,15 @@ void ViewController::presentAlert(const Alert& alert, std::function<void()> comp
 }
 
 void ViewController::setBusy(bool busy) {
+    running_ = busy;
     outlets_.cancelButton->setEnabled(!busy);
     outlets_.uninstallButton->setEnabled(!busy);
+    outlets_.progressLabel->setVisible(busy);
+    outlets_.progressBar->setVisible(busy);
     if (busy) {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        // The run holds the event loop until it ends: show the disabled buttons now.
-        view_->repaint();
+        outlets_.progressBar->setValue(0);
+        outlets_.progressLabel->setText(QString());
+        QApplication::setOverrideCursor(Qt::BusyCursor);
     } else {
         QApplication::restoreOverrideCursor();
     }

@@ -5,23 +5,40 @@
 #include "Source/window/ViewController.hpp"
 #include "ui_MainWindow.h"
 
+#include <QCloseEvent>
+
 namespace tavrel::window {
 
-WindowController::WindowController(Roots roots, const LocalizedStrings& strings)
+WindowController::WindowController(const LocalizedStrings& strings)
     : ui_(std::make_unique<Ui::MainWindow>()) {
     ui_->setupUi(this);
     windowDidLoad(strings);
     viewController_ = std::make_unique<ViewController>(
         ui_->contentView,
         ViewController::Outlets{ui_->cancelButton, ui_->descriptionLabel, ui_->uninstallButton,
-                                ui_->versionLabel},
-        std::move(roots), strings);
+                                ui_->versionLabel, ui_->planHeading, ui_->planView,
+                                ui_->progressLabel, ui_->progressBar},
+        strings);
 }
 
 WindowController::~WindowController() = default;
 
 QAction* WindowController::openLogFolderMenuItem() const {
     return ui_->openLogFolderMenuItem;
+}
+
+void WindowController::requestQuit() {
+    viewController_->requestQuit();
+}
+
+void WindowController::closeEvent(QCloseEvent* event) {
+    if (viewController_->running()) {
+        // The window stays until the run has ended; then the application quits.
+        event->ignore();
+        viewController_->requestQuit();
+        return;
+    }
+    QMainWindow::closeEvent(event);
 }
 
 void WindowController::windowDidLoad(const LocalizedStrings& strings) {

@@ -1,8 +1,7 @@
 // The uninstaller's one window, loaded from MainWindow.ui: its title, its own menu bar with the
-// Log menu, and its content, which a ViewController manages. Closing it quits the application.
+// Log menu, and its content, which a ViewController manages. Closing it quits the application,
+// once a run under way has ended.
 #pragma once
-
-#include "Source/run/Roots.hpp"
 
 #include <QMainWindow>
 #include <memory>
@@ -23,12 +22,20 @@ class ViewController;
 class WindowController final : public QMainWindow {
 public:
     /// Loads the window from the interface file and gives it, its menu and its controls their
-    /// texts from `strings`, which must outlive it. The run looks for the product in `roots`.
-    WindowController(Roots roots, const LocalizedStrings& strings);
+    /// texts from `strings`, which must outlive it.
+    explicit WindowController(const LocalizedStrings& strings);
     ~WindowController() override;
+    WindowController(const WindowController&) = delete;
+    WindowController& operator=(const WindowController&) = delete;
 
     /// The log menu's item that opens the log folder.
     [[nodiscard]] QAction* openLogFolderMenuItem() const;
+
+    /// Quits the application now, or once the run under way has ended.
+    void requestQuit();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void windowDidLoad(const LocalizedStrings& strings);

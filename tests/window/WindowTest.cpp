@@ -1,7 +1,8 @@
 // The window end to end: this program runs itself as the real application under a temporary
-// home (in a sandbox with its own /Applications where the product is planted), drives it with
-// the keyboard (see the driver below) and checks what it showed, removed and logged. Pictures of
-// the window and of each alert are saved in the build folder.
+// home (in a sandbox with its own /Applications and processes, where the product is planted),
+// drives it with the keyboard (see the driver below) and checks what it showed, removed and
+// logged. Pictures of the window, its plan, a run under way and each alert are saved in the build
+// folder.
 #include "Source/window/Application.hpp"
 #include "tests/support/Sandbox.hpp"
 #include "tests/support/TemporaryFolder.hpp"
@@ -16,7 +17,9 @@
 #include <QRegularExpression>
 #include <QTextDocumentFragment>
 #include <QTimer>
+#include <QTreeWidget>
 #include <QtTest/QTest>
+#include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <iostream>
@@ -30,25 +33,30 @@ using tavrel::testing::writeFile;
 namespace {
 
 // The driver: the application itself, with timers in its event loop that act on its widgets as
-// a person at the keyboard would, 300 ms apart, and write what they see to standard output:
-//   window        "window: <title>", "menu: ...", "buttons: ..." (" (busy)" if so), "version: ..."
+// a person at the keyboard would, 300 ms apart, and write what they see to standard output (the
+// home folder shown as "~"). While the window is busy (its busy cursor: looking for the product,
+// or a run) an action waits, unless it starts with "!".
+//   window        "window: <title>", "menu: ...", "buttons: ..." (" (busy)" if so), "version: ...",
+//                 then the plan: "plan: <heading>", each step's group and its rows, indented
 //   alert         "alert: none", or the open alert's "alert: <modality> <icon>", one "text: ..."
 //                 per line a person reads, and "button: <title>"
 //   Return/Escape presses the key in the open alert, else in the window
 //   menu          presses Ctrl+L, the shortcut of the Open Log Folder item
+//   trash         puts a copy of TAVREL.app in the Trash, making the Trash folder
 //   SIGTERM       sends the program SIGTERM, as a session that ends does
 //   close         closes the window, as its title bar's close button does (any other word)
 //   shot:<path>   saves a picture of the open alert, else of the window
-// While a run holds the event loop, "run: ..." tells how the window looks (see RunWatch).
-// At the end "exit: <status>"; a window the actions left open is closed, after "still open".
+// A run says "run: ..." as it starts (how the window looks) and as it ends (whether the event loop
+// kept turning; see RunWatch). At the end "exit: <status>"; a window the actions left open is
+// closed, after "still open".
 
 QStringList& actions() {
     static QStringList list;
     return list;
 }
 
-void say(const QString& line) {
-    std::cout << line.toStdString() << std::endl;
+void say(QString line) {
+    std::cout << line.replace(qEnvironmentVariable("HOME"), "~").toStdString() << std::endl;
 }
 
 QMainWindow* mainWindow() {
@@ -71,6 +79,16 @@ void reportWindow(const QMainWindow* window) {
         item->shortcut().toString() + ")");
     say("buttons: " + cancel->text() + " | " + uninstall->text() + (idle ? "" : " (busy)"));
     say("version: " + window->findChild<QLabel*>("versionLabel")->text());
+    say("plan: " + window->findChild<QLabel*>("planHeading")->text());
+    const auto* plan = window->findChild<QTreeWidget*>("planView");
+    for (int group = 0; group < plan->topLevelItemCount(); ++group) {
+        const QTreeWidgetItem* step = plan->topLevelItem(group);
+        say("  " + step->text(0));
+        for (int index = 0; index < step->childCount(); ++index) {
+            const QTreeWidgetItem* row = step->child(index);
+            say("    " + row->text(0) + (row->text(1).isEmpty() ? "" : " | " + row->text(1)));
+        }
+    }
 }
 
 void reportAlert(const QMainWindow* window, const QMessageBox* box) {
@@ -119,41 +137,81 @@ void act(QMainWindow* window, QMessageBox* box, const QString& action) {
         QTest::keyClick(window, Qt::Key_L, Qt::ControlModifier);
     } else if (action == "SIGTERM") {
         (void)std::raise(SIGTERM);
+    } else if (action == "trash") {
+        const fs::path trash = qEnvironmentVariable("XDG_DATA_HOME").toStdString() + "/Trash";
+        writeFile(trash / "files/TAVREL.app/Contents/Info.plist", "trashed");
+        writeFile(trash / "info/TAVREL.app.trashinfo", "[Trash Info]\nPath=/Applications/x\n");
     } else {
         window->close();
     }
 }
 
-// What a person sees while the run holds the event loop: the window painted with its buttons
-// disabled and the busy cursor, said once per run ("run: ...").
+// A run as a person sees it: as it starts (Uninstall disabled), whether the window shows its
+// buttons disabled and the busy cursor; as it ends, whether the event loop kept turning all along
+// (no gap of more than half a second between two ticks of a 50 ms timer).
 class RunWatch final : public QObject {
-    bool eventFilter(QObject* object, QEvent* event) override {
-        if (event->type() == QEvent::Paint && object->objectName() == "uninstallButton") {
-            const auto* cancel = object->parent()->findChild<QWidget*>("cancelButton");
-            const QCursor* cursor = QApplication::overrideCursor();
-            const bool running = !static_cast<QWidget*>(object)->isEnabled();
-            if (running && !running_) {
-                say(QString("run: ") +
-                    (cancel->isEnabled() ? "Cancel enabled" : "buttons disabled") +
-                    (cursor != nullptr && cursor->shape() == Qt::WaitCursor ? ", busy cursor"
-                                                                            : ""));
+public:
+    RunWatch() {
+        auto* timer = new QTimer(this);
+        timer->callOnTimeout(this, [this] { tick(); });
+        timer->start(50);
+        // A run that ends by quitting has no turn of the loop left to say so in.
+        QObject::connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
+            if (running_) {
+                changed(nullptr, false);
             }
-            running_ = running;
+        });
+    }
+
+private:
+    bool eventFilter(QObject* object, QEvent* event) override {
+        if (event->type() == QEvent::EnabledChange && object->objectName() == "uninstallButton") {
+            auto* window = static_cast<QWidget*>(object)->window();
+            const bool running = !static_cast<QWidget*>(object)->isEnabled();
+            // Once the flow has set everything it sets with the button.
+            QTimer::singleShot(0, this, [this, window, running] { changed(window, running); });
         }
         return false;
     }
+    void changed(const QWidget* window, bool running) {
+        tick();
+        if (running == running_) {
+            return;
+        }
+        running_ = running;
+        if (running) {
+            const QCursor* cursor = QApplication::overrideCursor();
+            say(QString("run: ") +
+                (window->findChild<QWidget*>("cancelButton")->isEnabled() ? "Cancel enabled"
+                                                                          : "buttons disabled") +
+                (cursor != nullptr && cursor->shape() == Qt::BusyCursor ? ", busy cursor" : ""));
+            longestGap_ = {};
+        } else {
+            say(longestGap_ < std::chrono::milliseconds(500) ? "run: responsive"
+                                                             : "run: the window stood still");
+        }
+    }
+    void tick() {
+        const auto now = std::chrono::steady_clock::now();
+        longestGap_ = std::max(longestGap_, now - last_);
+        last_ = now;
+    }
+
     bool running_ = false;
+    std::chrono::steady_clock::time_point last_ = std::chrono::steady_clock::now();
+    std::chrono::steady_clock::duration longestGap_{};
 };
 
 // One action per tick, on the open alert or else the window (an alert may come without one);
-// the timer stands still while an action waits.
+// the timer stands still while an action waits, and while the window is busy.
 void performNext(QTimer* timer) {
     QMainWindow* window = mainWindow();
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
     if (window != nullptr && !window->isVisible()) {
         window = nullptr;
     }
-    if (window == nullptr && box == nullptr) {
+    const bool busy = QApplication::overrideCursor() != nullptr;
+    if ((window == nullptr && box == nullptr) || (busy && actions().isEmpty())) {
         return;
     }
     if (actions().isEmpty()) {
@@ -162,8 +220,15 @@ void performNext(QTimer* timer) {
         QCoreApplication::exit(3);
         return;
     }
+    QString action = actions().first();
+    if (action.startsWith('!')) {
+        action.remove(0, 1);
+    } else if (busy) {
+        return;
+    }
+    actions().removeFirst();
     timer->stop();
-    act(window, box, actions().takeFirst());
+    act(window, box, action);
     timer->start();
 }
 
@@ -207,16 +272,32 @@ std::vector<std::string> command(std::vector<std::string> start, const QStringLi
     return start;
 }
 
-// A temporary home whose path has a space, and an Applications folder with the product in it.
+// A temporary home whose path has a space, and an Applications folder, where `plant` puts the
+// product and its neighbours: each a path under "~/" or "/Applications/", or "entry:<name>", an
+// autostart entry of that name.
 struct Home {
     tavrel::testing::TemporaryFolder folder;
     tavrel::testing::TemporaryFolder applications;
     std::string path = folder.string() + "/my home";
 
-    Home() {
-        writeFile(applications.path() / "TAVREL.app/Contents/MacOS/TAVREL", "bin");
+    explicit Home(const QStringList& plant = {}) {
         fs::create_directories(path + "/run");
         fs::permissions(path + "/run", fs::perms::owner_all);
+        int entries = 0;
+        for (const QString& item : plant) {
+            if (item.startsWith("entry:")) {
+                writeFile(path + "/.config/autostart/" + std::to_string(++entries) + ".desktop",
+                          "[Desktop Entry]\nType=Application\nName=" + item.mid(6).toStdString() +
+                              "\nExec=true\n");
+            } else {
+                writeFile(at(item), std::string(1200, 'x'));
+            }
+        }
+    }
+    // Where a planted path lies outside the sandbox.
+    [[nodiscard]] fs::path at(const QString& item) const {
+        return item.startsWith("~/") ? path + item.mid(1).toStdString()
+                                     : applications.string() + item.mid(13).toStdString();
     }
     // The log of the home folder at `home`; empty when there is none.
     [[nodiscard]] static QStringList log(const std::string& home) {
@@ -246,12 +327,34 @@ std::string privateBus() {
 
 constexpr const char* kVersion = "version: v" TAVREL_VERSION;
 
-// How the window looks while a run holds it.
+// How the window looks as a run starts, and as it ends.
 constexpr const char* kRun = "run: buttons disabled, busy cursor";
+constexpr const char* kResponsive = "run: responsive";
 
-QStringList englishWindow() {
-    return {"window: Tavrel Uninstaller", "menu: Log > Open Log Folder (Ctrl+L)",
-            "buttons: Cancel | Uninstall", kVersion};
+// Without a session bus, as the tests run unless they reach the private keyring.
+const QStringList kNoKeychain{
+    "plan: Found on this account:", "  Delete keychain items",
+    "    Cannot be looked at: No keychain could be reached: run again in your desktop session, "
+    "where your keyring runs."};
+
+QStringList englishWindow(const QStringList& plan = {"plan: Nothing of Tavrel was found on this "
+                                                     "account."}) {
+    return QStringList{"window: Tavrel Uninstaller", "menu: Log > Open Log Folder (Ctrl+L)",
+                       "buttons: Cancel | Uninstall", kVersion} +
+           plan;
+}
+
+// A copy of `program` started inside the sandbox as `name` before the application, made to
+// ignore SIGTERM when `stubborn`: the start of a command line (see flows).
+std::vector<std::string> startFirst(const std::string& program, const fs::path& copy,
+                                    bool stubborn) {
+    fs::create_directories(copy.parent_path());
+    fs::copy_file(program, copy);
+    const std::string script = std::string(stubborn ? "trap '' TERM; " : "") +
+                               "\"$1\" 60 & app=$!\n"
+                               "until [ \"$(readlink /proc/$app/exe)\" = \"$1\" ]; do :; done\n"
+                               "trap - TERM; shift; exec \"$@\"\n";
+    return {"/bin/sh", "-c", script, "sh", copy.string()};
 }
 
 } // namespace
@@ -272,20 +375,19 @@ private slots:
         const QString terminate = "----- Terminate -----";
         QTest::newRow("English; Open Log Folder hands the log folder to xdg-open; Escape quits")
             << QStringList{} << false << QStringList{"window", shot("window-en"), "menu", "Escape"}
-            << englishWindow() + QStringList{"exit: 0"} << terminate;
-        QTest::newRow("Japanese from LC_ALL over LANG; closing the window quits")
-            << QStringList{"LANG=de_DE.UTF-8", "LC_ALL=ja_JP.UTF-8"} << false
-            << QStringList{"window", shot("window-ja"), "close"}
-            << QStringList{"window: Tavrel アンインストーラ",
-                           "menu: ログ > ログフォルダを開く (Ctrl+L)",
-                           "buttons: キャンセル | アンインストール", kVersion, "exit: 0"}
-            << terminate;
+            << englishWindow(kNoKeychain) + QStringList{"exit: 0"} << terminate;
         QTest::newRow("SIGTERM quits in order") << QStringList{} << false << QStringList{"SIGTERM"}
                                                 << QStringList{"exit: 0"} << terminate;
         QTest::newRow("missing keys show themselves; version 2.0")
             << QStringList{} << true << QStringList{"window", "Escape"}
-            << QStringList{"window: main.title", "menu: Log > menu.title.open_log_folder (Ctrl+L)",
-                           "buttons: main.button.cancel | Uninstall", "version: v2.0", "exit: 0"}
+            << QStringList{"window: main.title",
+                           "menu: Log > menu.title.open_log_folder (Ctrl+L)",
+                           "buttons: main.button.cancel | Uninstall",
+                           "version: v2.0",
+                           "plan: plan.found",
+                           "  step.keychain",
+                           "    plan.cannot_look",
+                           "exit: 0"}
             << terminate;
         QTest::newRow("no usable home folder: an alert in French, nothing logged or made")
             << QStringList{"LANG=fr_FR.UTF-8", "HOME=~/missing"} << false
@@ -337,62 +439,136 @@ private slots:
                  opened ? homeUsed + "/Library/Logs/TavrelUninstaller/\n" : std::string());
     }
 
+    // The plan, the run and its result, in a sandbox with the product planted ("keep:" marks a
+    // neighbour that must stay) and, where a row says so, a program started first.
     void flows_data() { // NOLINT(readability-identifier-naming): QtTest's name for the table
-        QTest::addColumn<QStringList>("running"); // identifier, name, icon file
+        QTest::addColumn<QStringList>("environment");
+        QTest::addColumn<QStringList>("plant");
+        QTest::addColumn<QStringList>("running"); // a product application: id, name key, name, icon
+        QTest::addColumn<bool>("stubbornHelper"); // brolt runs and ignores SIGTERM
         QTest::addColumn<bool>("readOnlyBundle");
         QTest::addColumn<QStringList>("actions");
         QTest::addColumn<QStringList>("shows");
         QTest::addColumn<int>("runs");
+        const QStringList product{"/Applications/TAVREL.app/Contents/MacOS/TAVREL",
+                                  "~/Library/Application Support/com.quillorchid.TavrelOSX/db",
+                                  "~/Library/Preferences/com.quillorchid.TavrelOSX.plist",
+                                  "entry:Tavrel"};
+        const QStringList neighbours{
+            "keep:/Applications/TAVREL.app.old/x", "keep:~/Library/Preferences/com.quillorchid.x",
+            "keep:~/Library/Application Support/com.quillorchid.TavrelOSXX/db", "entry:Tavrel 2"};
+        const QStringList plan{"plan: Found on this account:",
+                               "  Remove login item Tavrel",
+                               "    Tavrel",
+                               "  Remove /Applications/TAVREL.app",
+                               "    /Applications/TAVREL.app | 1.2 kB, 1 file",
+                               "  Remove Application Support com.quillorchid.TavrelOSX",
+                               "    ~/Library/Application Support/com.quillorchid.TavrelOSX | "
+                               "1.2 kB, 1 file",
+                               "  Remove Preferences com.quillorchid.TavrelOSX.plist",
+                               "    ~/Library/Preferences/com.quillorchid.TavrelOSX.plist | "
+                               "1.2 kB, 1 file"};
+        const QStringList success{kRun, kResponsive, "alert: window-modal information",
+                                  "text: Tavrel has been removed from this account.",
+                                  "button: OK (default)"};
         const QString readOnly =
             "text: /Applications/TAVREL.app: \u201cTAVREL\u201d couldn\u2019t be "
             "removed: Read-only file system. "
             "(/Applications/TAVREL.app/Contents/MacOS/TAVREL)";
         const QStringList failure{
             kRun,
+            kResponsive,
             "alert: window-modal warning",
             "text: Tavrel was not completely removed.",
             readOnly,
             "text: /Applications/Tavrel.app is not a folder and was left alone.",
             "button: OK (default)"};
         const auto running = [](const QString& name) {
-            return QStringList{kRun, "alert: window-modal application icon",
+            return QStringList{kRun, kResponsive, "alert: window-modal application icon",
                                "text: " + name + " is running. Quit " + name + " and try again.",
                                "button: OK (default)"};
         };
-        QTest::newRow("nothing running: removed, and OK quits")
-            << QStringList{} << false
-            << QStringList{"Return", "alert", shot("success"), "Return", "window"}
-            << QStringList{kRun, "alert: window-modal information",
-                           "text: Tavrel has been removed from this account.",
-                           "button: OK (default)"}
+        QTest::newRow("the plan lists the product, not its neighbours; removed, and OK quits")
+            << QStringList{} << product + neighbours << QStringList{} << false << false
+            << QStringList{"window", shot("plan"), "Return", "alert", shot("success"), "Return"}
+            << englishWindow(plan) + success << 1;
+        QTest::newRow("the plan in Japanese")
+            << QStringList{"LC_ALL=ja_JP.UTF-8"} << product << QStringList{} << false << false
+            << QStringList{"window", shot("plan-ja"), "Escape"}
+            << QStringList{"window: Tavrel アンインストーラ",
+                           "menu: ログ > ログフォルダを開く (Ctrl+L)",
+                           "buttons: キャンセル | アンインストール",
+                           kVersion,
+                           "plan: このアカウントで見つかった項目:",
+                           "  ログイン項目 Tavrel を削除",
+                           "    Tavrel",
+                           "  /Applications/TAVREL.app を削除",
+                           "    /Applications/TAVREL.app | 1.2 KB、ファイル 1 個",
+                           "  Application Support の com.quillorchid.TavrelOSX を削除",
+                           "    ~/Library/Application Support/com.quillorchid.TavrelOSX | 1.2 "
+                           "KB、ファイル 1 個",
+                           "  環境設定 com.quillorchid.TavrelOSX.plist を削除",
+                           "    ~/Library/Preferences/com.quillorchid.TavrelOSX.plist | 1.2 "
+                           "KB、ファイル 1 個"}
+            << 0;
+        QTest::newRow("a Trash copy made after the window opened goes too")
+            << QStringList{} << QStringList{} << QStringList{} << false << false
+            << QStringList{"window", "trash", "Return", "alert", "Return"}
+            << englishWindow() + success << 1;
+        QTest::newRow("two login items named Tavrel: one stays, and the window says so")
+            << QStringList{} << QStringList{"entry:Tavrel", "entry:Tavrel"} << QStringList{}
+            << false << false << QStringList{"Return", "alert",  shot("failure-login-item"),
+                                             "Return", "window", "Escape"}
+            << QStringList{kRun,
+                           kResponsive,
+                           "alert: window-modal warning",
+                           "text: Tavrel was not completely removed.",
+                           "text: Remove login item Tavrel: Tavrel is still there.",
+                           "button: OK (default)"} +
+                   englishWindow({"plan: Still there after the run:", "  Remove login item Tavrel",
+                                  "    Tavrel"})
             << 1;
         QTest::newRow("a step fails: listed, the window stays, Uninstall again repeats all")
-            << QStringList{} << true
-            << QStringList{"Return", "alert", shot("failure"), "Return", "window",
+            << QStringList{} << QStringList{"/Applications/TAVREL.app/Contents/MacOS/TAVREL"}
+            << QStringList{} << false << true
+            << QStringList{"Return", "alert", shot("failure"), "Return",
                            "Return", "alert", "Return",        "Escape"}
-            << failure + englishWindow() + failure << 2;
+            << failure + failure << 2;
+        QTest::newRow("a slow step: the window keeps answering, and closing it waits for the run")
+            << QStringList{} << QStringList{} << QStringList{} << true << false
+            << QStringList{"Return", "!shot:" + shot("run").mid(5), "!close"}
+            << QStringList{kRun, kResponsive} << 1;
         QTest::newRow("the main application runs (ICNS icon)")
+            << QStringList{} << product
             << QStringList{"com.quillorchid.TavrelOSX", "CFBundleName", "Tavrel", "Tavrel.icns"}
-            << false << QStringList{"Return", "alert", shot("running"), "Return", "Escape"}
+            << false << false << QStringList{"Return", "alert", shot("running"), "Return", "Escape"}
             << running("Tavrel") << 0;
         QTest::newRow("only the authenticator runs (PNG icon, a name with markup)")
+            << QStringList{} << QStringList{}
             << QStringList{"com.quillorchid.TavrelAuthenticator", "CFBundleDisplayName",
                            "Tavrel &lt;i>Authenticator", "Auth.png"}
-            << false << QStringList{"Return", "alert", "Escape", "Escape"}
+            << false << false << QStringList{"Return", "alert", "Escape", "Escape"}
             << running("Tavrel <i>Authenticator") << 0;
     }
     void flows() {
         if (const auto& reason = tavrel::testing::Sandbox::unavailableReason()) {
             QSKIP(reason->c_str());
         }
+        QFETCH(QStringList, environment);
+        QFETCH(QStringList, plant);
         QFETCH(QStringList, running);
+        QFETCH(bool, stubbornHelper);
         QFETCH(bool, readOnlyBundle);
         QFETCH(QStringList, actions);
         QFETCH(QStringList, shows);
         QFETCH(int, runs);
         const std::string bus = privateBus();
         QVERIFY2(!bus.empty(), "run this test through tests/keychain/with-private-keyring.sh");
-        const Home home;
+        QStringList planted;
+        for (const QString& item : plant) {
+            planted << QString(item).remove(QRegularExpression("^keep:"));
+        }
+        const Home home(planted);
         tavrel::testing::Sandbox sandbox;
         sandbox.applications(home.applications.string());
         if (readOnlyBundle) {
@@ -400,9 +576,11 @@ private slots:
             writeFile(home.applications.path() / "Tavrel.app", "a file, not the product");
         }
         std::vector<std::string> start;
+        if (stubbornHelper) {
+            start = startFirst("/bin/sleep", home.folder.path() / "bin/brolt", true);
+        }
         if (!running.isEmpty()) {
-            // A copy of sleep in a bundle of that identifier, started inside the sandbox: a
-            // process outside its user namespace cannot be inspected.
+            // A copy of sleep in a bundle of that identifier.
             const fs::path bundle = home.folder.path() / "Running.app/Contents";
             writeFile(bundle / "Info.plist",
                       QString("<plist version=\"1.0\"><dict><key>CFBundleIdentifier</key><string>%1"
@@ -415,18 +593,22 @@ private slots:
             icon.fill(Qt::darkCyan);
             QVERIFY(icon.save(QString::fromStdString((bundle / "Resources").string()) + "/" +
                               running[3]));
-            fs::create_directories(bundle / "MacOS");
-            fs::copy_file("/bin/sleep", bundle / "MacOS/app");
-            const std::string script =
-                "\"$1\" 60 & app=$!\n"
-                "until [ \"$(readlink /proc/$app/exe)\" = \"$1\" ]; do :; done\n"
-                "shift; \"$@\"; status=$?; kill $app; exit $status\n";
-            start = {"/bin/sh", "-c", script, "sh", (bundle / "MacOS/app").string()};
+            start = startFirst("/bin/sleep", bundle / "MacOS/app", false);
         }
-        const ProcessRun run = sandbox.run(command(start, actions), home.environment({bus}));
+        std::vector<std::string> variables{bus};
+        for (const QString& variable : environment) {
+            variables.push_back(variable.toStdString());
+        }
+        const ProcessRun run = sandbox.run(command(start, actions), home.environment(variables));
         QCOMPARE(lines(run.out), shows + QStringList{"exit: 0"});
-        const bool removed = running.isEmpty() && !readOnlyBundle;
-        QCOMPARE(fs::exists(home.applications.path() / "TAVREL.app"), !removed);
+        for (const QString& item : plant) {
+            // What a run removes goes; its neighbours, and everything when nothing ran, stay.
+            QVERIFY2(item.startsWith("entry:") ||
+                         fs::exists(home.at(QString(item).remove("keep:"))) ==
+                             (runs == 0 || readOnlyBundle || item.startsWith("keep:")),
+                     qPrintable(item));
+        }
+        QVERIFY(!fs::exists(home.path + "/.local/share/Trash/files/TAVREL.app"));
         const QStringList log = Home::log(home.path);
         QCOMPARE(log.filter("----- Remove App Bundle -----").size(), 2 * runs);
         QVERIFY2(log.last().endsWith("----- Terminate -----"), run.err.c_str());
