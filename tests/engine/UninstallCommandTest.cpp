@@ -282,6 +282,12 @@ TEST_F(UninstallCommandTest, OneRunRemovesTheWholeProductLeavesNeighboursAloneAn
     EXPECT_FALSE(fs::exists(trash_) || fs::exists(autostart_.parent_path()));
     EXPECT_EQ(splitLines(run.err).size(), 20U) << run.err;
     EXPECT_EQ(splitLines(run.err)[6], "[7/20] Kill TavrelFileProvider");
+    // On a terminal, the keychain's status lines never land inside a progress line.
+    run = uninstall({}, Sandbox(), Output::collected,
+                    {"script", "-qec", std::string(TAVREL_UNINSTALL) + " --yes", "/dev/null"});
+    EXPECT_NE(run.out.find("\r\033[K[1/20] Delete keychain items\r\033[KOSStatus error:"),
+              std::string::npos)
+        << run.out;
 
     plantEverything();
     writeFile(app("Other.app/Contents/Info.plist"), "other");
