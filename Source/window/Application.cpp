@@ -9,6 +9,7 @@
 #include "Source/run/Roots.hpp"
 #include "Source/window/AlertSheet.hpp"
 #include "Source/window/WindowController.hpp"
+#include "Source/window/WorkerThread.hpp"
 #include "logging/ApplicationTermination.hpp"
 #include "platform/BundleInfo.hpp"
 #include "platform/ProcessSetup.hpp"
@@ -69,11 +70,16 @@ int runApplication(int argc, char** argv) {
 
     AppDelegate delegate(roots->home);
     WindowController window(LocalizedStrings::shared());
+    // The file browser is started by a script, which the window does not wait for.
+    WorkerThread workspace(&window, "workspace");
     QObject::connect(window.openLogFolderMenuItem(), &QAction::triggered, &window,
-                     [&delegate] { delegate.openLogFolderAction(); });
+                     [&delegate, &workspace] {
+                         workspace.post([&delegate] { delegate.openLogFolderAction(); });
+                     });
     // Every route out of the event loop passes here: Cancel, the success alert, closing the
     // window. The line goes first, so that the flush that follows writes it.
-    QObject::connect(&application, &QCoreApplication::aboutToQuit, [&delegate] {
+    QObject::connect(&application, &QCoreApplication::aboutToQuit, [&delegate, &workspace] {
+        workspace.finish(); // its log lines come before the last one
         delegate.applicationWillTerminate();
         logging::ApplicationTermination::postWillTerminate();
     });

@@ -32,8 +32,7 @@ void pressOnKey(QWidget* view, const QKeySequence& key, QPushButton* button) {
 ViewController::ViewController(QWidget* view, const Outlets& outlets,
                                const LocalizedStrings& strings)
     : view_(view), outlets_(outlets), strings_(strings),
-      plan_(outlets.planHeading, outlets.planView, strings),
-      worker_(std::make_unique<FlowWorker>(view)) {
+      plan_(outlets.planHeading, outlets.planView, strings), worker_(view, "flow") {
     QObject::connect(outlets_.cancelButton, &QPushButton::clicked, view_, [] { cancelAction(); });
     QObject::connect(outlets_.uninstallButton, &QPushButton::clicked, view_,
                      [this] { uninstallAction(); });
@@ -45,13 +44,14 @@ ViewController::ViewController(QWidget* view, const Outlets& outlets,
     plan_.show(PlanView::Stage::looking);
     // The window answers while it looks: the arrow with a busy mark, not the wait cursor.
     QApplication::setOverrideCursor(Qt::BusyCursor);
-    worker_->survey([this](const std::optional<Inventory>& inventory) {
-        QApplication::restoreOverrideCursor();
-        // A run asked for meanwhile shows its own plan when it ends.
-        if (!running_) {
-            plan_.show(PlanView::Stage::found, inventory.value_or(Inventory{}));
-        }
-    });
+    worker_.run([this] { return flow_.survey(); },
+                [this](const std::optional<Inventory>& inventory) {
+                    QApplication::restoreOverrideCursor();
+                    // A run asked for meanwhile shows its own plan when it ends.
+                    if (!running_) {
+                        plan_.show(PlanView::Stage::found, inventory.value_or(Inventory{}));
+                    }
+                });
 }
 
 ViewController::~ViewController() = default;
@@ -77,13 +77,22 @@ void ViewController::uninstallAction() {
 }
 
 void ViewController::performUninstall() {
-    worker_->uninstall([this](const Step& step) { showStep(step); },
-                       [this] {
-                           outlets_.progressBar->setValue(outlets_.progressBar->maximum());
-                           outlets_.progressLabel->setText(
-                               qtText(strings_.text("progress.checking")));
-                       },
-                       [this](const FlowResult& result) { finish(result); });
+    worker_.run(
+        [this] {
+            UninstallFlow::Events events;
+            events.stepStarted = [this](const Step& step) {
+                // Rows live as long as the table.
+                worker_.answer([this, row = &step] { showStep(*row); });
+            };
+            events.checking = [this] {
+                worker_.answer([this] {
+                    outlets_.progressBar->setValue(outlets_.progressBar->maximum());
+                    outlets_.progressLabel->setText(qtText(strings_.text("progress.checking")));
+                });
+            };
+            return flow_.uninstall(events);
+        },
+        [this](const FlowResult& result) { finish(result); });
 }
 
 void ViewController::showStep(const Step& step) {

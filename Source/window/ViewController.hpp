@@ -3,12 +3,12 @@
 #pragma once
 
 #include "Source/app/FlowResult.hpp"
+#include "Source/app/UninstallFlow.hpp"
 #include "Source/errors/Alert.hpp"
-#include "Source/window/FlowWorker.hpp"
 #include "Source/window/PlanView.hpp"
+#include "Source/window/WorkerThread.hpp"
 
 #include <functional>
-#include <memory>
 
 class QLabel;
 class QProgressBar;
@@ -80,7 +80,8 @@ private:
     PlanView plan_;
     bool running_ = false;
     bool quitRequested_ = false;
-    std::unique_ptr<FlowWorker> worker_; // last: its thread ends before the rest goes
+    UninstallFlow flow_;
+    WorkerThread worker_; // last: its thread ends before the rest goes
 };
 
 } // namespace tavrel::window
