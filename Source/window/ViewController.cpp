@@ -134,17 +134,18 @@ void ViewController::presentAlert(const Alert& alert, std::function<void()> comp
 
 void ViewController::setBusy(bool busy) {
     running_ = busy;
-    outlets_.cancelButton->setEnabled(!busy);
-    outlets_.uninstallButton->setEnabled(!busy);
-    outlets_.progressLabel->setVisible(busy);
-    outlets_.progressBar->setVisible(busy);
+    // The cursor first, so that the window looks busy by the time its buttons say so.
     if (busy) {
-        outlets_.progressBar->setValue(0);
-        outlets_.progressLabel->setText(QString());
         QApplication::setOverrideCursor(Qt::BusyCursor);
     } else {
         QApplication::restoreOverrideCursor();
     }
+    outlets_.progressBar->setValue(0);
+    outlets_.progressLabel->setText(QString());
+    outlets_.progressLabel->setVisible(busy);
+    outlets_.progressBar->setVisible(busy);
+    outlets_.cancelButton->setEnabled(!busy);
+    outlets_.uninstallButton->setEnabled(!busy);
 }
 
 } // namespace tavrel::window
