@@ -4,7 +4,6 @@
 #include "Source/run/StepTable.hpp"
 
 #include <nlohmann/json.hpp>
-#include <sstream>
 
 namespace tavrel::cli {
 
@@ -12,31 +11,13 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-const char* kindName(Trace::Kind kind) {
-    switch (kind) {
-    case Trace::Kind::keychainItems:
-        return "keychainItems";
-    case Trace::Kind::launcher:
-        return "launcher";
-    case Trace::Kind::loginItem:
-        return "loginItem";
-    case Trace::Kind::process:
-        return "process";
-    case Trace::Kind::path:
-        return "path";
-    case Trace::Kind::defaults:
-        return "defaults";
-    }
-    return "?";
-}
-
 template <class T>
 Json orNull(const std::optional<T>& value) {
     return value ? Json(*value) : Json(nullptr);
 }
 
 Json traceJson(const Trace& trace) {
-    Json object{{"kind", kindName(trace.kind)}, {"name", trace.name}};
+    Json object{{"kind", stableName(trace.kind)}, {"name", trace.name}};
     switch (trace.kind) {
     case Trace::Kind::keychainItems:
         object["items"] = orNull(trace.items);
@@ -68,16 +49,10 @@ Json lookJson(const std::optional<Inventory>& inventory, int step) {
     return Json{{"traces", std::move(traces)}, {"unavailable", orNull(unavailable)}};
 }
 
-std::string statusName(StepStatus status) {
-    std::ostringstream name;
-    name << status;
-    return name.str();
-}
-
 Json resultJson(const StepReport& report) {
     const bool failed = report.status == StepStatus::failed;
     return Json{{"subject", report.subject},
-                {"status", statusName(report.status)},
+                {"status", namesOf(report.status).stable},
                 {"error", failed ? Json(report.errorDescription) : Json(nullptr)},
                 {"reason", failed ? Json(report.failureReason) : Json(nullptr)}};
 }

@@ -12,26 +12,6 @@ namespace tavrel::cli {
 
 namespace {
 
-const char* label(StepStatus status) {
-    switch (status) {
-    case StepStatus::removed:
-        return "removed";
-    case StepStatus::notFound:
-        return "not found";
-    case StepStatus::leftInPlace:
-        return "left alone";
-    case StepStatus::switchedOff:
-        return "switched off";
-    case StepStatus::alreadySwitchedOff:
-        return "already off";
-    case StepStatus::cleared:
-        return "cleared";
-    case StepStatus::failed:
-        return "FAILED";
-    }
-    return "?";
-}
-
 // The cause a reason starts with: "No keychain could be reached: run again …" gives "no keychain
 // could be reached".
 std::string causeOf(const std::string& reason) {
@@ -69,7 +49,7 @@ std::string SummaryPrinter::describe(const Remainder& remainder) {
 void SummaryPrinter::print(const FlowResult& result, std::ostream& out) {
     for (const StepReport& report : result.outcome.steps) {
         out << "Step " << std::setw(2) << report.step << "  " << std::left << std::setw(12)
-            << label(report.status) << std::right << "  " << report.subject;
+            << namesOf(report.status).label << std::right << "  " << report.subject;
         if (report.status == StepStatus::leftInPlace) {
             out << " (not a folder)";
         }

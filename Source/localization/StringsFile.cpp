@@ -2,15 +2,16 @@
 // walks, counting lines for its error messages.
 #include "Source/localization/StringsFile.hpp"
 
+#include <array>
 #include <fstream>
 #include <iterator>
 #include <optional>
+#include <utf8proc.h>
 
 namespace tavrel {
 
 namespace {
 
-constexpr char32_t kMaximumCodePoint = 0x10FFFF;
 constexpr char32_t kSurrogateFirst = 0xD800;
 constexpr char32_t kLowSurrogateFirst = 0xDC00;
 constexpr char32_t kSurrogateLast = 0xDFFF;
@@ -26,56 +27,18 @@ char32_t joinSurrogates(char32_t high, char32_t low) {
 }
 
 void appendUtf8(std::string& out, char32_t point) {
-    if (point < 0x80) {
-        out += static_cast<char>(point);
-    } else if (point < 0x800) {
-        out += static_cast<char>(0xC0 | (point >> 6));
-        out += static_cast<char>(0x80 | (point & 0x3F));
-    } else if (point < 0x10000) {
-        out += static_cast<char>(0xE0 | (point >> 12));
-        out += static_cast<char>(0x80 | ((point >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (point & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (point >> 18));
-        out += static_cast<char>(0x80 | ((point >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((point >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (point & 0x3F));
-    }
+    std::array<utf8proc_uint8_t, 4> bytes{};
+    const auto length = utf8proc_encode_char(static_cast<utf8proc_int32_t>(point), bytes.data());
+    out.append(reinterpret_cast<const char*>(bytes.data()), static_cast<std::size_t>(length));
 }
 
-// The length of the well-formed UTF-8 sequence at the start of `text`, or 0.
+// The length of the well-formed UTF-8 sequence at the start of `text` (no overlong form, no
+// surrogate, nothing beyond U+10FFFF), or 0.
 std::size_t utf8SequenceLength(std::string_view text) {
-    const auto byte = [&](std::size_t index) { return static_cast<unsigned char>(text[index]); };
-    const unsigned char lead = byte(0);
-    std::size_t length = 0;
-    char32_t point = 0;
-    if (lead < 0x80) {
-        return 1;
-    }
-    if (lead >= 0xC2 && lead < 0xE0) {
-        length = 2;
-        point = lead & 0x1F;
-    } else if (lead >= 0xE0 && lead < 0xF0) {
-        length = 3;
-        point = lead & 0x0F;
-    } else if (lead >= 0xF0 && lead < 0xF5) {
-        length = 4;
-        point = lead & 0x07;
-    } else {
-        return 0;
-    }
-    if (text.size() < length) {
-        return 0;
-    }
-    for (std::size_t index = 1; index < length; ++index) {
-        if ((byte(index) & 0xC0) != 0x80) {
-            return 0;
-        }
-        point = (point << 6) | (byte(index) & 0x3F);
-    }
-    const char32_t smallest = length == 3 ? 0x800 : length == 4 ? 0x10000 : 0x80;
-    const bool surrogate = point >= kSurrogateFirst && point <= kSurrogateLast;
-    return point < smallest || surrogate || point > kMaximumCodePoint ? 0 : length;
+    utf8proc_int32_t point = 0;
+    const auto length = utf8proc_iterate(reinterpret_cast<const utf8proc_uint8_t*>(text.data()),
+                                         static_cast<utf8proc_ssize_t>(text.size()), &point);
+    return length > 0 ? static_cast<std::size_t>(length) : 0;
 }
 
 std::size_t linesBefore(std::string_view text, std::size_t end) {

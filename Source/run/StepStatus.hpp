@@ -1,7 +1,9 @@
-// What became of one step of the uninstall run.
+// What became of one step of the uninstall run, and its names.
 #pragma once
 
+#include <array>
 #include <ostream>
+#include <string_view>
 
 namespace tavrel {
 
@@ -15,25 +17,30 @@ enum class StepStatus {
     failed,             // the step's error is in the report
 };
 
-/// The status's name, for failing tests and logs.
+/// The names of every status, in the enumeration's order.
+struct StepStatusName {
+    StepStatus status;
+    std::string_view stable; // the JSON report's name: stable, callers rely on it
+    std::string_view label;  // a few words for a person, as the summary shows them
+};
+inline constexpr std::array<StepStatusName, 7> kStepStatusNames{{
+    {StepStatus::removed, "removed", "removed"},
+    {StepStatus::notFound, "notFound", "not found"},
+    {StepStatus::leftInPlace, "leftInPlace", "left alone"},
+    {StepStatus::switchedOff, "switchedOff", "switched off"},
+    {StepStatus::alreadySwitchedOff, "alreadySwitchedOff", "already off"},
+    {StepStatus::cleared, "cleared", "cleared"},
+    {StepStatus::failed, "failed", "FAILED"},
+}};
+
+/// The status's names.
+constexpr const StepStatusName& namesOf(StepStatus status) {
+    return kStepStatusNames.at(static_cast<std::size_t>(status));
+}
+
+/// Prints the stable name, so that a failing test reads as the report does.
 inline std::ostream& operator<<(std::ostream& out, StepStatus status) {
-    switch (status) {
-    case StepStatus::removed:
-        return out << "removed";
-    case StepStatus::notFound:
-        return out << "notFound";
-    case StepStatus::leftInPlace:
-        return out << "leftInPlace";
-    case StepStatus::switchedOff:
-        return out << "switchedOff";
-    case StepStatus::alreadySwitchedOff:
-        return out << "alreadySwitchedOff";
-    case StepStatus::cleared:
-        return out << "cleared";
-    case StepStatus::failed:
-        return out << "failed";
-    }
-    return out << "?";
+    return out << namesOf(status).stable;
 }
 
 } // namespace tavrel

@@ -1,9 +1,11 @@
 // One thing of the product that exists now and that a step of the run would remove or switch off.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace tavrel {
 
@@ -26,5 +28,12 @@ struct Trace {
 
     friend bool operator==(const Trace&, const Trace&) = default;
 };
+
+/// The kind's name in the JSON report: stable, callers rely on it.
+constexpr std::string_view stableName(Trace::Kind kind) {
+    constexpr std::array<std::string_view, 6> kNames{"keychainItems", "launcher", "loginItem",
+                                                     "process",       "path",     "defaults"};
+    return kNames.at(static_cast<std::size_t>(kind));
+}
 
 } // namespace tavrel
