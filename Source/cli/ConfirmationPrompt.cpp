@@ -1,17 +1,18 @@
 // Asking for confirmation on the terminal.
 #include "Source/cli/ConfirmationPrompt.hpp"
 
+#include "platform/Terminal.hpp"
+
 #include <algorithm>
 #include <cctype>
 #include <istream>
 #include <ostream>
 #include <string>
-#include <unistd.h>
 
 namespace tavrel::cli {
 
 bool ConfirmationPrompt::canAsk() {
-    return isatty(STDIN_FILENO) == 1;
+    return platform::isTerminal(platform::StandardStream::input);
 }
 
 bool ConfirmationPrompt::ask(std::istream& in, std::ostream& out) {

@@ -2,8 +2,7 @@
 #include "Source/cli/ProgressLine.hpp"
 
 #include "Source/run/StepTable.hpp"
-
-#include <unistd.h>
+#include "platform/Terminal.hpp"
 
 namespace tavrel::cli {
 
@@ -12,7 +11,7 @@ constexpr const char* kClearLine = "\r\033[K";
 } // namespace
 
 bool ProgressLine::terminalAttached() {
-    return isatty(STDERR_FILENO) == 1;
+    return platform::isTerminal(platform::StandardStream::error);
 }
 
 ProgressLine::ProgressLine(std::ostream& out, bool inPlace)
