@@ -25,6 +25,8 @@ packages=(
   # The man pages (scdoc sources) and the checks of what is installed: man pages rendered by man,
   # the metainfo validated by appstreamcli, the bash completion loaded by bash-completion.
   scdoc man-db appstream bash-completion
+  # CI's checks of the packages: lintian, and a fresh Debian 12 root to install them on.
+  lintian debootstrap bubblewrap
 )
 
 missing=()
