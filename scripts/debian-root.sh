@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # A freshly installed, minimal Debian 12 system to try things on, made once with debootstrap and
 # kept as a tarball, so that each try starts from a clean copy within seconds.
-#   debian-root.sh base [--refresh]    make the cached base root (anew with --refresh); print its path
+#   debian-root.sh base [--refresh]    make the cached base root (anew with --refresh), print where
 #   debian-root.sh unpack FOLDER       unpack a copy of it into FOLDER, making it first if need be
 #   debian-root.sh run FOLDER COMMAND  run COMMAND as root in FOLDER (bubblewrap: own /proc, /dev
 #                                      and /tmp, the host's network), with a clean environment

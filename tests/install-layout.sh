@@ -11,7 +11,7 @@ id=com.quillorchid.TavrelUninstaller
 ls bin/TavrelUninstaller bin/tavrel-uninstall share/tavrel-uninstaller/{Info.plist,*.png} \
   share/tavrel-uninstaller/{de,en,fr,ja}.lproj/Localizable.strings \
   share/icons/hicolor/{48x48,128x128,256x256}/apps/$id.png \
-  share/bash-completion/completions/tavrel-uninstall share/zsh/vendor-completions/_tavrel-uninstall \
+  share/{bash-completion/completions/,zsh/vendor-completions/_}tavrel-uninstall \
   share/fish/vendor_completions.d/tavrel-uninstall.fish >/dev/null
 desktop-file-validate share/applications/$id.desktop
 appstreamcli validate --no-net --pedantic share/metainfo/$id.metainfo.xml >/dev/null
@@ -21,34 +21,27 @@ for page in share/man/man1/{tavrel-uninstall,TavrelUninstaller}.1.gz; do
 done
 
 # Every option the command line takes is in its man page and in each shell's completion.
-manual=$(MANWIDTH=80 man -l share/man/man1/tavrel-uninstall.1.gz 2>/dev/null)
+texts=("$(MANWIDTH=80 man -l share/man/man1/tavrel-uninstall.1.gz 2>/dev/null)"
+  "$(<share/bash-completion/completions/tavrel-uninstall)"
+  "$(<share/zsh/vendor-completions/_tavrel-uninstall)"
+  "$(sed 's/ -l / --/g' share/fish/vendor_completions.d/tavrel-uninstall.fish)")
 for option in $(bin/tavrel-uninstall --help | grep -oE -- '--[a-z][a-z-]*' | sort -u); do
-  grep -qF -- "$option" <<<"$manual" || { echo "man page lacks $option" >&2; exit 1; }
-  grep -qF -- "$option" share/bash-completion/completions/tavrel-uninstall \
-    share/zsh/vendor-completions/_tavrel-uninstall || { echo "completion lacks $option" >&2; exit 1; }
-  grep -qF -- "-l ${option#--}" share/fish/vendor_completions.d/tavrel-uninstall.fish ||
-    { echo "fish completion lacks $option" >&2; exit 1; }
+  for text in "${texts[@]}"; do
+    [[ $text == *"$option"* ]] ||
+      { echo "$option is missing from the man page or a completion" >&2; exit 1; }
+  done
 done
 
 # Tab after a partial option, with the completion loaded as bash-completion finds it on demand.
-complete_word() {
-  HOME=$prefix XDG_DATA_DIRS=$prefix/share bash -c '
-    . /usr/share/bash-completion/bash_completion
-    __load_completion tavrel-uninstall || exit 1
-    spec=$(complete -p tavrel-uninstall) && function=${spec#*-F } && function=${function%% *}
-    COMP_WORDS=(tavrel-uninstall "$1") COMP_CWORD=1 COMP_LINE="tavrel-uninstall $1"
-    COMP_POINT=${#COMP_LINE}
-    "$function" tavrel-uninstall "$1" tavrel-uninstall
-    echo "${COMPREPLY[*]}"' complete "$1"
-}
-while read -r typed expected; do
-  completed=$(complete_word "$typed")
-  [ "$completed" = "$expected" ] || { echo "bash: $typed<Tab> gave '$completed'" >&2; exit 1; }
-done <<'EOF'
---d --dry-run
---j --json
---ve --verbose --version
-EOF
+for typed in --d:--dry-run '--ve:--verbose --version'; do
+  completed=$(HOME=$prefix XDG_DATA_DIRS=$prefix/share bash -c '
+    . /usr/share/bash-completion/bash_completion && __load_completion tavrel-uninstall &&
+      complete -p tavrel-uninstall >/dev/null || exit 1
+    COMP_WORDS=(tavrel-uninstall "$1") COMP_CWORD=1 && _tavrel_uninstall && echo "${COMPREPLY[*]}"
+  ' bash "${typed%%:*}")
+  [ "$completed" = "${typed#*:}" ] ||
+    { echo "bash: ${typed%%:*}<Tab> gave '$completed'" >&2; exit 1; }
+done
 
 # The installed window starts, and refuses a home folder of "/"; with no display to show its
 # alert on, standard error says why.
