@@ -9,4 +9,10 @@ function(tavrel_set_project_options target)
   endif()
   # Source locations in log records read "Source/jobs/AppBundleJob.cpp", not the checkout path.
   target_compile_options(${target} PRIVATE "-fmacro-prefix-map=${PROJECT_SOURCE_DIR}/=")
+  # Release builds are what the packages ship: hardened as Debian builds its own (fortified libc
+  # calls, stack protector, read-only relocations bound at start-up). A toolchain that already
+  # defines _FORTIFY_SOURCE would otherwise see it redefined.
+  target_compile_options(${target} PRIVATE
+    "$<$<CONFIG:Release>:-U_FORTIFY_SOURCE;-D_FORTIFY_SOURCE=2;-fstack-protector-strong>")
+  target_link_options(${target} PRIVATE "$<$<CONFIG:Release>:LINKER:-z,relro,-z,now>")
 endfunction()

@@ -22,6 +22,11 @@ packages=(
   # Folder, and the desktop entry's checker.
   qt6-base-dev qt6-qpa-plugins qt6-wayland qt6-image-formats-plugins
   fonts-dejavu-core fonts-vlgothic xdg-utils desktop-file-utils
+  # The man pages (scdoc sources) and the checks of what is installed: man pages rendered by man,
+  # the metainfo validated by appstreamcli, the bash completion loaded by bash-completion.
+  scdoc man-db appstream bash-completion
+  # CI's checks of the packages: lintian, and a fresh Debian 12 root to install them on.
+  lintian debootstrap bubblewrap
 )
 
 missing=()

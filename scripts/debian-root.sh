@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# A freshly installed, minimal Debian 12 system to try things on, made once with debootstrap and
+# kept as a tarball, so that each try starts from a clean copy within seconds.
+#   debian-root.sh base [--refresh]    make the cached base root (anew with --refresh), print where
+#   debian-root.sh unpack FOLDER       unpack a copy of it into FOLDER, making it first if need be
+#   debian-root.sh run FOLDER COMMAND  run COMMAND as root in FOLDER (bubblewrap: own /proc, /dev
+#                                      and /tmp, the host's network), with a clean environment
+# The cache is $TAVREL_ROOT_CACHE, by default ${XDG_CACHE_HOME:-~/.cache}/tavrel-uninstaller; it
+# also keeps the packages apt downloads there. Run as root.
+set -euo pipefail
+cache=${TAVREL_ROOT_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/tavrel-uninstaller}
+base=$cache/debian-12-minbase.tar
+
+usage() {
+  echo "usage: $0 base [--refresh] | unpack FOLDER | run FOLDER COMMAND..." >&2
+  exit 64
+}
+
+# The Debian mirror the host's apt uses, so that a local mirror or proxy serves the root too.
+mirror() {
+  local uri
+  uri=$(awk '/^URIs:/ { print $2; exit }' /etc/apt/sources.list.d/debian.sources 2>/dev/null ||
+    true)
+  [ -n "$uri" ] || uri=$(awk '/^deb / { print $2; exit }' /etc/apt/sources.list 2>/dev/null || true)
+  echo "${uri:-http://deb.debian.org/debian}"
+}
+
+make_base() {
+  mkdir -p "$cache"
+  exec 9>"$cache/lock"
+  flock 9 # another run may be making it at the same time
+  if [ -f "$base" ] && [ "${1:-}" != --refresh ]; then
+    return
+  fi
+  local work
+  work=$(mktemp -d "$cache/base.XXXXXX")
+  echo "debian-root: making a Debian 12 root with debootstrap (a few minutes, once)" >&2
+  if ! debootstrap --variant=minbase bookworm "$work" "$(mirror)" >"$cache/debootstrap.log" 2>&1
+  then
+    rm -rf "$work"
+    echo "debian-root: debootstrap failed; see $cache/debootstrap.log" >&2
+    exit 1
+  fi
+  tar -C "$work" -cf "$base.new" . && mv "$base.new" "$base"
+  rm -rf "$work"
+}
+
+[ "$(id -u)" -eq 0 ] || { echo "debian-root: run as root" >&2; exit 1; }
+case ${1:-} in
+base)
+  make_base "${2:-}"
+  echo "$base"
+  ;;
+unpack)
+  [ $# -eq 2 ] || usage
+  make_base
+  mkdir -p "$2"
+  chmod 755 "$2" # apt downloads as the user _apt, who must get through /
+  tar -C "$2" -xf "$base"
+  cp -L /etc/resolv.conf "$2/etc/resolv.conf"
+  ;;
+run)
+  [ $# -ge 3 ] || usage
+  folder=$2
+  shift 2
+  mkdir -p "$cache/archives/partial"
+  exec bwrap --bind "$folder" / --dev /dev --proc /proc --tmpfs /tmp \
+    --bind "$cache/archives" /var/cache/apt/archives \
+    --unshare-pid --unshare-ipc --unshare-uts --hostname debian-root --die-with-parent \
+    /usr/bin/env -i HOME=/root PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
+    LANG=C.UTF-8 TERM=dumb DEBIAN_FRONTEND=noninteractive "$@"
+  ;;
+*) usage ;;
+esac
