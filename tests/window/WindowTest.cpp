@@ -390,6 +390,9 @@ private slots:
             << QString();
     }
     void startUp() {
+        if (const auto& reason = tavrel::testing::Sandbox::unavailableReason()) {
+            QSKIP(reason->c_str());
+        }
         QFETCH(QStringList, environment);
         QFETCH(bool, ownResources);
         QFETCH(QStringList, actions);
@@ -417,7 +420,11 @@ private slots:
                       "<plist version=\"1.0\"><dict><key>CFBundleShortVersionString</key>"
                       "<string>2.0</string></dict></plist>");
         }
-        const ProcessRun run = tavrel::testing::runProcess(argv, home.environment(variables));
+        // In a sandbox, whose processes and /Applications are its own: the plan shows what is
+        // there, and a machine running other tests has helpers of theirs.
+        const ProcessRun run = tavrel::testing::Sandbox()
+                                   .applications(home.applications.string())
+                                   .run(argv, home.environment(variables));
         QCOMPARE(lines(run.out), shows);
         const QStringList log = Home::log(homeUsed);
         QCOMPARE(log.isEmpty(), lastLogLine.isEmpty());
