@@ -2,8 +2,8 @@
 // walks, counting lines for its error messages.
 #include "Source/Localization/StringsFile.hpp"
 
-#include <fstream>
-#include <iterator>
+#include "platform/UntrustedFile.hpp"
+
 #include <optional>
 
 namespace tavrel {
@@ -351,12 +351,12 @@ StringsFile::Parsed StringsFile::parse(std::string_view bytes) {
 }
 
 StringsFile::Parsed StringsFile::load(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in.is_open()) {
-        return Parsed{{}, 0, "cannot be opened"};
+    const auto bytes =
+        platform::UntrustedFile::read(path, platform::UntrustedFile::Kind::stringsTable);
+    if (!bytes) {
+        return Parsed{{}, 0, bytes.error().localizedDescription()};
     }
-    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    return parse(bytes);
+    return parse(*bytes);
 }
 
 } // namespace tavrel
