@@ -9,11 +9,9 @@
 #include <cstring>
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <signal.h>
 #include <spawn.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -25,33 +23,18 @@ using tavrel::testing::writeFile;
 
 namespace {
 
-// A copy of sleep run from `executable` (it runs the copy once posix_spawn returns), killed at
-// the end.
-class Sleeper {
-public:
-    explicit Sleeper(const fs::path& executable) {
-        fs::create_directories(executable.parent_path());
-        fs::copy_file("/bin/sleep", executable, fs::copy_options::skip_existing);
-        std::string path = executable.string();
-        std::string seconds = "60";
-        char* arguments[] = {path.data(), seconds.data(), nullptr};
-        if (posix_spawn(&pid_, path.c_str(), nullptr, nullptr, arguments, environ) != 0) {
-            pid_ = -1;
-        }
-    }
-    Sleeper(const Sleeper&) = delete;
-    Sleeper& operator=(const Sleeper&) = delete;
-    ~Sleeper() {
-        if (pid_ > 0) {
-            kill(pid_, SIGKILL);
-            waitpid(pid_, nullptr, 0);
-        }
-    }
-    [[nodiscard]] int pid() const { return pid_; }
-
-private:
-    pid_t pid_ = -1;
-};
+// Starts a copy of sleep from `executable` (it runs the copy once posix_spawn returns); its pid.
+// It ends with the test, the first process of its namespace.
+int sleeper(const fs::path& executable) {
+    fs::create_directories(executable.parent_path());
+    fs::copy_file("/bin/sleep", executable, fs::copy_options::skip_existing);
+    std::string path = executable.string();
+    std::string seconds = "60";
+    char* arguments[] = {path.data(), seconds.data(), nullptr};
+    pid_t pid = -1;
+    EXPECT_EQ(posix_spawn(&pid, path.c_str(), nullptr, nullptr, arguments, environ), 0) << path;
+    return pid;
+}
 
 class ProcessesTest : public ::testing::Test {
 protected:
@@ -77,16 +60,16 @@ void writeInfo(const fs::path& bundle, const std::string& entries) {
 
 TEST_F(ProcessesTest, HelpersAreTheProcessesOfExactlyThatExecutableNameAlsoWhenDeleted) {
     const TemporaryFolder folder;
-    const Sleeper helper(folder.path() / "helper");
-    const Sleeper deleted(folder.path() / "gone/helper");
+    const int helper = sleeper(folder.path() / "helper");
+    const int deleted = sleeper(folder.path() / "gone/helper");
     fs::remove(folder.path() / "gone/helper");
     // Named alike only: none of them is the helper.
-    const Sleeper prefixed(folder.path() / "nothelper");
-    const Sleeper longer(folder.path() / "helperX");
-    const Sleeper marked(folder.path() / "helper (deleted)");
+    sleeper(folder.path() / "nothelper");
+    sleeper(folder.path() / "helperX");
+    sleeper(folder.path() / "helper (deleted)");
     const auto found = RunningProcesses::withExecutableName("helper");
     ASSERT_TRUE(found.ok()) << found.error();
-    EXPECT_EQ(*found, (std::vector<int>{helper.pid(), deleted.pid()}));
+    EXPECT_EQ(*found, (std::vector<int>{helper, deleted}));
     // Never the calling process itself.
     const auto self =
         RunningProcesses::withExecutableName(fs::read_symlink("/proc/self/exe").filename());
@@ -109,37 +92,36 @@ TEST_F(ProcessesTest, ApplicationsAreFoundByTheirBundleOldestFirstAndPlantedFile
     ASSERT_EQ(mkfifo((temp.path() / "Fifo.app/Contents/Info.plist").c_str(), 0600), 0);
     fs::create_directories(temp.path() / "Zero.app/Contents");
     fs::create_symlink("/dev/zero", temp.path() / "Zero.app/Contents/Info.plist");
-    const Sleeper first(tavrel / "Contents/MacOS/tavrel");
-    const Sleeper second(tavrel / "Contents/MacOS/tavrel");
-    const Sleeper shown(temp.path() / "A.app/Contents/MacOS/a");
-    const Sleeper bare(temp.path() / "Bare.app/Contents/MacOS/bare");
-    const Sleeper fifo(temp.path() / "Fifo.app/Contents/MacOS/fifo");
-    const Sleeper zero(temp.path() / "Zero.app/Contents/MacOS/zero");
-    const Sleeper outside(temp.path() / "Tavrel.app/Contents/tavrel"); // not in MacOS/
+    const int first = sleeper(tavrel / "Contents/MacOS/tavrel");
+    const int second = sleeper(tavrel / "Contents/MacOS/tavrel");
+    const int shown = sleeper(temp.path() / "A.app/Contents/MacOS/a");
+    const int bare = sleeper(temp.path() / "Bare.app/Contents/MacOS/bare");
+    sleeper(temp.path() / "Fifo.app/Contents/MacOS/fifo");
+    sleeper(temp.path() / "Zero.app/Contents/MacOS/zero");
+    sleeper(temp.path() / "Tavrel.app/Contents/tavrel"); // not in MacOS/
 
-    const std::string icon = (tavrel / "Contents/Resources/AppIcon.icns").string();
-    const std::vector<std::pair<std::string, std::vector<RunningApplication>>> cases{
-        {"test.tavrel",
-         {{first.pid(), tavrel.string(), "Tavrel", icon},
-          {second.pid(), tavrel.string(), "Tavrel", icon}}},
-        // The display name comes first, then the bundle name, then the folder's name.
-        {"test.shown", {{shown.pid(), (temp.path() / "A.app").string(), "Shown", std::nullopt}}},
-        {"test.bare",
-         {{bare.pid(), (temp.path() / "Bare.app").string(), "Bare.app", std::nullopt}}},
-        {"test.other", {}},
-    };
-    for (const auto& [identifier, expected] : cases) {
-        const auto found = RunningApplications::withBundleIdentifier(identifier);
-        ASSERT_TRUE(found.ok()) << found.error();
-        ASSERT_EQ(found->size(), expected.size()) << identifier;
-        for (std::size_t index = 0; index < expected.size(); ++index) {
-            const RunningApplication& app = (*found)[index];
-            EXPECT_EQ(app.processIdentifier, expected[index].processIdentifier) << identifier;
-            EXPECT_EQ(app.bundlePath, expected[index].bundlePath) << identifier;
-            EXPECT_EQ(app.localizedName, expected[index].localizedName) << identifier;
-            EXPECT_EQ(app.iconPath, expected[index].iconPath) << identifier;
+    // Each as "pid name icon", the bundle's folder name standing for its path.
+    const auto found = [&](const std::string& identifier) {
+        const auto apps = RunningApplications::withBundleIdentifier(identifier);
+        EXPECT_TRUE(apps.ok()) << apps.error();
+        std::vector<std::string> seen;
+        for (const RunningApplication& app :
+             apps.ok() ? *apps : std::vector<RunningApplication>{}) {
+            EXPECT_EQ(fs::path(app.bundlePath).parent_path(), temp.path());
+            seen.push_back(std::to_string(app.processIdentifier) + " " +
+                           fs::path(app.bundlePath).filename().string() + " " +
+                           app.localizedName.value_or("-") + " " + app.iconPath.value_or("-"));
         }
-    }
+        return seen;
+    };
+    const std::string tavrelApp =
+        " Tavrel.app Tavrel " + (tavrel / "Contents/Resources/AppIcon.icns").string();
+    EXPECT_EQ(found("test.tavrel"),
+              (std::vector{std::to_string(first) + tavrelApp, std::to_string(second) + tavrelApp}));
+    // The display name comes first, then the bundle name, then the folder's name.
+    EXPECT_EQ(found("test.shown"), std::vector{std::to_string(shown) + " A.app Shown -"});
+    EXPECT_EQ(found("test.bare"), std::vector{std::to_string(bare) + " Bare.app Bare.app -"});
+    EXPECT_EQ(found("test.other"), std::vector<std::string>{});
 }
 
 TEST_F(ProcessesTest, AProcessListThatCannotBeReadIsAnErrorAndNeverNone) {
