@@ -19,7 +19,8 @@ public:
         friend bool operator==(const ItemReference&, const ItemReference&) = default;
     };
 
-    /// The keychain of the user who runs the program. No call blocks for more than a few
+    /// The keychain of the user who runs the program, reached only where the session announces
+    /// it: nothing is created or started to reach it. No call blocks for more than a few
     /// seconds: a keychain that cannot be reached gives notAvailable, a locked one
     /// interactionNotAllowed.
     static KeychainStore& system();

@@ -2,9 +2,9 @@
 // walks, counting lines for its error messages.
 #include "Source/localization/StringsFile.hpp"
 
+#include "platform/UntrustedFile.hpp"
+
 #include <array>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <utf8proc.h>
 
@@ -314,12 +314,12 @@ StringsFile::Parsed StringsFile::parse(std::string_view bytes) {
 }
 
 StringsFile::Parsed StringsFile::load(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in.is_open()) {
-        return Parsed{{}, 0, "cannot be opened"};
+    const auto bytes =
+        platform::UntrustedFile::read(path, platform::UntrustedFile::Kind::stringsTable);
+    if (!bytes) {
+        return Parsed{{}, 0, bytes.error().localizedDescription()};
     }
-    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    return parse(bytes);
+    return parse(*bytes);
 }
 
 } // namespace tavrel

@@ -82,13 +82,13 @@ private:
     }
 
     [[nodiscard]] Execution loginItemNames() const {
-        const auto names = AutostartEntries::names(settings_.loginItemsFolder);
-        if (!names.ok()) {
-            return Failure{kEventFailed, names.error().localizedDescription()};
+        const auto listing = AutostartEntries::list(settings_.loginItemsFolder);
+        if (!listing.ok()) {
+            return Failure{kEventFailed, listing.error().localizedDescription()};
         }
         std::vector<ScriptDescriptor> items;
-        items.reserve(names->size());
-        for (const auto& name : *names) {
+        items.reserve(listing->names.size());
+        for (const auto& name : listing->names) {
             items.push_back(name ? ScriptDescriptor::text(*name)
                                  : ScriptDescriptor::missingValue());
         }
@@ -113,6 +113,15 @@ private:
 
 std::unique_ptr<AppleScriptHost> AppleScriptHost::make(Settings settings) {
     return std::make_unique<LinuxScriptHost>(std::move(settings));
+}
+
+Result<std::vector<FileError>>
+AppleScriptHost::unreadableLoginItems(const std::string& loginItemsFolder) {
+    auto listing = AutostartEntries::list(loginItemsFolder);
+    if (!listing.ok()) {
+        return listing.error();
+    }
+    return std::move(listing.value().unreadable);
 }
 
 } // namespace tavrel::platform

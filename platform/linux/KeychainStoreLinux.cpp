@@ -6,10 +6,13 @@
 
 #include <array>
 #include <atomic>
+#include <cstdlib>
 #include <exception>
 #include <libsecret/secret.h>
 #include <memory>
 #include <string_view>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace tavrel::platform {
 
@@ -83,6 +86,27 @@ std::int32_t codeOf(const GError& error) {
         }
     }
     return code::internalComponent;
+}
+
+// Whether GLib will find the session bus as it is announced: by its address in the environment,
+// or as the bus of the runtime folder. Failing both, GLib would make the runtime folder itself
+// (~/.cache, when XDG_RUNTIME_DIR is unset) and try to start a bus through X11: the first changes
+// the home folder, which not even a dry run may do, and a bus started so holds no keyring of the
+// user's. Such a session has no keychain we can reach.
+bool sessionBusAnnounced() {
+    const char* address = std::getenv("DBUS_SESSION_BUS_ADDRESS");
+    if (address != nullptr && address[0] != '\0') {
+        return true;
+    }
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (runtime == nullptr || runtime[0] == '\0') {
+        return false;
+    }
+    // As GLib checks it before it connects.
+    struct stat status {};
+    const std::string bus = std::string(runtime) + "/bus";
+    return stat(bus.c_str(), &status) == 0 && S_ISSOCK(status.st_mode) &&
+           status.st_uid == geteuid();
 }
 
 class SecretServiceStore final : public KeychainStore {
@@ -166,6 +190,9 @@ private:
 
     // The connection to the Secret Service; no session is opened, since no secret is read.
     KeychainResult<ObjectPointer<SecretService>> connect(const CallDeadline& deadline) {
+        if (!sessionBusAnnounced()) {
+            return KeychainFailure{code::notAvailable};
+        }
         GError* error = nullptr;
         ObjectPointer<SecretService> service(
             secret_service_get_sync(SECRET_SERVICE_NONE, deadline.cancellable(), &error));
