@@ -316,7 +316,7 @@ StringsFile::Parsed StringsFile::parse(std::string_view bytes) {
 StringsFile::Parsed StringsFile::load(const std::string& path) {
     const auto bytes =
         platform::UntrustedFile::read(path, platform::UntrustedFile::Kind::stringsTable);
-    if (!bytes) {
+    if (!bytes.ok()) {
         return Parsed{{}, 0, bytes.error().localizedDescription()};
     }
     return parse(*bytes);

@@ -117,7 +117,7 @@ public:
             const CallDeadline deadline(kCallLimit);
             auto found = search(deadline, service, nullptr);
             if (!found.ok()) {
-                return KeychainFailure{found.code()};
+                return found.error();
             }
             std::vector<std::optional<std::string>> accounts;
             for (GList* link = found->get(); link != nullptr; link = link->next) {
@@ -139,19 +139,19 @@ public:
             const CallDeadline deadline(kCallLimit);
             auto found = search(deadline, service, account.c_str());
             if (!found.ok()) {
-                return KeychainFailure{found.code()};
+                return found.error();
             }
             auto* item = static_cast<SecretItem*>(found->get()->data);
             return ItemReference{g_dbus_proxy_get_object_path(G_DBUS_PROXY(item))};
         });
     }
 
-    std::int32_t deleteItem(const ItemReference& item) override {
-        const auto deleted = guarded([&]() -> KeychainResult<bool> {
+    KeychainResult<void> deleteItem(const ItemReference& item) override {
+        return guarded([&]() -> KeychainResult<void> {
             const CallDeadline deadline(kCallLimit);
             auto connected = connect(deadline);
             if (!connected.ok()) {
-                return KeychainFailure{connected.code()};
+                return connected.error();
             }
             auto* proxy = G_DBUS_PROXY(connected->get());
             // Called directly rather than through secret_item_delete, which would show a prompt
@@ -159,7 +159,7 @@ public:
             const auto prompt = call(deadline, proxy, item.identity, "org.freedesktop.Secret.Item",
                                      "Delete", G_VARIANT_TYPE("(o)"), true);
             if (!prompt.ok()) {
-                return KeychainFailure{prompt.code()};
+                return prompt.error();
             }
             const char* promptPath = nullptr;
             g_variant_get(prompt->get(), "(&o)", &promptPath);
@@ -168,9 +168,8 @@ public:
                            nullptr, false);
                 return KeychainFailure{code::interactionNotAllowed};
             }
-            return true;
+            return {};
         });
-        return deleted.code();
     }
 
 private:
@@ -205,7 +204,7 @@ private:
                                     const char* account) {
         auto connected = connect(deadline);
         if (!connected.ok()) {
-            return KeychainFailure{connected.code()};
+            return connected.error();
         }
         const std::unique_ptr<GHashTable, HashTableUnref> attributes(
             g_hash_table_new(g_str_hash, g_str_equal));

@@ -14,7 +14,8 @@ std::string OperatingSystemVersion::platformName() {
 std::string OperatingSystemVersion::versionString() {
     std::string name;
     for (const char* path : {"/etc/os-release", "/usr/lib/os-release"}) {
-        if (const auto text = UntrustedFile::read(path, UntrustedFile::Kind::systemRelease)) {
+        if (const auto text = UntrustedFile::read(path, UntrustedFile::Kind::systemRelease);
+            text.ok()) {
             name = linux_proc::prettyName(*text);
             break;
         }

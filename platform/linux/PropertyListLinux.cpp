@@ -56,7 +56,7 @@ std::optional<std::string> plainText(plist_t value) {
 
 std::optional<PropertyList> PropertyList::load(const std::string& path) {
     const auto data = UntrustedFile::read(path, UntrustedFile::Kind::propertyList);
-    return data ? parse(*data) : std::nullopt;
+    return data.ok() ? parse(*data) : std::nullopt;
 }
 
 std::optional<PropertyList> PropertyList::parse(std::string_view data) {
