@@ -35,6 +35,8 @@ public:
     /// Why it failed; only when not ok().
     [[nodiscard]] const E& error() const { return std::get<1>(state_); }
 
+    friend bool operator==(const Result&, const Result&) = default;
+
 private:
     std::variant<T, E> state_;
 };

@@ -36,11 +36,11 @@ public:
         if (!ScriptParser::isScriptText(source)) {
             return std::nullopt;
         }
-        auto parsed = ScriptParser::parse(source);
-        if (auto* error = std::get_if<ScriptParser::CompileError>(&parsed)) {
-            return Failure{ScriptParser::kCompileErrorNumber, std::move(error->message)};
+        const auto parsed = ScriptParser::parse(source);
+        if (!parsed.ok()) {
+            return Failure{ScriptParser::kCompileErrorNumber, parsed.error().message};
         }
-        const auto& command = std::get<ScriptParser::Command>(parsed);
+        const ScriptParser::Command& command = *parsed;
         switch (command.kind) {
         case ScriptParser::Command::Kind::doShellScript:
             return doShellScript(command.argument);

@@ -42,7 +42,7 @@ ScriptDescriptor texts(const std::vector<std::optional<std::string>>& items) {
 } // namespace
 
 TEST(ScriptParserTest, AcceptsExactlyTheThreeFormsAndSaysWhatItExpected) {
-    using Result = std::variant<Command, ScriptParser::CompileError>;
+    using Result = tavrel::platform::Result<Command, ScriptParser::CompileError>;
     const auto error = [](const std::string& message) {
         return Result(ScriptParser::CompileError{message});
     };
