@@ -6,6 +6,7 @@
 
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <exception>
 #include <libsecret/secret.h>
@@ -23,6 +24,9 @@ namespace code = keychainCode;
 
 // How long the Secret Service may take to answer one operation.
 constexpr std::chrono::milliseconds kCallLimit{5000};
+// How long one that let that pass is not asked again: long enough for the rest of one look or one
+// run, which would only wait as long again; short enough that a window open for a while asks anew.
+constexpr std::chrono::seconds kSilenceRemembered{30};
 
 struct GErrorFree {
     void operator()(GError* error) const noexcept { g_error_free(error); }
@@ -174,10 +178,10 @@ public:
 
 private:
     // Runs one operation; a thread that cannot be started or memory that runs out is an internal
-    // failure, and a Secret Service that let a deadline pass is not asked again.
+    // failure, and a Secret Service that let a deadline pass is not asked again for a while.
     template <class Operation>
     auto guarded(const Operation& operation) -> decltype(operation()) {
-        if (unanswered_.load()) {
+        if (Clock::now().time_since_epoch().count() < silentUntil_.load()) {
             return KeychainFailure{code::notAvailable};
         }
         try {
@@ -252,7 +256,7 @@ private:
     KeychainFailure failure(const CallDeadline& deadline, GError* error, bool itemCall = false) {
         const ErrorPointer owned(error);
         if (deadline.expired()) {
-            unanswered_.store(true);
+            silentUntil_.store((Clock::now() + kSilenceRemembered).time_since_epoch().count());
             return KeychainFailure{code::notAvailable};
         }
         if (owned == nullptr) {
@@ -272,8 +276,9 @@ private:
         return KeychainFailure{codeOf(*owned)};
     }
 
-    // The Secret Service once let a deadline pass: asking again would only wait as long again.
-    std::atomic<bool> unanswered_{false};
+    using Clock = std::chrono::steady_clock;
+    // Until when the Secret Service, which let a deadline pass, is taken as not answering.
+    std::atomic<Clock::rep> silentUntil_{0};
 };
 
 } // namespace
