@@ -70,6 +70,7 @@ long makeTree(const std::string& root) {
 
 bool runToEnd(std::vector<std::string> argv) {
     std::vector<char*> pointers;
+    pointers.reserve(argv.size() + 1);
     for (std::string& argument : argv) {
         pointers.push_back(argument.data());
     }

@@ -61,8 +61,8 @@ void fileEndToEndOurs(benchmark::State& state) {
     auto fileLogger = FileLogger::make(manager);
     LogDispatcher dispatcher;
     dispatcher.addLogger(TTYLogger::make("log_bench", static_cast<int>(getpid()), devNull()),
-                         LogLevels::info);
-    dispatcher.addLogger(fileLogger, LogLevels::info);
+                         log_levels::kInfo);
+    dispatcher.addLogger(fileLogger, log_levels::kInfo);
     dispatcher.flushLog();
     for (auto _ : state) {
         for (int line = 0; line < kLines; ++line) {

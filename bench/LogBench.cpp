@@ -42,7 +42,7 @@ void setUpOurs() {
         silenceStandardError();
         LogDispatcher::sharedInstance().addLogger(
             TTYLogger::make("log_bench", static_cast<int>(getpid()), STDERR_FILENO),
-            LogLevels::info);
+            log_levels::kInfo);
         LogDispatcher::sharedInstance().flushLog();
         return true;
     }();

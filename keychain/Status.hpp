@@ -20,6 +20,7 @@ public:
 
     /// How many cases there are.
     static constexpr std::size_t kCount = 0
+// NOLINTNEXTLINE(bugprone-macro-parentheses): each case adds one to the sum it stands in
 #define TAVREL_STATUS(name, code, message) +1
 #include "keychain/StatusTable.def"
 #undef TAVREL_STATUS

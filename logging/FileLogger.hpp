@@ -21,7 +21,7 @@ namespace tavrel::logging {
 class FileLogger final : public AbstractLogger, public std::enable_shared_from_this<FileLogger> {
 public:
     static constexpr double kDefaultRollingFrequency = 86400.0;
-    static constexpr std::uint64_t kDefaultMaximumFileSize = 1024 * 1024;
+    static constexpr std::uint64_t kDefaultMaximumFileSize = std::uint64_t{1024} * 1024;
 
     /// A file logger writing into the files of `manager`, with the default settings. No file is
     /// opened until a line or a setting needs one.

@@ -22,7 +22,7 @@ namespace tavrel::logging {
 
 /// Tested at every log call before the message is built. Starts at all; the program never
 /// changes it (tests may).
-inline std::atomic<LogLevel> runtimeLogLevel{LogLevels::all};
+inline std::atomic<LogLevel> runtimeLogLevel{log_levels::kAll};
 /// The asynchronous argument of every non-error log call. Starts true.
 inline std::atomic<bool> logAsynchronously{true};
 

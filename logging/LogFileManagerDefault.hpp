@@ -15,7 +15,7 @@ namespace tavrel::logging {
 class LogFileManagerDefault final : public LogFileManager {
 public:
     static constexpr unsigned long kDefaultMaximumNumberOfLogFiles = 5;
-    static constexpr std::uint64_t kDefaultLogFilesDiskQuota = 20 * 1024 * 1024;
+    static constexpr std::uint64_t kDefaultLogFilesDiskQuota = std::uint64_t{20} * 1024 * 1024;
 
     /// The manager of `logsDirectory`; an empty path selects the default folder
     /// (~/Library/Logs/<process name>, or <temporary folder>/Logs/<process name> without a

@@ -16,10 +16,10 @@ enum class LogFlag : LogLevel {
     debug = 8,
 };
 
-namespace LogLevels {
-inline constexpr LogLevel info = 7;           // error, warning and info
-inline constexpr LogLevel all = ~LogLevel{0}; // every bit
-} // namespace LogLevels
+namespace log_levels {
+inline constexpr LogLevel kInfo = 7;           // error, warning and info
+inline constexpr LogLevel kAll = ~LogLevel{0}; // every bit
+} // namespace log_levels
 
 /// Whether a line of this flag passes the mask.
 constexpr bool passes(LogFlag flag, LogLevel mask) noexcept {

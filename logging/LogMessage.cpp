@@ -62,7 +62,7 @@ LogMessage::LogMessage(std::string message, LogLevel level, LogFlag flag, std::i
 
 LogMessage LogMessage::fromLogCall(std::string message, LogFlag flag, LogText file,
                                    FunctionName function, std::size_t line) {
-    return LogMessage(std::move(message), LogLevels::all, flag, 0, std::move(file),
+    return LogMessage(std::move(message), log_levels::kAll, flag, 0, std::move(file),
                       LogText::literal(function.view()), true, line, nullptr,
                       kCopyFile | kCopyFunction, std::nullopt, std::nullopt);
 }

@@ -13,6 +13,7 @@ public:
     }
 
     /// The source file as the build records it; a literal with static storage.
+    // NOLINTNEXTLINE(readability-identifier-naming): the name std::source_location gives it
     [[nodiscard]] constexpr const char* file_name() const noexcept { return file_; }
     [[nodiscard]] constexpr unsigned line() const noexcept { return line_; }
 

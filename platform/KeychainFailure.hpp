@@ -8,15 +8,15 @@
 namespace tavrel::platform {
 
 /// The keychain result codes the platform gives (the Security framework's OSStatus values).
-namespace keychainCode {
-inline constexpr std::int32_t success = 0;
-inline constexpr std::int32_t userCanceled = -128;
-inline constexpr std::int32_t internalComponent = -2070;
-inline constexpr std::int32_t notAvailable = -25291;
-inline constexpr std::int32_t authFailed = -25293;
-inline constexpr std::int32_t itemNotFound = -25300;
-inline constexpr std::int32_t interactionNotAllowed = -25308;
-} // namespace keychainCode
+namespace keychain_code {
+inline constexpr std::int32_t kSuccess = 0;
+inline constexpr std::int32_t kUserCanceled = -128;
+inline constexpr std::int32_t kInternalComponent = -2070;
+inline constexpr std::int32_t kNotAvailable = -25291;
+inline constexpr std::int32_t kAuthFailed = -25293;
+inline constexpr std::int32_t kItemNotFound = -25300;
+inline constexpr std::int32_t kInteractionNotAllowed = -25308;
+} // namespace keychain_code
 
 /// A failed keychain operation's result code; never success.
 struct KeychainFailure {

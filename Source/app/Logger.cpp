@@ -28,7 +28,7 @@ void Logger::startUp(Terminal terminal) {
     LogDispatcher& dispatcher = LogDispatcher::sharedInstance();
     // Not even made when not shown: making it writes a warning of its own.
     if (terminal == Terminal::shown) {
-        dispatcher.addLogger(TTYLogger::sharedInstance(), LogLevels::info);
+        dispatcher.addLogger(TTYLogger::sharedInstance(), log_levels::kInfo);
     }
 
     // Without a home folder the manager's own default, in the temporary folder, takes over.
@@ -38,7 +38,7 @@ void Logger::startUp(Terminal terminal) {
     auto fileLogger = FileLogger::make(fileManager);
     fileLogger->setRollingFrequency(kRollingFrequency);
     fileManager->setMaximumNumberOfLogFiles(kMaximumNumberOfLogFiles);
-    dispatcher.addLogger(fileLogger, LogLevels::info);
+    dispatcher.addLogger(fileLogger, log_levels::kInfo);
 
     logInfo(kFunction, kAsteriskRow);
     logInfo(kFunction, [] {

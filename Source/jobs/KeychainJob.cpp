@@ -12,7 +12,7 @@ using keychain::Keychain;
 using keychain::Status;
 using logging::logError;
 using logging::logInfo;
-namespace code = platform::keychainCode;
+namespace code = platform::keychain_code;
 
 // Lists the service and deletes the keys the rule takes, in listing order.
 ServiceRemoval removeListed(const Keychain& keychain, KeychainJob::KeychainTarget::Rule rule,
@@ -105,7 +105,7 @@ ServiceRemoval KeychainJob::removeItem(const std::string& service, const std::st
 
 bool KeychainJob::forceRemove(const Keychain& keychain, const std::string& key) {
     const auto item = keychain.firstItem(key);
-    if (!item.ok() && item.error().code == code::itemNotFound) {
+    if (!item.ok() && item.error().code == code::kItemNotFound) {
         logInfo("forceRemove(_:)", "item not found");
         return false;
     }
@@ -114,7 +114,7 @@ bool KeychainJob::forceRemove(const Keychain& keychain, const std::string& key) 
     }
     // An item gone between the lookup and the deletion is as good as deleted.
     const auto deleted = keychain.deleteItem(*item);
-    if (!deleted.ok() && deleted.error().code != code::itemNotFound) {
+    if (!deleted.ok() && deleted.error().code != code::kItemNotFound) {
         fail(keychain, "SecKeychainItemDelete", deleted.error().code);
     }
     logInfo("forceRemove(_:)", [&] { return "removed items: " + keychain.service(); });

@@ -7,7 +7,7 @@
 #include <memory>
 
 class QAction;
-namespace Ui {
+namespace Ui { // NOLINT(readability-identifier-naming): the namespace uic writes the form in
 class MainWindow;
 } // namespace Ui
 

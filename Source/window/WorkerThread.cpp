@@ -22,6 +22,7 @@ void WorkerThread::post(std::function<void()> call) {
 }
 
 void WorkerThread::answer(std::function<void()> call) const {
+    // NOLINTNEXTLINE(clang-analyzer-cplusplus.NewDeleteLeaks): Qt's event owns the call
     QMetaObject::invokeMethod(receiver_, std::move(call), Qt::QueuedConnection);
 }
 

@@ -17,13 +17,14 @@ public:
     template <class F, class = std::enable_if_t<!std::is_same_v<std::decay_t<F>, Task>>>
     Task(F&& function) { // NOLINT(google-explicit-constructor): a Task is made from any callable.
         using Callable = std::decay_t<F>;
+        // NOLINTNEXTLINE(misc-redundant-expression): redundant for some callables, not for all
         if constexpr (sizeof(Callable) <= kInlineSize &&
                       alignof(Callable) <= alignof(std::max_align_t) &&
                       std::is_nothrow_move_constructible_v<Callable>) {
-            ::new (static_cast<void*>(storage_)) Callable(std::forward<F>(function));
+            ::new (static_cast<void*>(storage)) Callable(std::forward<F>(function));
             ops_ = inlineOps<Callable>();
         } else {
-            heap_ = new Callable(std::forward<F>(function));
+            heap = new Callable(std::forward<F>(function));
             ops_ = heapOps<Callable>();
         }
     }
@@ -56,31 +57,31 @@ private:
 
     template <class Callable>
     static const Ops* inlineOps() noexcept {
-        static constexpr Ops ops{
-            [](Task& task) { (*std::launder(reinterpret_cast<Callable*>(task.storage_)))(); },
+        static constexpr Ops kOps{
+            [](Task& task) { (*std::launder(reinterpret_cast<Callable*>(task.storage)))(); },
             [](Task& from, Task& to) noexcept {
-                auto* source = std::launder(reinterpret_cast<Callable*>(from.storage_));
-                ::new (static_cast<void*>(to.storage_)) Callable(std::move(*source));
+                auto* source = std::launder(reinterpret_cast<Callable*>(from.storage));
+                ::new (static_cast<void*>(to.storage)) Callable(std::move(*source));
                 source->~Callable();
             },
             [](Task& task) noexcept {
-                std::launder(reinterpret_cast<Callable*>(task.storage_))->~Callable();
+                std::launder(reinterpret_cast<Callable*>(task.storage))->~Callable();
             },
         };
-        return &ops;
+        return &kOps;
     }
 
     template <class Callable>
     static const Ops* heapOps() noexcept {
-        static constexpr Ops ops{
-            [](Task& task) { (*static_cast<Callable*>(task.heap_))(); },
+        static constexpr Ops kOps{
+            [](Task& task) { (*static_cast<Callable*>(task.heap))(); },
             [](Task& from, Task& to) noexcept {
-                to.heap_ = from.heap_;
-                from.heap_ = nullptr;
+                to.heap = from.heap;
+                from.heap = nullptr;
             },
-            [](Task& task) noexcept { delete static_cast<Callable*>(task.heap_); },
+            [](Task& task) noexcept { delete static_cast<Callable*>(task.heap); },
         };
-        return &ops;
+        return &kOps;
     }
 
     void moveFrom(Task& other) noexcept {
@@ -100,8 +101,8 @@ private:
 
     const Ops* ops_ = nullptr;
     union {
-        alignas(std::max_align_t) unsigned char storage_[kInlineSize];
-        void* heap_;
+        alignas(std::max_align_t) unsigned char storage[kInlineSize];
+        void* heap;
     };
 };
 

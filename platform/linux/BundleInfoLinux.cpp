@@ -16,6 +16,7 @@ std::optional<std::string> findResourcesFolder() {
     std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
     if (error) {
         // Relative to the working folder, which this program never changes.
+        // NOLINTNEXTLINE(performance-no-int-to-ptr): the auxiliary vector holds it as a number
         const auto* started = reinterpret_cast<const char*>(getauxval(AT_EXECFN));
         if (started == nullptr) {
             return std::nullopt;

@@ -20,7 +20,7 @@ namespace tavrel::platform {
 namespace {
 
 using linux_glib::CallDeadline;
-namespace code = keychainCode;
+namespace code = keychain_code;
 
 // How long the Secret Service may take to answer one operation.
 constexpr std::chrono::milliseconds kCallLimit{5000};
@@ -64,24 +64,24 @@ std::string errorName(const GError& error) {
 // The keychain code of a failed call.
 std::int32_t codeOf(const GError& error) {
     if (error.domain == G_IO_ERROR) { // no bus, a broken connection, or the deadline passed
-        return code::notAvailable;
+        return code::kNotAvailable;
     }
     struct Mapping {
         std::string_view namePrefix;
         std::int32_t code;
     };
     static constexpr std::array<Mapping, 11> kMappings{{
-        {"org.freedesktop.Secret.Error.IsLocked", code::interactionNotAllowed},
-        {"org.freedesktop.DBus.Error.AccessDenied", code::authFailed},
-        {"org.freedesktop.DBus.Error.AuthFailed", code::authFailed},
-        {"org.freedesktop.DBus.Error.ServiceUnknown", code::notAvailable},
-        {"org.freedesktop.DBus.Error.NameHasNoOwner", code::notAvailable},
-        {"org.freedesktop.DBus.Error.NoReply", code::notAvailable},
-        {"org.freedesktop.DBus.Error.Timeout", code::notAvailable},
-        {"org.freedesktop.DBus.Error.TimedOut", code::notAvailable},
-        {"org.freedesktop.DBus.Error.NoServer", code::notAvailable},
-        {"org.freedesktop.DBus.Error.Disconnected", code::notAvailable},
-        {"org.freedesktop.DBus.Error.Spawn.", code::notAvailable},
+        {"org.freedesktop.Secret.Error.IsLocked", code::kInteractionNotAllowed},
+        {"org.freedesktop.DBus.Error.AccessDenied", code::kAuthFailed},
+        {"org.freedesktop.DBus.Error.AuthFailed", code::kAuthFailed},
+        {"org.freedesktop.DBus.Error.ServiceUnknown", code::kNotAvailable},
+        {"org.freedesktop.DBus.Error.NameHasNoOwner", code::kNotAvailable},
+        {"org.freedesktop.DBus.Error.NoReply", code::kNotAvailable},
+        {"org.freedesktop.DBus.Error.Timeout", code::kNotAvailable},
+        {"org.freedesktop.DBus.Error.TimedOut", code::kNotAvailable},
+        {"org.freedesktop.DBus.Error.NoServer", code::kNotAvailable},
+        {"org.freedesktop.DBus.Error.Disconnected", code::kNotAvailable},
+        {"org.freedesktop.DBus.Error.Spawn.", code::kNotAvailable},
     }};
     const std::string name = errorName(error);
     for (const Mapping& mapping : kMappings) {
@@ -89,7 +89,7 @@ std::int32_t codeOf(const GError& error) {
             return mapping.code;
         }
     }
-    return code::internalComponent;
+    return code::kInternalComponent;
 }
 
 // Whether GLib will find the session bus as it is announced: by its address in the environment,
@@ -170,7 +170,7 @@ public:
             if (std::string_view(promptPath) != "/") {
                 (void)call(deadline, proxy, promptPath, "org.freedesktop.Secret.Prompt", "Dismiss",
                            nullptr, false);
-                return KeychainFailure{code::interactionNotAllowed};
+                return KeychainFailure{code::kInteractionNotAllowed};
             }
             return {};
         });
@@ -182,24 +182,25 @@ private:
     template <class Operation>
     auto guarded(const Operation& operation) -> decltype(operation()) {
         if (Clock::now().time_since_epoch().count() < silentUntil_.load()) {
-            return KeychainFailure{code::notAvailable};
+            return KeychainFailure{code::kNotAvailable};
         }
         try {
             return operation();
         } catch (const std::exception&) {
-            return KeychainFailure{code::internalComponent};
+            return KeychainFailure{code::kInternalComponent};
         }
     }
 
     // The connection to the Secret Service; no session is opened, since no secret is read.
     KeychainResult<ObjectPointer<SecretService>> connect(const CallDeadline& deadline) {
         if (!sessionBusAnnounced()) {
-            return KeychainFailure{code::notAvailable};
+            return KeychainFailure{code::kNotAvailable};
         }
         GError* error = nullptr;
         ObjectPointer<SecretService> service(
             secret_service_get_sync(SECRET_SERVICE_NONE, deadline.cancellable(), &error));
-        return service ? KeychainResult(std::move(service)) : failure(deadline, error);
+        return service ? KeychainResult<ObjectPointer<SecretService>>(std::move(service))
+                       : failure(deadline, error);
     }
 
     // The generic-password items of `service` (and `account`, when given), whatever their
@@ -228,11 +229,11 @@ private:
             return failure(deadline, error);
         }
         if (!items) {
-            return KeychainFailure{code::itemNotFound};
+            return KeychainFailure{code::kItemNotFound};
         }
         for (GList* link = items.get(); link != nullptr; link = link->next) {
             if (secret_item_get_locked(static_cast<SecretItem*>(link->data))) {
-                return KeychainFailure{code::interactionNotAllowed};
+                return KeychainFailure{code::kInteractionNotAllowed};
             }
         }
         return items;
@@ -249,7 +250,8 @@ private:
             g_dbus_proxy_get_connection(service), g_dbus_proxy_get_name(service), path.c_str(),
             interface, method, nullptr, replyType, G_DBUS_CALL_FLAGS_NO_AUTO_START, -1,
             deadline.cancellable(), &error));
-        return reply ? KeychainResult(std::move(reply)) : failure(deadline, error, itemCall);
+        return reply ? KeychainResult<VariantPointer>(std::move(reply))
+                     : failure(deadline, error, itemCall);
     }
 
     // The failure of a call that set `error`; takes the error.
@@ -257,10 +259,10 @@ private:
         const ErrorPointer owned(error);
         if (deadline.expired()) {
             silentUntil_.store((Clock::now() + kSilenceRemembered).time_since_epoch().count());
-            return KeychainFailure{code::notAvailable};
+            return KeychainFailure{code::kNotAvailable};
         }
         if (owned == nullptr) {
-            return KeychainFailure{code::internalComponent};
+            return KeychainFailure{code::kInternalComponent};
         }
         if (itemCall) {
             const std::string name = errorName(*owned);
@@ -269,7 +271,7 @@ private:
                                      "org.freedesktop.DBus.Error.UnknownObject",
                                      "org.freedesktop.DBus.Error.UnknownMethod"}) {
                 if (name == gone) {
-                    return KeychainFailure{code::itemNotFound};
+                    return KeychainFailure{code::kItemNotFound};
                 }
             }
         }

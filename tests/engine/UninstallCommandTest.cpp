@@ -246,9 +246,8 @@ protected:
     [[nodiscard]] Lines expectedSummary(const std::string& status, const std::string& launcher,
                                         const std::string& trashSubject) const {
         Lines lines(3, "OSStatus error:[-25291] " + kNoKeychain);
-        for (std::size_t index = 0; index < kServices.size(); ++index) {
-            lines.push_back(
-                summaryLine(1, "FAILED", "keychain items of \"" + kServices[index] + "\""));
+        for (const std::string& service : kServices) {
+            lines.push_back(summaryLine(1, "FAILED", "keychain items of \"" + service + "\""));
             lines.push_back("         " + kUnreachable);
         }
         lines.insert(lines.end(), {summaryLine(2, launcher, "com.quillorchid.TavrelOSXLauncher"),

@@ -45,7 +45,7 @@ public:
     }
 
 private:
-    static constexpr std::int32_t kNotFound = platform::keychainCode::itemNotFound;
+    static constexpr std::int32_t kNotFound = platform::keychain_code::kItemNotFound;
 };
 
 } // namespace tavrel::testing

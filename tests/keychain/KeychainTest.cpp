@@ -246,9 +246,11 @@ TEST(KeychainStoreTest, IsReachedThroughTheRuntimeFoldersBusOnlyAndLeavesTheHome
         unsetenv(variable);
     }
     auto& store = tavrel::platform::KeychainStore::system();
-    EXPECT_EQ(store.accounts("Tavrel").error().code, tavrel::platform::keychainCode::notAvailable);
+    EXPECT_EQ(store.accounts("Tavrel").error().code,
+              tavrel::platform::keychain_code::kNotAvailable);
     std::filesystem::create_symlink(socket, runtime.path() / "bus");
     setenv("XDG_RUNTIME_DIR", runtime.string().c_str(), 1);
-    EXPECT_EQ(store.accounts("Tavrel").error().code, tavrel::platform::keychainCode::itemNotFound);
+    EXPECT_EQ(store.accounts("Tavrel").error().code,
+              tavrel::platform::keychain_code::kItemNotFound);
     EXPECT_EQ(contents(), before);
 }

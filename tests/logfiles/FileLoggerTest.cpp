@@ -139,7 +139,7 @@ private:
 TEST(FileLoggerTest, ExceptionsAreReportedTenTimesTheLastWithAFarewell) {
     const testing::StandardErrorCapture reports;
     LogDispatcher dispatcher;
-    dispatcher.addLogger(FileLogger::make(std::make_shared<FailingLogFolder>()), LogLevels::info);
+    dispatcher.addLogger(FileLogger::make(std::make_shared<FailingLogFolder>()), log_levels::kInfo);
     for (int line = 0; line < 12; ++line) {
         dispatcher.log(false, testing::makeRecord("lost"));
     }

@@ -33,7 +33,7 @@ int startup(const std::string& line) {
 int writeLines(const std::string& folder, char** argument, char** end) {
     auto manager = std::make_shared<LogFileManagerDefault>(folder);
     LogDispatcher dispatcher;
-    dispatcher.addLogger(FileLogger::make(manager), LogLevels::info);
+    dispatcher.addLogger(FileLogger::make(manager), log_levels::kInfo);
     const std::string filler = folder + "/filler"; // no log file, by its name
     for (; argument != end; ++argument) {
         if (std::string(*argument) == "--fill") {

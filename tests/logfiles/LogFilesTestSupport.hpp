@@ -23,7 +23,7 @@ namespace tavrel::testing {
 inline std::unique_ptr<logging::LogMessage>
 makeRecord(std::string text,
            std::optional<logging::LogMessage::Clock::time_point> timestamp = std::nullopt) {
-    return std::make_unique<logging::LogMessage>(std::move(text), logging::LogLevels::all,
+    return std::make_unique<logging::LogMessage>(std::move(text), logging::log_levels::kAll,
                                                  logging::LogFlag::info, 0, "Source/Test.cpp",
                                                  "test()", 1, nullptr, 3U, timestamp);
 }
@@ -38,7 +38,7 @@ struct FileLoggerRig {
     std::shared_ptr<logging::FileLogger> logger = logging::FileLogger::make(manager);
     logging::LogDispatcher dispatcher{2};
 
-    FileLoggerRig() { dispatcher.addLogger(logger, logging::LogLevels::info); }
+    FileLoggerRig() { dispatcher.addLogger(logger, logging::log_levels::kInfo); }
     ~FileLoggerRig() { dispatcher.flushLog(); }
     FileLoggerRig(const FileLoggerRig&) = delete;
     FileLoggerRig& operator=(const FileLoggerRig&) = delete;

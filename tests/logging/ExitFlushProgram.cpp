@@ -16,7 +16,7 @@ int main(int argc, char** argv) {
         ApplicationTermination::markApplicationExists();
     }
     LogDispatcher::sharedInstance().addLogger(TTYLogger::make("exitflush", 1, STDOUT_FILENO),
-                                              LogLevels::info);
+                                              log_levels::kInfo);
     for (int i = 0; i < 5000; ++i) {
         logInfo("main()", "line " + std::to_string(i));
     }

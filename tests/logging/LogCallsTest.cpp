@@ -44,7 +44,7 @@ public:
 
 TEST(LogCalls, MakeARecordWithTheCallSite) {
     auto logger = std::make_shared<RecordingLogger>("test.fields");
-    LogDispatcher::sharedInstance().addLogger(logger, LogLevels::all);
+    LogDispatcher::sharedInstance().addLogger(logger, log_levels::kAll);
     const std::size_t line = __LINE__ + 1;
     logWarning("check(fields:)", "field check");
     LogDispatcher::sharedInstance().flushLog();
@@ -53,7 +53,7 @@ TEST(LogCalls, MakeARecordWithTheCallSite) {
     ASSERT_EQ(records.size(), 1U);
     const LogMessage& record = records.front();
     EXPECT_EQ(record.message(), "field check");
-    EXPECT_EQ(record.level(), LogLevels::all);
+    EXPECT_EQ(record.level(), log_levels::kAll);
     EXPECT_EQ(record.flag(), LogFlag::warning);
     EXPECT_EQ(record.context(), 0);
     EXPECT_EQ(record.file(), "tests/logging/LogCallsTest.cpp");
@@ -68,8 +68,8 @@ TEST(LogCalls, MakeARecordWithTheCallSite) {
 TEST(LogCalls, FilteredCallsBuildNoMessageAndDebugLinesPassNoInfoLogger) {
     auto infoLogger = std::make_shared<RecordingLogger>("test.infoLevel");
     auto allLogger = std::make_shared<RecordingLogger>("test.allLevel");
-    LogDispatcher::sharedInstance().addLogger(infoLogger, LogLevels::info);
-    LogDispatcher::sharedInstance().addLogger(allLogger, LogLevels::all);
+    LogDispatcher::sharedInstance().addLogger(infoLogger, log_levels::kInfo);
+    LogDispatcher::sharedInstance().addLogger(allLogger, log_levels::kAll);
 
     int built = 0;
     runtimeLogLevel = static_cast<LogLevel>(LogFlag::error);
@@ -77,7 +77,7 @@ TEST(LogCalls, FilteredCallsBuildNoMessageAndDebugLinesPassNoInfoLogger) {
         ++built;
         return std::string("never");
     });
-    runtimeLogLevel = LogLevels::all;
+    runtimeLogLevel = log_levels::kAll;
     logDebug("filter()", [&] {
         ++built;
         return std::string("debug line");
@@ -91,7 +91,7 @@ TEST(LogCalls, FilteredCallsBuildNoMessageAndDebugLinesPassNoInfoLogger) {
 
 TEST(LogCalls, AnErrorCallReturnsOnceItsLineAndItsThreadsEarlierLinesAreWritten) {
     auto logger = std::make_shared<LineNumberLogger>();
-    LogDispatcher::sharedInstance().addLogger(logger, LogLevels::info);
+    LogDispatcher::sharedInstance().addLogger(logger, log_levels::kInfo);
     constexpr int kLines = 3000;
     std::atomic<int> notYetWritten{0};
     std::vector<std::thread> threads;

@@ -18,7 +18,7 @@ using tavrel::testing::RecordingLogger;
 namespace {
 
 std::unique_ptr<LogMessage> record(std::string text, LogFlag flag = LogFlag::info) {
-    return std::make_unique<LogMessage>(std::move(text), LogLevels::all, flag, 0, __FILE__,
+    return std::make_unique<LogMessage>(std::move(text), log_levels::kAll, flag, 0, __FILE__,
                                         std::string("test()"), __LINE__, nullptr, 3, std::nullopt);
 }
 
@@ -69,9 +69,9 @@ TEST_P(LogDispatcherPaths, EveryLoggerSeesEveryRecordInTheSameOrder) {
     auto first = std::make_shared<RecordingLogger>("test.first");
     auto second = std::make_shared<SlowLogger>(std::chrono::microseconds(200));
     auto third = std::make_shared<RecordingLogger>("test.third");
-    dispatcher.addLogger(first, LogLevels::info);
-    dispatcher.addLogger(second, LogLevels::info);
-    dispatcher.addLogger(third, LogLevels::all);
+    dispatcher.addLogger(first, log_levels::kInfo);
+    dispatcher.addLogger(second, log_levels::kInfo);
+    dispatcher.addLogger(third, log_levels::kAll);
 
     constexpr int kThreads = 4;
     constexpr int kPerThread = 150;
@@ -106,8 +106,8 @@ TEST_P(LogDispatcherPaths, ASyncRecordIsWrittenAfterEarlierAsyncOnesWhenItsCallR
     LogDispatcher dispatcher(GetParam());
     auto slow = std::make_shared<SlowLogger>(std::chrono::microseconds(200));
     auto fast = std::make_shared<RecordingLogger>();
-    dispatcher.addLogger(slow, LogLevels::info);
-    dispatcher.addLogger(fast, LogLevels::info);
+    dispatcher.addLogger(slow, log_levels::kInfo);
+    dispatcher.addLogger(fast, log_levels::kInfo);
     for (int i = 0; i < 20; ++i) {
         dispatcher.log(true, record("async " + std::to_string(i)));
     }
@@ -126,7 +126,7 @@ TEST_P(LogDispatcherPaths, SlowLoggersRunSideBySideOnlyWithManyProcessors) {
     for (int i = 0; i < 2; ++i) {
         dispatcher.addLogger(
             std::make_shared<SlowLogger>(std::chrono::milliseconds(5), &writing, &mostAtOnce),
-            LogLevels::info);
+            log_levels::kInfo);
     }
     for (int i = 0; i < 4; ++i) {
         dispatcher.log(false, record("slow"));
@@ -140,7 +140,7 @@ INSTANTIATE_TEST_SUITE_P(OneAndManyProcessors, LogDispatcherPaths, ::testing::Va
 TEST(LogDispatcher, SyncRecordFromTheLoggingQueueRunsInline) {
     LogDispatcher dispatcher(2);
     auto logger = std::make_shared<RecordingLogger>();
-    dispatcher.addLogger(logger, LogLevels::info);
+    dispatcher.addLogger(logger, log_levels::kInfo);
     std::atomic<bool> returned{false};
     LogDispatcher::loggingQueue().async([&] {
         dispatcher.log(false, record("from the logging queue"));
@@ -156,12 +156,12 @@ TEST(LogDispatcher, RegistersALoggerOncePerLevelAndGivesItOnlyTheRecordsItsLevel
     auto once = std::make_shared<RecordingLogger>("test.once");
     auto twice = std::make_shared<RecordingLogger>("test.twice");
     auto errorsOnly = std::make_shared<RecordingLogger>("test.errors");
-    dispatcher.addLogger(once, LogLevels::info);
-    dispatcher.addLogger(once, LogLevels::info);
-    dispatcher.addLogger(twice, LogLevels::info);
-    dispatcher.addLogger(twice, LogLevels::all);
+    dispatcher.addLogger(once, log_levels::kInfo);
+    dispatcher.addLogger(once, log_levels::kInfo);
+    dispatcher.addLogger(twice, log_levels::kInfo);
+    dispatcher.addLogger(twice, log_levels::kAll);
     dispatcher.addLogger(errorsOnly, static_cast<LogLevel>(LogFlag::error));
-    dispatcher.addLogger(nullptr, LogLevels::all);
+    dispatcher.addLogger(nullptr, log_levels::kAll);
     dispatcher.log(false, record("debug", LogFlag::debug));
     dispatcher.log(false, record("warning", LogFlag::warning));
     dispatcher.log(false, record("error", LogFlag::error));
@@ -174,7 +174,7 @@ TEST(LogDispatcher, RegistersALoggerOncePerLevelAndGivesItOnlyTheRecordsItsLevel
 TEST(LogDispatcher, MakesAQueueForALoggerThatOffersNone) {
     LogDispatcher dispatcher(1);
     auto bare = std::make_shared<BareLogger>();
-    dispatcher.addLogger(bare, LogLevels::info);
+    dispatcher.addLogger(bare, log_levels::kInfo);
     dispatcher.log(false, record("bare"));
     EXPECT_TRUE(bare->onSomeQueue);
     EXPECT_EQ(bare->last, "bare");
@@ -184,8 +184,8 @@ TEST(LogDispatcher, FlushWaitsForPendingRecordsAndFlushesEveryLogger) {
     LogDispatcher dispatcher(2);
     auto slow = std::make_shared<SlowLogger>(std::chrono::microseconds(200));
     auto recording = std::make_shared<RecordingLogger>();
-    dispatcher.addLogger(slow, LogLevels::info);
-    dispatcher.addLogger(recording, LogLevels::info);
+    dispatcher.addLogger(slow, log_levels::kInfo);
+    dispatcher.addLogger(recording, log_levels::kInfo);
     for (int i = 0; i < 50; ++i) {
         dispatcher.log(true, record(std::to_string(i)));
     }
@@ -207,7 +207,7 @@ TEST(LogDispatcherDeathTest, ProgrammingErrorsStopADebugBuildWithTheirMessage) {
             LogDispatcher::loggingQueue().sync([&] { dispatcher.flushLog(); });
         },
         "This method shouldn't be run on the logging thread/queue that make flush fast enough");
-    EXPECT_DEATH(LogMessage("m", LogLevels::all, LogFlag::info, 0, nullptr, std::nullopt, 1,
+    EXPECT_DEATH(LogMessage("m", log_levels::kAll, LogFlag::info, 0, nullptr, std::nullopt, 1,
                             nullptr, 3, std::nullopt),
                  "Invalid parameter not satisfying: file");
 }

@@ -12,14 +12,14 @@
 using tavrel::logging::LogFlag;
 using tavrel::logging::LogMessage;
 using tavrel::logging::SerialQueue;
-namespace LogLevels = tavrel::logging::LogLevels;
+namespace log_levels = tavrel::logging::log_levels;
 
 namespace {
 
 LogMessage makeRecord(std::string text = "text",
                       std::optional<LogMessage::Clock::time_point> when = std::nullopt,
                       const std::string& file = "/x/Source/Logger.txt") {
-    return LogMessage(std::move(text), LogLevels::all, LogFlag::info, 0, file.c_str(),
+    return LogMessage(std::move(text), log_levels::kAll, LogFlag::info, 0, file.c_str(),
                       std::string("f(x:)"), 7, nullptr, 3, when);
 }
 

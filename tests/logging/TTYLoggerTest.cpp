@@ -65,7 +65,7 @@ TEST(TTYLogger, WritesEachRecordAsOneLineOfTheExactLayout) {
         const auto logger = TTYLogger::make("Sample", 4242, fd);
         ThreadIdentity identity;
         identity.threadID = row.threadID;
-        const LogMessage record(row.message, LogLevels::all, LogFlag::info, 0, "x.cpp",
+        const LogMessage record(row.message, log_levels::kAll, LogFlag::info, 0, "x.cpp",
                                 std::nullopt, 1, nullptr, 3, row.when, identity);
         logger->loggerQueue()->sync([&] { logger->logMessage(record); });
         ::close(fd);

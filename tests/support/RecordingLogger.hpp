@@ -22,7 +22,7 @@ public:
     static RecordingLogger& shared() {
         static const auto instance = [] {
             auto logger = std::make_shared<RecordingLogger>("test.sharedRecorder");
-            logging::LogDispatcher::sharedInstance().addLogger(logger, logging::LogLevels::all);
+            logging::LogDispatcher::sharedInstance().addLogger(logger, logging::log_levels::kAll);
             return logger;
         }();
         return *instance;

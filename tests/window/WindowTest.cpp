@@ -321,11 +321,12 @@ constexpr const char* kVersion = "version: v" TAVREL_VERSION;
 constexpr const char* kRun = "run: buttons disabled, busy cursor";
 constexpr const char* kResponsive = "run: responsive";
 
-// Without a session bus, as the tests run unless they reach the private keyring.
-const QStringList kNoKeychain{
-    "plan: Found on this account:", "  Delete keychain items",
-    "    Cannot be looked at: No keychain could be reached: run again in your desktop session, "
-    "where your keyring runs."};
+// The plan without a session bus, as the tests run unless they reach the private keyring.
+QStringList noKeychain() {
+    return {"plan: Found on this account:", "  Delete keychain items",
+            QString("    Cannot be looked at: No keychain could be reached: run again in your "
+                    "desktop session, where your keyring runs.")};
+}
 
 QStringList englishWindow(const QStringList& plan = {"plan: Nothing of Tavrel was found on this "
                                                      "account."}) {
@@ -365,7 +366,7 @@ private slots:
         const QString terminate = "----- Terminate -----";
         QTest::newRow("English; Open Log Folder hands the log folder to xdg-open; Escape quits")
             << QStringList{} << false << QStringList{"window", shot("window-en"), "menu", "Escape"}
-            << englishWindow(kNoKeychain) + QStringList{"exit: 0"} << terminate;
+            << englishWindow(noKeychain()) + QStringList{"exit: 0"} << terminate;
         QTest::newRow("SIGTERM quits in order") << QStringList{} << false << QStringList{"SIGTERM"}
                                                 << QStringList{"exit: 0"} << terminate;
         QTest::newRow("missing keys show themselves; version 2.0")
@@ -460,11 +461,11 @@ private slots:
                                "  Remove /Applications/TAVREL.app",
                                "    /Applications/TAVREL.app | 1.2 kB, 1 file",
                                "  Remove Application Support com.quillorchid.TavrelOSX",
-                               "    ~/Library/Application Support/com.quillorchid.TavrelOSX | "
-                               "1.2 kB, 1 file",
+                               QString("    ~/Library/Application Support/"
+                                       "com.quillorchid.TavrelOSX | 1.2 kB, 1 file"),
                                "  Remove Preferences com.quillorchid.TavrelOSX.plist",
-                               "    ~/Library/Preferences/com.quillorchid.TavrelOSX.plist | "
-                               "1.2 kB, 1 file"};
+                               QString("    ~/Library/Preferences/"
+                                       "com.quillorchid.TavrelOSX.plist | 1.2 kB, 1 file")};
         const QStringList success{kRun, kResponsive, "alert: window-modal information",
                                   "text: Tavrel has been removed from this account.",
                                   "button: OK (default)"};
@@ -502,11 +503,11 @@ private slots:
                            "  /Applications/TAVREL.app を削除",
                            "    /Applications/TAVREL.app | 1.2 KB、ファイル 1 個",
                            "  Application Support の com.quillorchid.TavrelOSX を削除",
-                           "    ~/Library/Application Support/com.quillorchid.TavrelOSX | 1.2 "
-                           "KB、ファイル 1 個",
+                           QString("    ~/Library/Application Support/"
+                                   "com.quillorchid.TavrelOSX | 1.2 KB、ファイル 1 個"),
                            "  環境設定 com.quillorchid.TavrelOSX.plist を削除",
-                           "    ~/Library/Preferences/com.quillorchid.TavrelOSX.plist | 1.2 "
-                           "KB、ファイル 1 個"}
+                           QString("    ~/Library/Preferences/"
+                                   "com.quillorchid.TavrelOSX.plist | 1.2 KB、ファイル 1 個")}
             << 0;
         QTest::newRow("a Trash copy made after the window opened goes too")
             << QStringList{} << QStringList{} << QStringList{} << false << false
