@@ -70,8 +70,8 @@ make_layer() {
   flock 8
   if [ ! -f "$layer" ]; then
     work=$(mktemp -d "$cache/layer.XXXXXX")
-    chmod 755 "$work"
     tar -C "$work" -xf "$base"
+    chmod 755 "$work" # after tar, which gives / the mode of the folder the base was made in
     cp -L /etc/resolv.conf "$work/etc/resolv.conf"
     echo "debian-root: installing $list(once)" >&2
     # shellcheck disable=SC2086 # one word per package
@@ -102,8 +102,10 @@ unpack)
   tarball=$base
   [ $# -eq 0 ] || tarball=$(make_layer "$@")
   mkdir -p "$folder"
-  chmod 755 "$folder" # apt downloads as the user _apt, who must get through /
   tar -C "$folder" -xf "$tarball"
+  # After tar, which gives / the mode of the folder the base was made in (mktemp's 0700): apt
+  # downloads as the user _apt, and every account must get through / too.
+  chmod 755 "$folder"
   cp -L /etc/resolv.conf "$folder/etc/resolv.conf"
   ;;
 run)

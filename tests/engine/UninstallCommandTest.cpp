@@ -724,9 +724,9 @@ TEST_F(UninstallCommandTest, EveryAccountIsRunWithItsOwnRightsAndTheSharedBundle
     fs::copy_file("/bin/sleep", work.path() / "brolt");
     for (const auto& [user, id] : {std::pair{"alice", 2001}, {"bob", 2002}, {"carol", 2003}}) {
         for (const auto& item : fs::recursive_directory_iterator(homes / user)) {
-            lchown(item.path().c_str(), id, id);
+            ASSERT_EQ(lchown(item.path().c_str(), id, id), 0) << item;
         }
-        chown((homes / user).c_str(), id, id);
+        ASSERT_EQ(chown((homes / user).c_str(), id, id), 0);
         // Others may pass through, as on many machines, so that bob's link leads somewhere.
         fs::permissions(homes / user, fs::perms::owner_all | fs::perms::others_exec);
     }
