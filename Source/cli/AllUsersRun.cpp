@@ -13,7 +13,6 @@
 #include "platform/UserAccount.hpp"
 
 #include <algorithm>
-#include <functional>
 #include <iostream>
 #include <optional>
 
@@ -115,8 +114,8 @@ bool runAccountProcess(const Candidate& candidate, AccountReport& line,
                                           kReportLimit);
     if (!end.ok()) {
         line.outcome = AccountOutcome::notRun;
-        line.error = "its process could not take its rights: " + end.error().path() + ": " +
-                     end.error().reason();
+        line.error = "its process could not be started as " + line.user + ": " +
+                     end.error().path() + ": " + end.error().reason();
         return false;
     }
     line.report = end->outputCut ? std::nullopt : JsonReport::parse(end->output);
@@ -301,10 +300,9 @@ AllUsersReport AllUsersRun::run(std::ostream& out, int& stoppedBy) const {
     shared.user = platform::userName();
     shared.dryRun = options_.dryRun;
     shared.found = flow.survey();
-    const auto blocked = sharedStepsBlocked(report, !options_.users.empty(), stopRequested());
-    if (blocked && !options_.dryRun) {
-        shared.error = blocked;
-    } else if (!options_.dryRun) {
+    // In a dry run too: what a run would do with them.
+    shared.error = sharedStepsBlocked(report, !options_.users.empty(), stopRequested());
+    if (!shared.error && !options_.dryRun) {
         Logger::startUp(options_.verbose ? Logger::Terminal::shown : Logger::Terminal::omitted);
         UninstallFlow::Events events;
         events.stopRequested = stopRequested;
