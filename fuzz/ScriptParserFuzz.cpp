@@ -33,11 +33,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view source(reinterpret_cast<const char*>(data), size);
     (void)ScriptParser::isScriptText(source);
     const auto parsed = ScriptParser::parse(source);
-    if (const auto* command = std::get_if<Command>(&parsed)) {
-        if (ScriptParser::parse(written(*command)) != parsed) {
+    if (parsed.ok()) {
+        if (ScriptParser::parse(written(*parsed)) != parsed) {
             __builtin_trap();
         }
-    } else if (!std::get<ScriptParser::CompileError>(parsed).message.starts_with("Expected ")) {
+    } else if (!parsed.error().message.starts_with("Expected ")) {
         __builtin_trap();
     }
     return 0;

@@ -19,17 +19,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     const StringsFile::Parsed parsed = StringsFile::parse(bytes);
     if (!parsed.ok()) {
-        if (parsed.errorLine == 0 || !parsed.table.empty()) {
+        if (parsed.error().line == 0) {
             std::abort();
         }
         return 0;
     }
     std::string written;
-    for (const auto& [key, value] : parsed.table) {
+    for (const auto& [key, value] : *parsed) {
         written += quotedLiteral(key) + " = " + quotedLiteral(value) + ";\n";
     }
     const StringsFile::Parsed again = StringsFile::parse(written);
-    if (!again.ok() || again.table != parsed.table) {
+    if (again != parsed) {
         std::abort();
     }
     return 0;

@@ -14,23 +14,23 @@ Keychain::Keychain(std::string service, platform::KeychainStore& store) : store_
 Keychain::Listing Keychain::listing(FailureLine line) const {
     auto accounts = store_->accounts(options_.service);
     if (!accounts.ok()) {
-        const Status status = Status::fromCode(accounts.code());
+        const Status status = Status::fromCode(accounts.error().code);
         if (status == Status::itemNotFound) {
-            return {};
+            return std::vector<std::string>{};
         }
         // The listing never fails its caller; this line is the one trace of the failure.
         if (status != Status::userCanceled && line == FailureLine::written) {
             statusOutput() << status.osStatusError() << '\n' << std::flush;
         }
-        return {{}, status};
+        return status;
     }
-    Listing listing;
+    std::vector<std::string> keys;
     for (auto& account : std::move(accounts).value()) {
         if (account) {
-            listing.keys.push_back(std::move(*account));
+            keys.push_back(std::move(*account));
         }
     }
-    return listing;
+    return keys;
 }
 
 platform::KeychainResult<platform::KeychainStore::ItemReference>
@@ -38,7 +38,8 @@ Keychain::firstItem(const std::string& key) const {
     return store_->firstItem(options_.service, key);
 }
 
-std::int32_t Keychain::deleteItem(const platform::KeychainStore::ItemReference& item) const {
+platform::KeychainResult<void>
+Keychain::deleteItem(const platform::KeychainStore::ItemReference& item) const {
     return store_->deleteItem(item);
 }
 

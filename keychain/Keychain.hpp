@@ -22,31 +22,31 @@ public:
     [[nodiscard]] const std::string& service() const noexcept { return options_.service; }
     [[nodiscard]] const Options& options() const noexcept { return options_; }
 
-    /// What a listing found: the keys, or why it failed (keys then empty).
-    struct Listing {
-        std::vector<std::string> keys;
-        std::optional<Status> failure;
-    };
+    /// What a listing found: the keys, or the status that says why it failed.
+    using Listing = platform::Result<std::vector<std::string>, Status>;
 
     /// Whether a failed listing writes its status line.
     enum class FailureLine { written, omitted };
 
     /// The keys of all items of the service in the keychain's order, duplicates kept, items
-    /// without a key left out. A service without items is an empty list. A failed listing is an
-    /// empty list too: it writes "OSStatus error:[<code>] <message>" to the status output (see
-    /// StatusOutput.hpp; nothing for userCanceled, nothing when `line` is omitted) and reports
-    /// the status. Never throws.
+    /// without a key left out. A service without items is an empty list. A failed listing writes
+    /// "OSStatus error:[<code>] <message>" to the status output (see StatusOutput.hpp; nothing
+    /// for userCanceled, nothing when `line` is omitted) and gives the status. Never throws.
     [[nodiscard]] Listing listing(FailureLine line = FailureLine::written) const;
-    /// The keys of listing(); a failure is seen only on the status output.
-    [[nodiscard]] std::vector<std::string> itemKeys() const { return listing().keys; }
+    /// The keys of listing(), none when it failed; a failure is seen only on the status output.
+    [[nodiscard]] std::vector<std::string> itemKeys() const {
+        Listing found = listing();
+        return found.ok() ? std::move(found).value() : std::vector<std::string>{};
+    }
 
     /// The first item of the service whose key is `key`; the keychain's result code when the
     /// lookup fails, itemNotFound when there is none.
     [[nodiscard]] platform::KeychainResult<platform::KeychainStore::ItemReference>
     firstItem(const std::string& key) const;
-    /// Deletes exactly `item`; answers the keychain's result code (success, itemNotFound when it
-    /// is already gone).
-    [[nodiscard]] std::int32_t deleteItem(const platform::KeychainStore::ItemReference& item) const;
+    /// Deletes exactly `item`; fails with the keychain's result code (itemNotFound when it is
+    /// already gone).
+    [[nodiscard]] platform::KeychainResult<void>
+    deleteItem(const platform::KeychainStore::ItemReference& item) const;
 
 private:
     Options options_;

@@ -6,6 +6,7 @@
 #include "logging/detail/LogAssert.hpp"
 #include "logging/detail/LogFileTimestamp.hpp"
 #include "platform/BundleInfo.hpp"
+#include "platform/File.hpp"
 #include "platform/HomeFolder.hpp"
 #include "platform/ProcessName.hpp"
 #include "platform/SystemLog.hpp"
@@ -13,9 +14,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <filesystem>
-#include <unistd.h>
 
 namespace tavrel::logging {
 
@@ -215,13 +214,12 @@ platform::Result<std::string> LogFileManagerDefault::createNewLogFile() {
         }
         path += name;
         // Exclusive: an existing file is never replaced, whoever made it.
-        const int descriptor = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-        if (descriptor >= 0) {
-            close(descriptor);
+        const auto created = platform::File::createNew(path);
+        if (created.ok()) {
             startPruningInBackground();
             return path;
         }
-        const platform::FileError failure(errno, path, platform::FileError::Operation::create);
+        const platform::FileError& failure = created.error();
         if (failure.code() == EEXIST) {
             ++attempt;
             continue;

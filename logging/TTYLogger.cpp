@@ -1,17 +1,16 @@
 // Terminal logger. A typical line allocates nothing: the message is copied into a stack buffer,
-// the timestamp is formatted by hand with a per-second cache, and the line is one writev.
+// the timestamp is formatted by hand with a per-second cache, and the line is one write.
 #include "logging/TTYLogger.hpp"
 
 #include "platform/ProcessName.hpp"
 #include "platform/SystemLog.hpp"
+#include "platform/Terminal.hpp"
 
 #include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
-#include <sys/uio.h>
-#include <unistd.h>
 
 namespace tavrel::logging {
 
@@ -31,7 +30,8 @@ std::shared_ptr<TTYLogger> TTYLogger::sharedInstance() {
     static const std::shared_ptr<TTYLogger> instance = [] {
         platform::systemLog(kStartUpWarning);
         return std::shared_ptr<TTYLogger>(
-            new TTYLogger(platform::processName(), static_cast<int>(getpid()), STDERR_FILENO));
+            new TTYLogger(platform::processName(), platform::processIdentifier(),
+                          platform::descriptorOf(platform::StandardStream::error)));
     }();
     return instance;
 }
@@ -109,10 +109,8 @@ void TTYLogger::logMessage(const LogMessage& message) {
         append("\n");
     }
 
-    const iovec line{buffer, length};
-    // The result is not examined: a failed write to the terminal has nowhere to be reported
-    // (and a cast to void does not quiet the fortified libc).
-    [[maybe_unused]] const ssize_t written = writev(fileDescriptor_, &line, 1);
+    // The result is not examined: a failed write to the terminal has nowhere to be reported.
+    (void)platform::writeOnce(fileDescriptor_, std::string_view(buffer, length));
 }
 
 } // namespace tavrel::logging

@@ -2,6 +2,7 @@
 // value, or the number and message of its failure.
 #pragma once
 
+#include "platform/Result.hpp"
 #include "platform/ScriptDescriptor.hpp"
 
 #include <chrono>
@@ -9,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <variant>
+#include <vector>
 
 namespace tavrel::platform {
 
@@ -35,6 +37,12 @@ public:
 
     /// The system's host.
     static std::unique_ptr<AppleScriptHost> make(Settings settings);
+
+    /// The "System Events" login items among those of `loginItemsFolder` (see Settings) that
+    /// cannot be read, each as the error that says why (not a regular file, too large, ...);
+    /// scripts neither name nor delete them. Empty where every one can be read. Fails when the
+    /// login items cannot be listed at all, as the scripts then do.
+    static Result<std::vector<FileError>> unreadableLoginItems(const std::string& loginItemsFolder);
 
     virtual ~AppleScriptHost() = default;
 

@@ -17,6 +17,10 @@ public:
     /// regular file the caller may write fails.
     static Result<File> openForAppending(const std::string& path);
 
+    /// Makes an empty regular file at `path`, and fails (EEXIST) when anything is there already,
+    /// a link included: an existing file is never replaced, whoever made it.
+    static Result<void> createNew(const std::string& path);
+
     File(File&& other) noexcept;
     File& operator=(File&& other) noexcept;
     File(const File&) = delete;

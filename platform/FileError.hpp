@@ -11,9 +11,11 @@ public:
     /// What was being done to the item; it chooses the verb of the localized description.
     enum class Operation { remove, inspect, change, create };
 
-    /// An error with the system's error number for the item at `path`.
-    FileError(int code, std::string path, Operation operation = Operation::remove)
-        : code_(code), path_(std::move(path)), operation_(operation) {}
+    /// An error with the system's error number for the item at `path`; `reason`, when given,
+    /// says why in words of our own where the system's text for the number would mislead.
+    FileError(int code, std::string path, Operation operation = Operation::remove,
+              std::string reason = {})
+        : code_(code), path_(std::move(path)), operation_(operation), reason_(std::move(reason)) {}
 
     /// The system error number (errno).
     [[nodiscard]] int code() const noexcept { return code_; }
@@ -22,7 +24,7 @@ public:
     /// What was being done to the item.
     [[nodiscard]] Operation operation() const noexcept { return operation_; }
 
-    /// The reason in the system's words, e.g. "Read-only file system".
+    /// The reason: the one given, else the system's words, e.g. "Read-only file system".
     [[nodiscard]] std::string reason() const;
 
     /// One short sentence naming the item and the reason.
@@ -42,6 +44,7 @@ private:
     int code_;
     std::string path_;
     Operation operation_;
+    std::string reason_;
 };
 
 /// The system's text for an error number, e.g. "Read-only file system"; never empty.

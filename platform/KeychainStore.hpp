@@ -2,7 +2,7 @@
 // by service and account, and the deletion of exactly that item. Never asks the user anything.
 #pragma once
 
-#include "platform/KeychainResult.hpp"
+#include "platform/KeychainFailure.hpp"
 
 #include <cstdint>
 #include <optional>
@@ -19,7 +19,8 @@ public:
         friend bool operator==(const ItemReference&, const ItemReference&) = default;
     };
 
-    /// The keychain of the user who runs the program. No call blocks for more than a few
+    /// The keychain of the user who runs the program, reached only where the session announces
+    /// it: nothing is created or started to reach it. No call blocks for more than a few
     /// seconds: a keychain that cannot be reached gives notAvailable, a locked one
     /// interactionNotAllowed.
     static KeychainStore& system();
@@ -36,9 +37,9 @@ public:
     virtual KeychainResult<ItemReference> firstItem(const std::string& service,
                                                     const std::string& account) = 0;
 
-    /// Deletes the item; answers success, or itemNotFound when it no longer exists, or the code
-    /// of the failure.
-    virtual std::int32_t deleteItem(const ItemReference& item) = 0;
+    /// Deletes the item; fails with itemNotFound when it no longer exists, or the code of the
+    /// failure.
+    virtual KeychainResult<void> deleteItem(const ItemReference& item) = 0;
 
 protected:
     KeychainStore() = default;

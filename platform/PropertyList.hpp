@@ -10,8 +10,8 @@ namespace tavrel::platform {
 
 class PropertyList {
 public:
-    /// Loads an XML or binary property list whose top level is a dictionary; none when the file
-    /// is missing, unreadable or not such a property list.
+    /// Loads an XML or binary property list whose top level is a dictionary, read as an
+    /// UntrustedFile; none when the file is missing, unreadable, refused or not such a list.
     static std::optional<PropertyList> load(const std::string& path);
 
     /// The same, from the file's content.

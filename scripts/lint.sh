@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Runs clang-tidy over every C++ source of ours, with the default preset's compile commands.
+# Checks the layers' includes (scripts/check-layers.sh), then runs clang-tidy over every C++
+# source of ours, with the default preset's compile commands.
 set -uo pipefail
 cd "$(dirname "$0")/.." || exit
+scripts/check-layers.sh || exit 1
 [ -f build/default/compile_commands.json ] || cmake --preset default >/dev/null
 mapfile -t files < <(git ls-files '*.cpp')
 output=$(run-clang-tidy -quiet -p build/default -j "$(nproc)" "${files[@]/#/$PWD/}" 2>&1)

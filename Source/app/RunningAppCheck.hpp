@@ -6,7 +6,8 @@
 namespace tavrel {
 
 /// Returns when no application with that bundle identifier runs for the current user; otherwise
-/// throws RunningAppError naming the first (oldest) one found.
+/// throws RunningAppError naming the first (oldest) one found, or RunningAppCheckError when the
+/// running applications cannot be listed.
 void checkNotRunning(const std::string& bundleIdentifier);
 
 } // namespace tavrel

@@ -154,9 +154,12 @@ int uninstall(const Options& options, tavrel::cli::JsonReport& report, int& stop
     log.flushLog();
     progress.finish();
     tavrel::keychain::setStatusOutput(out);
-    if (result.refusal) {
-        return refuse(report, result.refusal->alert.messageText + " Nothing was removed.",
-                      statusOf(result.refusal->reason));
+    if (const auto& refusal = result.refusal) {
+        return refuse(report,
+                      refusal->alert.messageText + " " +
+                          refusal->alert.informativeText.value_or("") +
+                          (refusal->alert.informativeText ? " " : "") + "Nothing was removed.",
+                      statusOf(refusal->reason));
     }
     report.outcome = result.outcome;
     report.remaining = result.remaining;

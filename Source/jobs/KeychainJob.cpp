@@ -19,9 +19,12 @@ ServiceRemoval removeListed(const Keychain& keychain, KeychainJob::KeychainTarge
                             std::string_view argument = {}) {
     const KeychainJob::KeychainTarget target{keychain.service(), rule, argument};
     ServiceRemoval removal{keychain.service(), 0, std::nullopt};
-    Keychain::Listing listing = keychain.listing();
-    removal.listingFailure = listing.failure;
-    for (const std::string& key : listing.keys) {
+    const Keychain::Listing listing = keychain.listing();
+    if (!listing.ok()) {
+        removal.listingFailure = listing.error();
+        return removal;
+    }
+    for (const std::string& key : *listing) {
         if (KeychainJob::takes(target, key) && KeychainJob::forceRemove(keychain, key)) {
             ++removal.removed;
         }
@@ -102,17 +105,17 @@ ServiceRemoval KeychainJob::removeItem(const std::string& service, const std::st
 
 bool KeychainJob::forceRemove(const Keychain& keychain, const std::string& key) {
     const auto item = keychain.firstItem(key);
-    if (item.code() == code::itemNotFound) {
+    if (!item.ok() && item.error().code == code::itemNotFound) {
         logInfo("forceRemove(_:)", "item not found");
         return false;
     }
     if (!item.ok()) {
-        fail(keychain, "SecItemCopyMatching", item.code());
+        fail(keychain, "SecItemCopyMatching", item.error().code);
     }
     // An item gone between the lookup and the deletion is as good as deleted.
-    const std::int32_t deleted = keychain.deleteItem(*item);
-    if (deleted != code::success && deleted != code::itemNotFound) {
-        fail(keychain, "SecKeychainItemDelete", deleted);
+    const auto deleted = keychain.deleteItem(*item);
+    if (!deleted.ok() && deleted.error().code != code::itemNotFound) {
+        fail(keychain, "SecKeychainItemDelete", deleted.error().code);
     }
     logInfo("forceRemove(_:)", [&] { return "removed items: " + keychain.service(); });
     return true;

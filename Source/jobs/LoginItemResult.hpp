@@ -1,4 +1,7 @@
-// What removing one login item came to, when the login items could be listed.
+// What removing one login item came to, when the login items could be listed. The one place a
+// job hands an error back instead of throwing it: a failed deletion is logged and the operation
+// returns normally, as the run's other login item must still be tried, yet the run still needs
+// that error's description and alert for its report. So it travels as the value it was.
 #pragma once
 
 #include "Source/errors/Error.hpp"

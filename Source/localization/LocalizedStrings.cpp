@@ -38,12 +38,13 @@ LocalizedStrings::LocalizedStrings(const std::string& resourcesFolder,
         const std::string path = resourcesFolder + candidate + ".lproj/Localizable.strings";
         StringsFile::Parsed parsed = StringsFile::load(path);
         if (parsed.ok()) {
-            table_ = std::move(parsed.table);
+            table_ = std::move(parsed).value();
             return;
         }
-        if (parsed.errorLine > 0) {
+        if (parsed.error().line > 0) {
             platform::systemLog("LocalizedStrings: " + path + ", line " +
-                                std::to_string(parsed.errorLine) + ": " + parsed.error);
+                                std::to_string(parsed.error().line) + ": " +
+                                parsed.error().message);
         }
     }
     platform::systemLog("LocalizedStrings: no strings table in " + resourcesFolder +

@@ -2,9 +2,9 @@
 // walks, counting lines for its error messages.
 #include "Source/localization/StringsFile.hpp"
 
+#include "platform/UntrustedFile.hpp"
+
 #include <array>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <utf8proc.h>
 
@@ -50,7 +50,7 @@ std::size_t linesBefore(std::string_view text, std::size_t end) {
 }
 
 // The bytes as UTF-8 text, or the error that stops it.
-std::optional<StringsFile::Parsed> decode(std::string_view bytes, std::string& text) {
+std::optional<StringsFile::ParseError> decode(std::string_view bytes, std::string& text) {
     const bool bigEndian = bytes.starts_with("\xFE\xFF");
     if (bigEndian || bytes.starts_with("\xFF\xFE")) {
         const std::size_t units = (bytes.size() - 2) / 2;
@@ -62,19 +62,19 @@ std::optional<StringsFile::Parsed> decode(std::string_view bytes, std::string& t
         for (std::size_t index = 0; index < units; ++index) {
             char32_t point = unit(index);
             if (point == 0) {
-                return StringsFile::Parsed{{}, linesBefore(text, text.size()), "a NUL character"};
+                return StringsFile::ParseError{linesBefore(text, text.size()), "a NUL character"};
             }
             if (isHighSurrogate(point) && index + 1 < units && isLowSurrogate(unit(index + 1))) {
                 point = joinSurrogates(point, unit(++index));
             } else if (isHighSurrogate(point) || isLowSurrogate(point)) {
-                return StringsFile::Parsed{
-                    {}, linesBefore(text, text.size()), "an unpaired UTF-16 surrogate"};
+                return StringsFile::ParseError{linesBefore(text, text.size()),
+                                               "an unpaired UTF-16 surrogate"};
             }
             appendUtf8(text, point);
         }
         if (bytes.size() % 2 != 0) {
-            return StringsFile::Parsed{
-                {}, linesBefore(text, text.size()), "UTF-16 text with an odd number of bytes"};
+            return StringsFile::ParseError{linesBefore(text, text.size()),
+                                           "UTF-16 text with an odd number of bytes"};
         }
         return std::nullopt;
     }
@@ -82,12 +82,12 @@ std::optional<StringsFile::Parsed> decode(std::string_view bytes, std::string& t
     for (std::size_t index = 0; index < text.size();) {
         const std::size_t length = utf8SequenceLength(std::string_view(text).substr(index));
         if (length == 0) {
-            return StringsFile::Parsed{
-                {}, linesBefore(text, index), "not UTF-8 text, and no UTF-16 byte-order mark"};
+            return StringsFile::ParseError{linesBefore(text, index),
+                                           "not UTF-8 text, and no UTF-16 byte-order mark"};
         }
         if (text[index] == '\0') {
-            return StringsFile::Parsed{
-                {}, linesBefore(text, index), "a NUL byte: UTF-16 text needs a byte-order mark"};
+            return StringsFile::ParseError{linesBefore(text, index),
+                                           "a NUL byte: UTF-16 text needs a byte-order mark"};
         }
         index += length;
     }
@@ -115,7 +115,7 @@ public:
     explicit Reader(std::string_view text) : text_(text) {}
 
     StringsFile::Parsed read() {
-        StringsFile::Parsed parsed;
+        StringsFile::Table table;
         while (skipBlank() && !atEnd()) {
             std::string key;
             std::string value;
@@ -142,12 +142,12 @@ public:
                 break;
             }
             ++at_;
-            parsed.table.insert_or_assign(std::move(key), std::move(value));
+            table.insert_or_assign(std::move(key), std::move(value));
         }
         if (!error_.empty()) {
-            return StringsFile::Parsed{{}, line_, error_};
+            return StringsFile::ParseError{line_, error_};
         }
-        return parsed;
+        return table;
     }
 
 private:
@@ -308,18 +308,18 @@ private:
 StringsFile::Parsed StringsFile::parse(std::string_view bytes) {
     std::string text;
     if (auto error = decode(bytes, text)) {
-        return std::move(*error);
+        return *std::move(error);
     }
     return Reader(text).read();
 }
 
 StringsFile::Parsed StringsFile::load(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in.is_open()) {
-        return Parsed{{}, 0, "cannot be opened"};
+    const auto bytes =
+        platform::UntrustedFile::read(path, platform::UntrustedFile::Kind::stringsTable);
+    if (!bytes.ok()) {
+        return ParseError{0, bytes.error().localizedDescription()};
     }
-    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    return parse(bytes);
+    return parse(*bytes);
 }
 
 } // namespace tavrel

@@ -2,6 +2,8 @@
 // of localized texts.
 #pragma once
 
+#include "platform/Result.hpp"
+
 #include <cstddef>
 #include <functional>
 #include <map>
@@ -14,14 +16,15 @@ class StringsFile {
 public:
     using Table = std::map<std::string, std::string, std::less<>>;
 
-    /// A parse: every entry of the file, or where and why it went wrong.
-    struct Parsed {
-        Table table;               // empty when the file is malformed
-        std::size_t errorLine = 0; // the line (from 1) where a malformed file went wrong; else 0
-        std::string error;         // what was wrong there, in words; empty when the file is fine
-
-        [[nodiscard]] bool ok() const noexcept { return error.empty(); }
+    /// Where and why a file could not be parsed.
+    struct ParseError {
+        std::size_t line = 0; // where a malformed file went wrong (from 1); 0: it was not read
+        std::string message;  // what was wrong there, in words
+        friend bool operator==(const ParseError&, const ParseError&) = default;
     };
+
+    /// A parse: every entry of the file, or where and why it went wrong.
+    using Parsed = platform::Result<Table, ParseError>;
 
     /// Parses a strings file's bytes: UTF-8 (a byte-order mark is skipped), or UTF-16 in either
     /// byte order when it starts with a byte-order mark. An entry is `key = value;`, or `key;`

@@ -68,12 +68,12 @@ void lookAtKeychain(const StepContext& context, StepInventory& seen) {
     for (const product::KeychainTarget& target : product::kKeychainTargets) {
         const keychain::Keychain keychain(std::string(target.service), context.keychain);
         const auto listing = keychain.listing(keychain::Keychain::FailureLine::omitted);
-        if (listing.failure) {
-            seen.unavailable = keychainFailureReason(*listing.failure);
+        if (!listing.ok()) {
+            seen.unavailable = keychainFailureReason(listing.error());
             return;
         }
         const auto items =
-            std::count_if(listing.keys.begin(), listing.keys.end(),
+            std::count_if(listing->begin(), listing->end(),
                           [&](const std::string& key) { return KeychainJob::takes(target, key); });
         if (items > 0) {
             Trace trace;

@@ -86,6 +86,12 @@ void switchOffLauncher(const StepContext& context, StepRecorder& recorder) {
 
 // ---- steps 3 and 4: login items by name
 
+// The login items that cannot be read: any of them may carry the name a step removes.
+std::vector<platform::FileError> unreadableLoginItems(const StepContext& context) {
+    auto unreadable = platform::AppleScriptHost::unreadableLoginItems(context.roots.loginItems);
+    return unreadable.ok() ? std::move(unreadable).value() : std::vector<platform::FileError>{};
+}
+
 Look lookAtLoginItem(std::string wanted) {
     return [wanted = std::move(wanted)](const StepContext& context, StepInventory& seen) {
         try {
@@ -96,6 +102,10 @@ Look lookAtLoginItem(std::string wanted) {
             }
         } catch (const Error& error) {
             seen.unavailable = error.alert().messageText;
+            return;
+        }
+        if (const auto unreadable = unreadableLoginItems(context); !unreadable.empty()) {
+            seen.unavailable = unreadable.front().localizedDescription();
         }
     };
 }
@@ -116,6 +126,11 @@ Run removeLoginItem(std::string name) {
                 return;
             }
         });
+        // Whether an entry that cannot be read is one of this name is not known: it may be.
+        for (const platform::FileError& error : unreadableLoginItems(context)) {
+            recorder.add(error.path(), StepStatus::failed, error.description(),
+                         error.localizedDescription());
+        }
     };
 }
 

@@ -36,11 +36,11 @@ public:
         if (!ScriptParser::isScriptText(source)) {
             return std::nullopt;
         }
-        auto parsed = ScriptParser::parse(source);
-        if (auto* error = std::get_if<ScriptParser::CompileError>(&parsed)) {
-            return Failure{ScriptParser::kCompileErrorNumber, std::move(error->message)};
+        const auto parsed = ScriptParser::parse(source);
+        if (!parsed.ok()) {
+            return Failure{ScriptParser::kCompileErrorNumber, parsed.error().message};
         }
-        const auto& command = std::get<ScriptParser::Command>(parsed);
+        const ScriptParser::Command& command = *parsed;
         switch (command.kind) {
         case ScriptParser::Command::Kind::doShellScript:
             return doShellScript(command.argument);
@@ -82,13 +82,13 @@ private:
     }
 
     [[nodiscard]] Execution loginItemNames() const {
-        const auto names = AutostartEntries::names(settings_.loginItemsFolder);
-        if (!names.ok()) {
-            return Failure{kEventFailed, names.error().localizedDescription()};
+        const auto listing = AutostartEntries::list(settings_.loginItemsFolder);
+        if (!listing.ok()) {
+            return Failure{kEventFailed, listing.error().localizedDescription()};
         }
         std::vector<ScriptDescriptor> items;
-        items.reserve(names->size());
-        for (const auto& name : *names) {
+        items.reserve(listing->names.size());
+        for (const auto& name : listing->names) {
             items.push_back(name ? ScriptDescriptor::text(*name)
                                  : ScriptDescriptor::missingValue());
         }
@@ -113,6 +113,15 @@ private:
 
 std::unique_ptr<AppleScriptHost> AppleScriptHost::make(Settings settings) {
     return std::make_unique<LinuxScriptHost>(std::move(settings));
+}
+
+Result<std::vector<FileError>>
+AppleScriptHost::unreadableLoginItems(const std::string& loginItemsFolder) {
+    auto listing = AutostartEntries::list(loginItemsFolder);
+    if (!listing.ok()) {
+        return listing.error();
+    }
+    return std::move(listing.value().unreadable);
 }
 
 } // namespace tavrel::platform

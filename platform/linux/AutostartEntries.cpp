@@ -1,14 +1,13 @@
-// Autostart entries read with the desktop entry functions.
+// Autostart entries read with the desktop entry functions, each as an UntrustedFile.
 #include "platform/linux/AutostartEntries.hpp"
 
 #include "platform/CanonicalText.hpp"
+#include "platform/UntrustedFile.hpp"
 #include "platform/linux/DesktopEntry.hpp"
-#include "platform/linux/FileText.hpp"
+#include "platform/linux/DirectoryStream.hpp"
 
 #include <algorithm>
 #include <cerrno>
-#include <dirent.h>
-#include <memory>
 #include <unistd.h>
 
 namespace tavrel::platform::linux_desktop {
@@ -22,41 +21,16 @@ struct Entry {
     std::optional<std::string> name;
 };
 
-// A desktop entry string value with its escapes (\s \n \t \r \\) resolved.
-std::string unescaped(std::string_view value) {
-    std::string text;
-    text.reserve(value.size());
-    for (std::size_t index = 0; index < value.size(); ++index) {
-        if (value[index] != '\\' || index + 1 == value.size()) {
-            text += value[index];
-            continue;
-        }
-        switch (const char c = value[++index]) {
-        case 's':
-            text += ' ';
-            break;
-        case 'n':
-            text += '\n';
-            break;
-        case 't':
-            text += '\t';
-            break;
-        case 'r':
-            text += '\r';
-            break;
-        default:
-            text += c;
-        }
-    }
-    return text;
-}
+struct Found {
+    std::vector<Entry> entries; // the login items, in file-name order
+    std::vector<FileError> unreadable;
+};
 
-// The login items of `folder`, in file-name order.
-Result<std::vector<Entry>> loginItems(const std::string& folder) {
-    const std::unique_ptr<DIR, int (*)(DIR*)> stream(opendir(folder.c_str()), &closedir);
+Result<Found> loginItems(const std::string& folder) {
+    const linux_files::DirectoryStream stream(opendir(folder.c_str()));
     if (!stream) {
         if (errno == ENOENT || errno == ENOTDIR) {
-            return std::vector<Entry>{};
+            return Found{};
         }
         return FileError(errno, folder, FileError::Operation::inspect);
     }
@@ -72,49 +46,51 @@ Result<std::vector<Entry>> loginItems(const std::string& folder) {
         return FileError(errno, folder, FileError::Operation::inspect);
     }
     std::sort(files.begin(), files.end());
-    std::vector<Entry> entries;
+    Found found;
     for (const std::string& file : files) {
         std::string path = folder;
         path.append("/").append(file);
-        const auto text = linux_files::readText(path);
+        const auto text = UntrustedFile::read(path, UntrustedFile::Kind::desktopEntry);
         if (!text.ok()) {
             const int code = text.error().code();
-            if (code == ENOENT || code == ELOOP || code == EISDIR) {
-                continue; // gone meanwhile, a dangling link, or no file: not an entry
+            // Gone meanwhile, a link leading nowhere, or a folder: no entry at all.
+            if (code != ENOENT && code != ENOTDIR && code != ELOOP && code != EISDIR) {
+                found.unreadable.push_back(text.error());
             }
-            return text.error();
+            continue;
         }
         if (mainGroupValue(*text, "Hidden") == "true") {
             continue;
         }
         const auto name = mainGroupValue(*text, "Name");
-        entries.push_back(
+        found.entries.push_back(
             Entry{std::move(path), name ? std::optional(unescaped(*name)) : std::nullopt});
     }
-    return entries;
+    return found;
 }
 
 } // namespace
 
-Result<std::vector<std::optional<std::string>>> AutostartEntries::names(const std::string& folder) {
-    auto entries = loginItems(folder);
-    if (!entries.ok()) {
-        return entries.error();
+Result<AutostartEntries::Listing> AutostartEntries::list(const std::string& folder) {
+    auto found = loginItems(folder);
+    if (!found.ok()) {
+        return found.error();
     }
-    std::vector<std::optional<std::string>> names;
-    names.reserve(entries->size());
-    for (Entry& entry : entries.value()) {
-        names.push_back(std::move(entry.name));
+    Listing listing;
+    listing.names.reserve(found->entries.size());
+    for (Entry& entry : found.value().entries) {
+        listing.names.push_back(std::move(entry.name));
     }
-    return names;
+    listing.unreadable = std::move(found.value().unreadable);
+    return listing;
 }
 
 Result<bool> AutostartEntries::removeFirst(const std::string& folder, const std::string& name) {
-    const auto entries = loginItems(folder);
-    if (!entries.ok()) {
-        return entries.error();
+    const auto found = loginItems(folder);
+    if (!found.ok()) {
+        return found.error();
     }
-    for (const Entry& entry : *entries) {
+    for (const Entry& entry : found->entries) {
         if (entry.name && canonicallyEqual(*entry.name, name)) {
             if (unlink(entry.path.c_str()) != 0) {
                 return FileError(errno, entry.path, FileError::Operation::remove);

@@ -1,8 +1,10 @@
-// Bundle information on Linux: the resources folder is found from /proc/self/exe.
+// Bundle information on Linux: the resources folder is found from the program's own path, which
+// /proc/self/exe gives, or, without /proc, the path the program was started by.
 #include "platform/BundleInfo.hpp"
 #include "platform/PropertyList.hpp"
 
 #include <filesystem>
+#include <sys/auxv.h>
 #include <system_error>
 
 namespace tavrel::platform {
@@ -11,9 +13,17 @@ namespace {
 
 std::optional<std::string> findResourcesFolder() {
     std::error_code error;
-    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
+    std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
     if (error) {
-        return std::nullopt;
+        // Relative to the working folder, which this program never changes.
+        const auto* started = reinterpret_cast<const char*>(getauxval(AT_EXECFN));
+        if (started == nullptr) {
+            return std::nullopt;
+        }
+        program = std::filesystem::canonical(started, error);
+        if (error) {
+            return std::nullopt;
+        }
     }
     for (std::filesystem::path folder = program.parent_path(); !folder.empty();
          folder = folder.parent_path()) {

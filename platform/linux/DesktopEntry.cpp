@@ -57,6 +57,34 @@ std::optional<std::string> mainGroupValue(std::string_view text, std::string_vie
     return found;
 }
 
+std::string unescaped(std::string_view value) {
+    std::string text;
+    text.reserve(value.size());
+    for (std::size_t index = 0; index < value.size(); ++index) {
+        if (value[index] != '\\' || index + 1 == value.size()) {
+            text += value[index];
+            continue;
+        }
+        switch (const char c = value[++index]) {
+        case 's':
+            text += ' ';
+            break;
+        case 'n':
+            text += '\n';
+            break;
+        case 't':
+            text += '\t';
+            break;
+        case 'r':
+            text += '\r';
+            break;
+        default:
+            text += c;
+        }
+    }
+    return text;
+}
+
 std::string withMainGroupValue(std::string_view text, std::string_view key,
                                const std::optional<std::string>& value) {
     std::string result;

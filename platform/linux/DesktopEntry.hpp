@@ -13,6 +13,10 @@ namespace tavrel::platform::linux_desktop {
 /// not looked at.
 std::optional<std::string> mainGroupValue(std::string_view text, std::string_view key);
 
+/// A string value with its escapes (`\s`, `\n`, `\t`, `\r`, `\\`) resolved; a backslash
+/// before any other character stands for that character.
+std::string unescaped(std::string_view value);
+
 /// The text with `key` set to `value` in the [Desktop Entry] group (replacing every line of
 /// that key there, or added at the group's end), or taken out of it when `value` is none.
 /// Other groups and lines stay as they are; every line ends with a line feed.

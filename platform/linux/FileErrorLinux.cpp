@@ -14,7 +14,7 @@ std::string errorText(int code) {
 }
 
 std::string FileError::reason() const {
-    return errorText(code_);
+    return reason_.empty() ? errorText(code_) : reason_;
 }
 
 std::string FileError::localizedDescription() const {

@@ -27,6 +27,15 @@ Result<File> File::openForAppending(const std::string& path) {
     return file;
 }
 
+Result<void> File::createNew(const std::string& path) {
+    const int handle = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (handle < 0) {
+        return FileError(errno, path, FileError::Operation::create);
+    }
+    ::close(handle);
+    return {};
+}
+
 File::File(File&& other) noexcept
     : handle_(std::exchange(other.handle_, -1)), path_(std::move(other.path_)) {}
 

@@ -1,36 +1,13 @@
-// Small text files through plain system calls.
+// Replacing small text files through plain system calls.
 #include "platform/linux/FileText.hpp"
 
 #include "platform/linux/Descriptor.hpp"
 
-#include <array>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 
 namespace tavrel::platform::linux_files {
-
-Result<std::string> readText(const std::string& path) {
-    const Descriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (!file) {
-        return FileError(errno, path, FileError::Operation::inspect);
-    }
-    std::string text;
-    std::array<char, 8192> buffer{};
-    for (;;) {
-        const ssize_t count = read(file.get(), buffer.data(), buffer.size());
-        if (count == 0) {
-            return text;
-        }
-        if (count < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return FileError(errno, path, FileError::Operation::inspect);
-        }
-        text.append(buffer.data(), static_cast<std::size_t>(count));
-    }
-}
 
 Result<void> replaceText(const std::string& path, std::string_view text) {
     std::string temporary = path + ".tavrel-XXXXXX";

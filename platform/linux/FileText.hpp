@@ -1,4 +1,4 @@
-// Reading a small text file whole, and replacing one without ever leaving it half written.
+// Replacing a small text file without ever leaving it half written.
 #pragma once
 
 #include "platform/Result.hpp"
@@ -7,9 +7,6 @@
 #include <string_view>
 
 namespace tavrel::platform::linux_files {
-
-/// The whole content of the file at `path`, following links.
-Result<std::string> readText(const std::string& path);
 
 /// Writes `text` beside `path` and renames it over `path` (mode 0644), so readers see the old
 /// or the new content, never a mix; a link at `path` is replaced, not written through.

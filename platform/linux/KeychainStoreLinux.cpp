@@ -6,10 +6,14 @@
 
 #include <array>
 #include <atomic>
+#include <chrono>
+#include <cstdlib>
 #include <exception>
 #include <libsecret/secret.h>
 #include <memory>
 #include <string_view>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace tavrel::platform {
 
@@ -20,6 +24,9 @@ namespace code = keychainCode;
 
 // How long the Secret Service may take to answer one operation.
 constexpr std::chrono::milliseconds kCallLimit{5000};
+// How long one that let that pass is not asked again: long enough for the rest of one look or one
+// run, which would only wait as long again; short enough that a window open for a while asks anew.
+constexpr std::chrono::seconds kSilenceRemembered{30};
 
 struct GErrorFree {
     void operator()(GError* error) const noexcept { g_error_free(error); }
@@ -85,6 +92,27 @@ std::int32_t codeOf(const GError& error) {
     return code::internalComponent;
 }
 
+// Whether GLib will find the session bus as it is announced: by its address in the environment,
+// or as the bus of the runtime folder. Failing both, GLib would make the runtime folder itself
+// (~/.cache, when XDG_RUNTIME_DIR is unset) and try to start a bus through X11: the first changes
+// the home folder, which not even a dry run may do, and a bus started so holds no keyring of the
+// user's. Such a session has no keychain we can reach.
+bool sessionBusAnnounced() {
+    const char* address = std::getenv("DBUS_SESSION_BUS_ADDRESS");
+    if (address != nullptr && address[0] != '\0') {
+        return true;
+    }
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (runtime == nullptr || runtime[0] == '\0') {
+        return false;
+    }
+    // As GLib checks it before it connects.
+    struct stat status {};
+    const std::string bus = std::string(runtime) + "/bus";
+    return stat(bus.c_str(), &status) == 0 && S_ISSOCK(status.st_mode) &&
+           status.st_uid == geteuid();
+}
+
 class SecretServiceStore final : public KeychainStore {
 public:
     KeychainResult<std::vector<std::optional<std::string>>>
@@ -93,7 +121,7 @@ public:
             const CallDeadline deadline(kCallLimit);
             auto found = search(deadline, service, nullptr);
             if (!found.ok()) {
-                return KeychainFailure{found.code()};
+                return found.error();
             }
             std::vector<std::optional<std::string>> accounts;
             for (GList* link = found->get(); link != nullptr; link = link->next) {
@@ -115,19 +143,19 @@ public:
             const CallDeadline deadline(kCallLimit);
             auto found = search(deadline, service, account.c_str());
             if (!found.ok()) {
-                return KeychainFailure{found.code()};
+                return found.error();
             }
             auto* item = static_cast<SecretItem*>(found->get()->data);
             return ItemReference{g_dbus_proxy_get_object_path(G_DBUS_PROXY(item))};
         });
     }
 
-    std::int32_t deleteItem(const ItemReference& item) override {
-        const auto deleted = guarded([&]() -> KeychainResult<bool> {
+    KeychainResult<void> deleteItem(const ItemReference& item) override {
+        return guarded([&]() -> KeychainResult<void> {
             const CallDeadline deadline(kCallLimit);
             auto connected = connect(deadline);
             if (!connected.ok()) {
-                return KeychainFailure{connected.code()};
+                return connected.error();
             }
             auto* proxy = G_DBUS_PROXY(connected->get());
             // Called directly rather than through secret_item_delete, which would show a prompt
@@ -135,7 +163,7 @@ public:
             const auto prompt = call(deadline, proxy, item.identity, "org.freedesktop.Secret.Item",
                                      "Delete", G_VARIANT_TYPE("(o)"), true);
             if (!prompt.ok()) {
-                return KeychainFailure{prompt.code()};
+                return prompt.error();
             }
             const char* promptPath = nullptr;
             g_variant_get(prompt->get(), "(&o)", &promptPath);
@@ -144,17 +172,16 @@ public:
                            nullptr, false);
                 return KeychainFailure{code::interactionNotAllowed};
             }
-            return true;
+            return {};
         });
-        return deleted.code();
     }
 
 private:
     // Runs one operation; a thread that cannot be started or memory that runs out is an internal
-    // failure, and a Secret Service that let a deadline pass is not asked again.
+    // failure, and a Secret Service that let a deadline pass is not asked again for a while.
     template <class Operation>
     auto guarded(const Operation& operation) -> decltype(operation()) {
-        if (unanswered_.load()) {
+        if (Clock::now().time_since_epoch().count() < silentUntil_.load()) {
             return KeychainFailure{code::notAvailable};
         }
         try {
@@ -166,6 +193,9 @@ private:
 
     // The connection to the Secret Service; no session is opened, since no secret is read.
     KeychainResult<ObjectPointer<SecretService>> connect(const CallDeadline& deadline) {
+        if (!sessionBusAnnounced()) {
+            return KeychainFailure{code::notAvailable};
+        }
         GError* error = nullptr;
         ObjectPointer<SecretService> service(
             secret_service_get_sync(SECRET_SERVICE_NONE, deadline.cancellable(), &error));
@@ -178,7 +208,7 @@ private:
                                     const char* account) {
         auto connected = connect(deadline);
         if (!connected.ok()) {
-            return KeychainFailure{connected.code()};
+            return connected.error();
         }
         const std::unique_ptr<GHashTable, HashTableUnref> attributes(
             g_hash_table_new(g_str_hash, g_str_equal));
@@ -226,7 +256,7 @@ private:
     KeychainFailure failure(const CallDeadline& deadline, GError* error, bool itemCall = false) {
         const ErrorPointer owned(error);
         if (deadline.expired()) {
-            unanswered_.store(true);
+            silentUntil_.store((Clock::now() + kSilenceRemembered).time_since_epoch().count());
             return KeychainFailure{code::notAvailable};
         }
         if (owned == nullptr) {
@@ -246,8 +276,9 @@ private:
         return KeychainFailure{codeOf(*owned)};
     }
 
-    // The Secret Service once let a deadline pass: asking again would only wait as long again.
-    std::atomic<bool> unanswered_{false};
+    using Clock = std::chrono::steady_clock;
+    // Until when the Secret Service, which let a deadline pass, is taken as not answering.
+    std::atomic<Clock::rep> silentUntil_{0};
 };
 
 } // namespace

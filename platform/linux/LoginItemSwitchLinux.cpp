@@ -1,6 +1,7 @@
 // Login items as XDG autostart entries: ${XDG_CONFIG_HOME:-~/.config}/autostart/<id>.desktop.
 // Switching one off sets Hidden=true in its [Desktop Entry] group; on, removes that key.
 #include "platform/LoginItemSwitch.hpp"
+#include "platform/UntrustedFile.hpp"
 #include "platform/linux/DesktopEntry.hpp"
 #include "platform/linux/FileText.hpp"
 
@@ -42,12 +43,12 @@ Result<LoginItemSwitch::State> LoginItemSwitch::state(const std::string& loginIt
         return State::notFound;
     }
     const std::string path = loginItemsFolder + "/" + bundleIdentifier + ".desktop";
-    const auto text = linux_files::readText(path);
+    const auto text = UntrustedFile::read(path, UntrustedFile::Kind::desktopEntry);
     if (!text.ok()) {
         if (isMissing(text.error())) {
             return State::notFound;
         }
-        return FileError(text.error().code(), path, FileError::Operation::inspect);
+        return text.error();
     }
     return linux_desktop::mainGroupValue(*text, "Hidden") == "true" ? State::disabled
                                                                     : State::enabled;
@@ -60,12 +61,13 @@ Result<LoginItemSwitch::Outcome> LoginItemSwitch::setEnabled(const std::string& 
         return Outcome::notFound;
     }
     const std::string path = loginItemsFolder + "/" + bundleIdentifier + ".desktop";
-    auto text = linux_files::readText(path);
+    auto text = UntrustedFile::read(path, UntrustedFile::Kind::desktopEntry);
     if (!text.ok()) {
         if (isMissing(text.error())) {
             return Outcome::notFound;
         }
-        return FileError(text.error().code(), path, FileError::Operation::change);
+        return FileError(text.error().code(), path, FileError::Operation::change,
+                         text.error().reason());
     }
     const bool hidden = linux_desktop::mainGroupValue(*text, "Hidden") == "true";
     if (hidden == !enabled) {

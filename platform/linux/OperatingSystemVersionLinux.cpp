@@ -1,6 +1,6 @@
 // Operating-system version on Linux: PRETTY_NAME of os-release and the kernel release.
 #include "platform/OperatingSystemVersion.hpp"
-#include "platform/linux/FileText.hpp"
+#include "platform/UntrustedFile.hpp"
 #include "platform/linux/OsRelease.hpp"
 
 #include <sys/utsname.h>
@@ -14,8 +14,10 @@ std::string OperatingSystemVersion::platformName() {
 std::string OperatingSystemVersion::versionString() {
     std::string name;
     for (const char* path : {"/etc/os-release", "/usr/lib/os-release"}) {
-        if (const auto text = linux_files::readText(path); text.ok() && name.empty()) {
+        if (const auto text = UntrustedFile::read(path, UntrustedFile::Kind::systemRelease);
+            text.ok()) {
             name = linux_proc::prettyName(*text);
+            break;
         }
     }
     std::string kernel;

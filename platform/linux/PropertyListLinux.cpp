@@ -1,12 +1,11 @@
 // Property lists through libplist.
 #include "platform/PropertyList.hpp"
+#include "platform/UntrustedFile.hpp"
 
 #include <array>
 #include <charconv>
 #include <cstdint>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <plist/plist.h>
 
@@ -56,12 +55,8 @@ std::optional<std::string> plainText(plist_t value) {
 } // namespace
 
 std::optional<PropertyList> PropertyList::load(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        return std::nullopt;
-    }
-    const std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    return parse(data);
+    const auto data = UntrustedFile::read(path, UntrustedFile::Kind::propertyList);
+    return data.ok() ? parse(*data) : std::nullopt;
 }
 
 std::optional<PropertyList> PropertyList::parse(std::string_view data) {

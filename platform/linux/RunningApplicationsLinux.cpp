@@ -1,53 +1,20 @@
-// Running applications from /proc: a process of this user whose executable lies in
+// Running applications from the user's process list: a process whose executable lies in
 // X.app/Contents/MacOS/ belongs to the bundle X.app, identified by X.app/Contents/Info.plist.
 #include "platform/PropertyList.hpp"
 #include "platform/RunningApplications.hpp"
-#include "platform/linux/Descriptor.hpp"
-#include "platform/linux/DirectoryStream.hpp"
-#include "platform/linux/ProcessStat.hpp"
+#include "platform/UserProcesses.hpp"
 
 #include <algorithm>
-#include <array>
-#include <cerrno>
-#include <dirent.h>
-#include <fcntl.h>
 #include <map>
 #include <optional>
 #include <string_view>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace tavrel::platform {
 
 namespace {
 
 constexpr std::string_view kExecutableFolder = "/Contents/MacOS/";
-constexpr std::string_view kDeletedSuffix = " (deleted)";
-
-std::optional<int> processIdentifier(const char* name) {
-    int value = 0;
-    for (const char* c = name; *c != '\0'; ++c) {
-        if (*c < '0' || *c > '9' || value > 100'000'000) {
-            return std::nullopt;
-        }
-        value = value * 10 + (*c - '0');
-    }
-    return value > 0 ? std::optional<int>(value) : std::nullopt;
-}
-
-std::optional<std::string> executableOf(int processes, const std::string& pid) {
-    std::array<char, 4096> buffer{};
-    const ssize_t length =
-        readlinkat(processes, (pid + "/exe").c_str(), buffer.data(), buffer.size());
-    if (length <= 0 || static_cast<std::size_t>(length) >= buffer.size()) {
-        return std::nullopt;
-    }
-    std::string path(buffer.data(), static_cast<std::size_t>(length));
-    if (path.ends_with(kDeletedSuffix)) {
-        path.resize(path.size() - kDeletedSuffix.size());
-    }
-    return path;
-}
 
 // The bundle folder of an executable at X.app/Contents/MacOS/<file>, or none.
 std::optional<std::string> bundleOf(const std::string& executable) {
@@ -65,22 +32,6 @@ std::optional<std::string> bundleOf(const std::string& executable) {
         return std::nullopt;
     }
     return bundle;
-}
-
-// The process's start time in clock ticks since boot; 0 when it cannot be read.
-unsigned long long startTimeOf(int processes, const std::string& pid) {
-    const linux_files::Descriptor stat(
-        openat(processes, (pid + "/stat").c_str(), O_RDONLY | O_CLOEXEC));
-    if (!stat) {
-        return 0;
-    }
-    std::array<char, 1024> buffer{};
-    const ssize_t length = read(stat.get(), buffer.data(), buffer.size());
-    if (length <= 0) {
-        return 0;
-    }
-    return linux_proc::startTime(std::string_view(buffer.data(), static_cast<std::size_t>(length)))
-        .value_or(0);
 }
 
 struct BundleFacts {
@@ -119,32 +70,16 @@ BundleFacts readBundle(const std::string& bundle) {
 
 } // namespace
 
-std::vector<RunningApplication>
+Result<std::vector<RunningApplication>>
 RunningApplications::withBundleIdentifier(const std::string& bundleIdentifier) {
-    std::vector<RunningApplication> found;
-    const linux_files::DirectoryStream stream(opendir("/proc"));
-    if (!stream) {
-        return found;
+    const auto processes = UserProcesses::list();
+    if (!processes.ok()) {
+        return processes.error();
     }
-    const int processes = stream.descriptor();
-    const uid_t user = getuid();
     std::map<std::string, BundleFacts> bundles; // each bundle's Info.plist is read once
-    std::vector<std::pair<unsigned long long, RunningApplication>> matches;
-    while (const dirent* entry = readdir(stream.get())) {
-        const auto pid = processIdentifier(entry->d_name);
-        if (!pid) {
-            continue;
-        }
-        struct stat status {};
-        if (fstatat(processes, entry->d_name, &status, 0) != 0 || status.st_uid != user) {
-            continue;
-        }
-        const std::string name = entry->d_name;
-        const auto executable = executableOf(processes, name);
-        if (!executable) {
-            continue;
-        }
-        const auto bundle = bundleOf(*executable);
+    std::vector<std::pair<unsigned long long, RunningApplication>> matches; // with start times
+    for (const UserProcess& process : *processes) {
+        const auto bundle = bundleOf(process.executablePath);
         if (!bundle) {
             continue;
         }
@@ -153,18 +88,16 @@ RunningApplications::withBundleIdentifier(const std::string& bundleIdentifier) {
             known = bundles.emplace(*bundle, readBundle(*bundle)).first;
         }
         const BundleFacts& facts = known->second;
-        if (facts.identifier != bundleIdentifier) {
-            continue;
+        if (facts.identifier == bundleIdentifier) {
+            matches.emplace_back(
+                process.startTime,
+                RunningApplication{process.processIdentifier, *bundle, facts.name, facts.iconPath});
         }
-        matches.emplace_back(startTimeOf(processes, name),
-                             RunningApplication{*pid, *bundle, facts.name, facts.iconPath});
     }
-    std::sort(matches.begin(), matches.end(), [](const auto& lhs, const auto& rhs) {
-        if (lhs.first != rhs.first) {
-            return lhs.first < rhs.first;
-        }
-        return lhs.second.processIdentifier < rhs.second.processIdentifier;
-    });
+    // Oldest first; the list is in process identifier order, which settles a tie.
+    std::stable_sort(matches.begin(), matches.end(),
+                     [](const auto& lhs, const auto& rhs) { return lhs.first < rhs.first; });
+    std::vector<RunningApplication> found;
     found.reserve(matches.size());
     for (auto& match : matches) {
         found.push_back(std::move(match.second));

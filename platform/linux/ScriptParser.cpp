@@ -210,7 +210,7 @@ bool ScriptParser::isScriptText(std::string_view source) {
     return true;
 }
 
-std::variant<Command, CompileError> ScriptParser::parse(std::string_view source) {
+Result<Command, CompileError> ScriptParser::parse(std::string_view source) {
     Parser parser(source);
     Command command;
     const int form = parser.either(

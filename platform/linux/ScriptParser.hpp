@@ -2,9 +2,10 @@
 // uninstaller composes, or a compile error that says what was expected. Pure: text in, value out.
 #pragma once
 
+#include "platform/Result.hpp"
+
 #include <string>
 #include <string_view>
-#include <variant>
 
 namespace tavrel::platform::linux_script {
 
@@ -37,7 +38,7 @@ public:
     /// The command `source` spells: words in lower case separated by any white space, string
     /// literals with the escapes \" \\ \n \r \t (raw line breaks allowed inside them). Anything
     /// else is a compile error. Accepts any bytes.
-    static std::variant<Command, CompileError> parse(std::string_view source);
+    static Result<Command, CompileError> parse(std::string_view source);
 };
 
 } // namespace tavrel::platform::linux_script

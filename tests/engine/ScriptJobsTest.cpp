@@ -1,10 +1,12 @@
-// Login item removal over real autostart folders, and the user defaults reset through the real
-// script under a temporary home, with their exact log lines.
+// Login item removal over real autostart folders, the user defaults reset through the real
+// script under a temporary home, with their exact log lines, and a real kill script.
 #include "Source/scripts/AppleScriptExecuteError.hpp"
 #include "Source/jobs/LoginItemJob.hpp"
 #include "Source/jobs/UserDefaultsJob.hpp"
+#include "platform/BundleInfo.hpp"
 #include "tests/engine/FakeScriptHost.hpp"
 #include "tests/support/RecordingLogger.hpp"
+#include "tests/support/Sandbox.hpp"
 #include "tests/support/TemporaryFolder.hpp"
 
 #include <cstdlib>
@@ -22,6 +24,7 @@ using tavrel::logging::LogFlag;
 using tavrel::platform::AppleScriptHost;
 using tavrel::platform::ScriptDescriptor;
 using tavrel::testing::FakeScriptHost;
+using tavrel::testing::readFile;
 using tavrel::testing::RecordingLogger;
 using tavrel::testing::TemporaryFolder;
 using tavrel::testing::writeFile;
@@ -174,4 +177,24 @@ TEST_F(ScriptJobsTest, UserDefaultsResetRemovesTheProductsDomainsFromTheConfigFo
     }
     setenv("HOME", savedHome.c_str(), 1);
     unsetenv("XDG_CONFIG_HOME");
+}
+
+TEST_F(ScriptJobsTest, AKillScriptGivesAHelperTheTimeToSaveItsStateBeforeItWouldKillIt) {
+    TAVREL_SKIP_WITHOUT_SANDBOX();
+    const auto resources = tavrel::platform::BundleInfo::resourcesFolder();
+    ASSERT_TRUE(resources);
+    const TemporaryFolder work;
+    // A brolt that takes a second to save its state once asked to stop; in a sandbox, where the
+    // script sees only the processes started there.
+    const std::string script = R"sh(
+cp /bin/sh "$1/brolt"
+"$1/brolt" -c 'trap "sleep 1; echo saved >\"\$0\"; exit" TERM; while :; do sleep 0.1; done' "$1/state" &
+until [ "$(readlink /proc/$!/exe)" = "$1/brolt" ]; do :; done
+"$2"; echo "status $?"
+)sh";
+    const auto run = tavrel::testing::Sandbox().run(
+        {"/bin/sh", "-c", script, "sh", work.string(), *resources + "kill-brolt.sh"},
+        {"PATH=/usr/bin:/bin"});
+    EXPECT_EQ(run.out, "status 0\n") << run.err;
+    EXPECT_EQ(readFile(work.path() / "state"), "saved\n");
 }

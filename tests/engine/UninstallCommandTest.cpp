@@ -4,12 +4,14 @@
 #include "tests/support/TemporaryFolder.hpp"
 
 #include <algorithm>
+#include <fcntl.h>
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
 #include <map>
 #include <nlohmann/json.hpp>
 #include <sys/stat.h>
+#include <tuple>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -24,6 +26,12 @@ using tavrel::testing::writeFile;
 using Lines = std::vector<std::string>;
 
 namespace {
+
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
 
 // NOLINTBEGIN(cert-err58-cpp): a failure to build them at start-up ends the program, rightly
 const Lines kPreferenceIDs{"com.quillorchid.TavrelOSX", "com.quillorchid.TavrelAuthenticator",
@@ -618,7 +626,12 @@ TEST_F(UninstallCommandTest, RefusalsRemoveNothingAndSaySo) {
          home_,
          0,
          "OSX\r\nRemove"},
-        {"a dry run", {cli, "--dry-run"}, home_, 0, "Dry run: nothing was removed."},
+        {"a dry run, even with --yes", {cli, "--yes", "--dry-run"}, home_, 0, "Dry run: nothing"},
+        {"no process list to tell whether Tavrel runs",
+         {"/bin/sh", "-c", "mount -t tmpfs none /proc && exec \"$0\" --yes", cli},
+         home_,
+         1,
+         "cannot tell whether Tavrel is running. \u201cproc\u201d"},
         {"an unknown option", {cli, "--frobnicate"}, home_, 64, "frobnicate"},
         {"the version", {cli, "--version"}, home_, 0, "tavrel-uninstall " TAVREL_VERSION "\n"},
         {"a running product application",
@@ -638,6 +651,87 @@ TEST_F(UninstallCommandTest, RefusalsRemoveNothingAndSaySo) {
         EXPECT_EQ(run.err.find("[1/20]"), std::string::npos) << test.name; // no step started
         EXPECT_TRUE(everythingStillThere()) << test.name;
     }
+}
+
+TEST_F(UninstallCommandTest, PlantedEntriesNeitherHangNorStopItAndWhatCannotBeReadIsSaid) {
+    const fs::path planted = loginItem_.parent_path() / "z.desktop";
+    const std::string huge = "Too large to read (over 1 MiB).";
+    const std::string odd = "Not a regular file.";
+    // Each beside a valid "Tavrel" entry; its message when it cannot be read, else "".
+    const std::vector<std::tuple<const char*, std::function<void()>, std::string>> cases{
+        {"a link to /dev/zero", [&] { fs::create_symlink("/dev/zero", planted); }, odd},
+        {"a FIFO", [&] { mkfifo(planted.c_str(), 0600); }, odd},
+        {"a FIFO with a writer", [&] { mkfifo(planted.c_str(), 0600); }, odd},
+        {"a 3 GiB sparse file",
+         [&] { writeFile(planted, ""), fs::resize_file(planted, 3ULL << 30); }, huge},
+        {"a folder", [&] { fs::create_directory(planted); }, ""},
+        {"a dangling link", [&] { fs::create_symlink("nowhere", planted); }, ""},
+    };
+    for (const auto& [name, plant, message] : cases) {
+        writeFile(loginItem_, "[Desktop Entry]\nName=Tavrel\nExec=tavrel\n");
+        plant();
+        // A writer keeps the FIFO open, so that a read would wait for it rather than end.
+        const int writer = std::string(name).ends_with("writer")
+                               ? open(planted.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC)
+                               : -1;
+        // Under a memory limit, which the sanitizers' shadow memory cannot live with.
+        const std::string limited =
+            std::string(kSanitized ? "" : "ulimit -v 1000000 && ") + "exec \"$0\" \"$@\"";
+        const ProcessRun dry = uninstall({"--dry-run"}, Sandbox(), Output::collected,
+                                         {"/bin/sh", "-c", limited, TAVREL_UNINSTALL});
+        const ProcessRun run = uninstall({"--yes", "--json"}, Sandbox(), Output::collected,
+                                         {"/bin/sh", "-c", limited, TAVREL_UNINSTALL});
+        if (writer >= 0) {
+            close(writer);
+        }
+        EXPECT_EQ(dry.status, 0) << name << dry.err;
+        const std::string unreadable =
+            "cannot be looked at: \u201cz.desktop\u201d couldn\u2019t be "
+            "examined: " +
+            message;
+        EXPECT_EQ(dry.out.find(stepLine(3, unreadable)) != std::string::npos, !message.empty())
+            << name << "\n"
+            << dry.out;
+        EXPECT_NE(dry.out.find(stepLine(4, "login item \"Tavrel\"")), std::string::npos) << name;
+        ASSERT_TRUE(Json::accept(run.out)) << name << "\n" << run.out << run.err;
+        const Json report = Json::parse(run.out);
+        const Json& results = report["steps"][3]["results"];
+        EXPECT_EQ(results[0]["status"], "removed") << name << results;
+        EXPECT_EQ(results.size(), message.empty() ? 1U : 2U) << name << results;
+        EXPECT_EQ(report["steps"][3]["remaining"]["unavailable"].is_string(), !message.empty())
+            << name;
+        EXPECT_EQ(report["exitStatus"], 1);
+        EXPECT_NE(run.err.find("Tavrel was not completely removed."), std::string::npos) << name;
+        EXPECT_FALSE(fs::exists(loginItem_)) << name;
+        fs::remove_all(planted);
+    }
+}
+
+TEST_F(UninstallCommandTest, ADryRunLeavesTheHomeFolderAsItWasWhateverTheEnvironment) {
+    plantEverything();
+    const auto listing = [&] {
+        std::string text;
+        for (const auto& entry : fs::recursive_directory_iterator(home_)) {
+            const auto status = fs::symlink_status(entry.path());
+            text += entry.path().string() + " " + std::to_string(static_cast<int>(status.type())) +
+                    " " + std::to_string(static_cast<int>(status.permissions())) + " " +
+                    (fs::is_regular_file(status) ? readFile(entry.path()) : "") + "\n";
+        }
+        return text;
+    };
+    const std::string before = listing();
+    // No session bus and no runtime folder named: nothing may make one, not even ~/.cache.
+    std::vector<std::string> environment;
+    for (const std::string& variable : tavrel::testing::homeEnvironment(home_)) {
+        if (!variable.starts_with("DBUS_SESSION_BUS_ADDRESS=")) {
+            environment.push_back(variable);
+        }
+    }
+    const ProcessRun run = Sandbox()
+                               .applications(applications_.string())
+                               .run({TAVREL_UNINSTALL, "--dry-run"}, environment);
+    EXPECT_EQ(run.status, 0) << run.out << run.err;
+    EXPECT_EQ(listing(), before);
 }
 
 TEST_F(UninstallCommandTest, AReadOnlyHomeOrAClosedPipeNeitherFloodsNorStopsTheRun) {

@@ -37,7 +37,12 @@ public:
         return ItemReference{service + "/" + key};
     }
 
-    std::int32_t deleteItem(const ItemReference& /*item*/) override { return deletionCode; }
+    platform::KeychainResult<void> deleteItem(const ItemReference& /*item*/) override {
+        if (deletionCode != 0) {
+            return platform::KeychainFailure{deletionCode};
+        }
+        return {};
+    }
 
 private:
     static constexpr std::int32_t kNotFound = platform::keychainCode::itemNotFound;

@@ -5,12 +5,14 @@
 #include "Source/jobs/KeychainJob.hpp"
 #include "Source/jobs/KeychainSecurityError.hpp"
 #include "Source/product/ProductIdentifiers.hpp"
+#include "platform/KeychainStore.hpp"
 #include "tests/keychain/KeychainTestSupport.hpp"
 #include "tests/support/Sandbox.hpp"
 #include "tests/support/TemporaryFolder.hpp"
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <gtest/gtest.h>
 
 using tavrel::jobs::KeychainJob;
@@ -218,4 +220,35 @@ TEST_F(KeychainTest, ALockedKeyringFailsTheListingQuietlyTheLookupLoudlyAndTheSt
                      row("FAILED", "keychain items of \"Tavrel Credential\""), locked}))
         << run.out;
     EXPECT_EQ(stored("Tavrel"), Lines{"alpha"});
+}
+
+// Without an address in the environment the Secret Service is reached through the bus of the
+// runtime folder only: nothing is made in the home folder (GLib made ~/.cache when
+// XDG_RUNTIME_DIR was unset) and no bus is started.
+TEST(KeychainStoreTest, IsReachedThroughTheRuntimeFoldersBusOnlyAndLeavesTheHomeFolderAsItWas) {
+    const std::string address = std::getenv("DBUS_SESSION_BUS_ADDRESS"); // NOLINT
+    ASSERT_TRUE(address.starts_with("unix:path=")) << address;
+    const std::string socket = address.substr(10, address.find(',') - 10);
+    const tavrel::testing::TemporaryFolder home;
+    const tavrel::testing::TemporaryFolder runtime;
+    tavrel::testing::writeFile(home.path() / ".config/autostart/x.desktop", "[Desktop Entry]\n");
+    const auto contents = [&] {
+        std::vector<std::pair<std::string, std::string>> found;
+        for (const auto& item : std::filesystem::recursive_directory_iterator(home.path())) {
+            found.emplace_back(item.path(), tavrel::testing::readFile(item.path()));
+        }
+        return found;
+    };
+    const auto before = contents();
+    setenv("HOME", home.string().c_str(), 1); // before GLib reads it, once
+    unsetenv("DBUS_SESSION_BUS_ADDRESS");
+    for (const char* variable : {"XDG_RUNTIME_DIR", "XDG_CACHE_HOME", "XDG_CONFIG_HOME"}) {
+        unsetenv(variable);
+    }
+    auto& store = tavrel::platform::KeychainStore::system();
+    EXPECT_EQ(store.accounts("Tavrel").error().code, tavrel::platform::keychainCode::notAvailable);
+    std::filesystem::create_symlink(socket, runtime.path() / "bus");
+    setenv("XDG_RUNTIME_DIR", runtime.string().c_str(), 1);
+    EXPECT_EQ(store.accounts("Tavrel").error().code, tavrel::platform::keychainCode::itemNotFound);
+    EXPECT_EQ(contents(), before);
 }

@@ -32,7 +32,13 @@ if [ "${1:-}" = "--inside" ]; then
     tr -cd '0-9' | cut -c 3-) # "(uint32 1234,)": the digits after the 32
   status=0
   "$@" || status=$?
-  kill "$daemon" 2>/dev/null || true
+  # Only while that number is still the daemon's (its name, cut to 15 characters, can be read
+  # by anyone): it may belong to another process by now.
+  name=
+  read -r name 2>/dev/null <"/proc/$daemon/comm" || true
+  if [ "$name" = gnome-keyring-d ]; then
+    kill "$daemon" 2>/dev/null || true
+  fi
   exit "$status"
 fi
 

@@ -1,10 +1,12 @@
 // Files: existence tests and deletion (links are never followed, trees go whole, errors are
-// honest), and opening for appending. Watches are tested through the file logger, which rolls on
-// them.
+// honest), opening for appending, and reading a file someone else may have planted (what is
+// refused, and why, is tested with the autostart entries it concerns). Watches are tested through
+// the file logger, which rolls on them.
 #include "platform/FileManager.hpp"
 
 #include "platform/File.hpp"
 #include "platform/TrashFolders.hpp"
+#include "platform/UntrustedFile.hpp"
 #include "tests/support/Sandbox.hpp"
 #include "tests/support/TemporaryFolder.hpp"
 
@@ -21,6 +23,7 @@
 
 namespace fs = std::filesystem;
 using tavrel::platform::FileManager;
+using tavrel::platform::UntrustedFile;
 using tavrel::testing::readFile;
 using tavrel::testing::TemporaryFolder;
 using tavrel::testing::writeFile;
@@ -194,4 +197,23 @@ TEST(FileTest, AFifoIsRefusedAtOnceEvenWithoutAReader) {
         close(::open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)); // lets that opening end
     }
     EXPECT_FALSE(opening.get());
+}
+
+TEST(UntrustedFileTest, ReadsRegularFilesUpToTheLimitOfTheirKind) {
+    const TemporaryFolder folder;
+    constexpr auto kKind = UntrustedFile::Kind::systemRelease;
+    const std::size_t limit = UntrustedFile::sizeLimit(kKind);
+    writeFile(folder.path() / "full", std::string(limit, 'x'));
+    writeFile(folder.path() / "over", std::string(limit + 1, 'x'));
+    const auto full = UntrustedFile::read((folder.path() / "full").string(), kKind);
+    ASSERT_TRUE(full.ok()) << full.error();
+    EXPECT_EQ(full->size(), limit);
+    const auto over = UntrustedFile::read((folder.path() / "over").string(), kKind);
+    ASSERT_FALSE(over.ok());
+    EXPECT_EQ(over.error().localizedDescription(),
+              "\u201cover\u201d couldn\u2019t be examined: Too large to read (over 64 KiB).");
+    // A file of the system that says it holds nothing is read to its end all the same.
+    const auto stat = UntrustedFile::read("/proc/self/stat", UntrustedFile::Kind::processStatus);
+    ASSERT_TRUE(stat.ok()) << stat.error();
+    EXPECT_TRUE(stat->starts_with(std::to_string(getpid()) + " (")) << *stat;
 }

@@ -9,9 +9,11 @@
 //   --unprivileged        COMMAND without any capability, so that even root meets permissions
 //   --own-processes       COMMAND as the first process of a private process namespace with its
 //                         own /proc: it sees only the processes started inside, which end with it
+//   --if-available        where no namespace can be had, COMMAND as it is, outside any sandbox
 // Root gets the namespace from a plain `unshare -m`; a normal user, or root where it may not
 // make mounts (a container), from `unshare -rm`. Where neither works the sandbox exits with
 // status 77 and says why, so that the test can skip with the reason.
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdio>
@@ -145,11 +147,14 @@ int runInside(const fs::path& root, char** argument, char** end) {
     bool unprivileged = false;
     for (; argument + 1 < end && std::strcmp(*argument, "--") != 0; ++argument) {
         const std::string option = *argument;
-        const bool flag = option == "--unprivileged" || option == "--own-processes";
+        const bool flag =
+            option == "--unprivileged" || option == "--own-processes" || option == "--if-available";
         const std::string value = flag ? "" : *++argument;
         const std::string target = root.string() + value.substr(0, value.find(':'));
         if (option == "--unprivileged") {
             unprivileged = true;
+        } else if (option == "--if-available") {
+            // Only asked for outside.
         } else if (option == "--own-processes") {
             // unshare -pf below made this process the first of its own process namespace.
             check(mount("proc", (root / "proc").c_str(), "proc", MS_NOSUID | MS_NODEV | MS_NOEXEC,
@@ -196,6 +201,15 @@ int main(int argc, char** argv) {
             return runInside(argv[2], argv + 3, argv + argc);
         }
         const char* flags = namespaceFlags();
+        const auto isArgument = [](const char* wanted) {
+            return [wanted](const char* argument) { return std::strcmp(argument, wanted) == 0; };
+        };
+        char** const dashes = std::find_if(argv + 1, argv + argc, isArgument("--"));
+        if (flags == nullptr && dashes + 1 < argv + argc &&
+            std::find_if(argv + 1, dashes, isArgument("--if-available")) != dashes) {
+            execvp(dashes[1], dashes + 1);
+            check(false, std::string("exec ") + dashes[1]);
+        }
         if (flags == nullptr) {
             std::fprintf(stderr, "sandbox: unavailable: neither `unshare -m` (as root) nor "
                                  "`unshare -rm` can make a private mount namespace here\n");
