@@ -6,8 +6,8 @@
 #include <array>
 #include <benchmark/benchmark.h>
 #include <chrono>
-#include <filesystem>
 #include <fcntl.h>
+#include <filesystem>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>

@@ -1,10 +1,10 @@
 // Helper process termination, with its log lines.
 #include "Source/jobs/KillProcessJob.hpp"
 
+#include "Source/jobs/BundleScript.hpp"
 #include "Source/scripts/AppleScript.hpp"
 #include "Source/scripts/AppleScriptExecuteError.hpp"
 #include "Source/scripts/AppleScriptUnknownError.hpp"
-#include "Source/jobs/BundleScript.hpp"
 #include "logging/Log.hpp"
 
 namespace tavrel::jobs {

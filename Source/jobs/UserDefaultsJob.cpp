@@ -1,9 +1,9 @@
 // User defaults reset, with its log lines.
 #include "Source/jobs/UserDefaultsJob.hpp"
 
-#include "Source/scripts/AppleScript.hpp"
 #include "Source/errors/Error.hpp"
 #include "Source/jobs/BundleScript.hpp"
+#include "Source/scripts/AppleScript.hpp"
 #include "logging/Log.hpp"
 
 namespace tavrel::jobs {

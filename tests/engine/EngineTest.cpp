@@ -1,8 +1,8 @@
 // The removal job under a temporary home (results, log lines, what stays), and the error of a
 // running application.
+#include "Source/errors/RunningAppError.hpp"
 #include "Source/jobs/AppBundleJob.hpp"
 #include "Source/jobs/RemoveAppBundleError.hpp"
-#include "Source/errors/RunningAppError.hpp"
 #include "tests/support/RecordingLogger.hpp"
 #include "tests/support/TemporaryFolder.hpp"
 

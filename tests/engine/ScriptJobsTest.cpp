@@ -1,8 +1,8 @@
 // Login item removal over real autostart folders, the user defaults reset through the real
 // script under a temporary home, with their exact log lines, and a real kill script.
-#include "Source/scripts/AppleScriptExecuteError.hpp"
 #include "Source/jobs/LoginItemJob.hpp"
 #include "Source/jobs/UserDefaultsJob.hpp"
+#include "Source/scripts/AppleScriptExecuteError.hpp"
 #include "platform/BundleInfo.hpp"
 #include "tests/engine/FakeScriptHost.hpp"
 #include "tests/support/RecordingLogger.hpp"

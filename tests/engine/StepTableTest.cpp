@@ -1,8 +1,9 @@
 // The step table: rows in run order, titled alike in every front end, and an inventory that
 // looks at each row by the rules its run follows.
+#include "Source/run/StepTable.hpp"
+
 #include "Source/app/UninstallAlert.hpp"
 #include "Source/run/Inventory.hpp"
-#include "Source/run/StepTable.hpp"
 #include "platform/BundleInfo.hpp"
 #include "tests/keychain/FakeKeychainStore.hpp"
 #include "tests/support/TemporaryFolder.hpp"
@@ -41,8 +42,8 @@ TEST(StepTableTest, TheInventoryCountsTheKeychainItemsTheJobWouldTakeAndNamesEac
     for (const tavrel::Trace& trace : inventory.steps[0].traces) {
         counted.emplace_back(trace.name, trace.items.value_or(0));
     }
-    EXPECT_EQ(counted, (std::vector<std::pair<std::string, int>>{
-                           {"Tavrel", 2},
-                           {"KVTOAuthCredentialService", 1},
-                           {"Tavrel Device Restriction", 1}}));
+    EXPECT_EQ(counted,
+              (std::vector<std::pair<std::string, int>>{{"Tavrel", 2},
+                                                        {"KVTOAuthCredentialService", 1},
+                                                        {"Tavrel Device Restriction", 1}}));
 }
