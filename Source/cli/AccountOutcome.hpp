@@ -27,7 +27,7 @@ struct AccountOutcomeName {
 inline constexpr std::array<AccountOutcomeName, 9> kAccountOutcomeNames{{
     {AccountOutcome::removed, "removed", "removed"},
     {AccountOutcome::keychainNotLookedAt, "keychainNotLookedAt",
-     "removed, but its keychain could not be looked at"},
+     "nothing else is left, but its keychain could not be looked at (not logged in?)"},
     {AccountOutcome::remains, "remains", "not completely removed"},
     {AccountOutcome::running, "running", "left untouched"},
     {AccountOutcome::notRun, "notRun", "not run"},
