@@ -228,6 +228,7 @@ AllUsersReport AllUsersRun::run(std::ostream& out, int& stoppedBy) const {
             report.error = "standard input is not a terminal, so no one can confirm; run with "
                            "--yes to remove Tavrel without asking.";
             report.exitStatus = kUsageError;
+            report.accounts.clear(); // none was run
             return report;
         }
         out << "Tavrel and all its data will be removed from these accounts:";
