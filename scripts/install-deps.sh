@@ -27,6 +27,8 @@ packages=(
   scdoc man-db appstream bash-completion
   # CI's checks of the packages: lintian, and a fresh Debian 12 root to install them on.
   lintian debootstrap bubblewrap
+  # The fleet playbook (deploy/ansible/), its lint, and its test on chroot hosts.
+  ansible ansible-lint
 )
 
 missing=()

@@ -61,13 +61,16 @@ std::vector<Remainder> FlowResult::remainders() const {
         if (!failures.empty() || !remaining) {
             continue;
         }
-        const StepInventory& seen = remaining->steps.at(static_cast<std::size_t>(step.number - 1));
-        for (const Trace& trace : seen.traces) {
+        const StepInventory* seen = remaining->of(step.number);
+        if (seen == nullptr) {
+            continue; // not in the run's scope
+        }
+        for (const Trace& trace : seen->traces) {
             remainders.push_back({step.number, Remainder::Kind::foundAfter, trace.name, {}, trace});
         }
-        if (seen.unavailable) {
+        if (seen->unavailable) {
             remainders.push_back(
-                {step.number, Remainder::Kind::cannotLook, step.title, *seen.unavailable, {}});
+                {step.number, Remainder::Kind::cannotLook, step.title, *seen->unavailable, {}});
         }
     }
     // A run that ran out of memory reports it as step 0.

@@ -19,8 +19,10 @@ Refusal noHomeFolder() {
                                                         std::nullopt}};
 }
 
+} // namespace
+
 // None when no product application runs.
-std::optional<Refusal> runningApplication() {
+std::optional<Refusal> UninstallFlow::runningCheck() {
     try {
         for (const char* bundleID : product::kRunningCheckIDs) {
             checkNotRunning(bundleID);
@@ -33,28 +35,30 @@ std::optional<Refusal> runningApplication() {
     return std::nullopt;
 }
 
-} // namespace
+std::optional<Roots> UninstallFlow::roots() const {
+    return scope_ == StepScope::shared ? Roots::shared() : Roots::current();
+}
 
 std::optional<Inventory> UninstallFlow::survey() const {
-    const auto roots = Roots::current();
+    const auto roots = this->roots();
     if (!roots) {
         return std::nullopt;
     }
-    return Inventory::take(*roots, *keychain_);
+    return Inventory::take(*roots, *keychain_, scope_);
 }
 
 FlowResult UninstallFlow::uninstall(const Events& events) const {
     FlowResult result;
-    const auto roots = Roots::current();
+    const auto roots = this->roots();
     if (!roots) {
         result.refusal = noHomeFolder();
         return result;
     }
-    if ((result.refusal = runningApplication())) {
+    if ((result.refusal = runningCheck())) {
         return result;
     }
     result.outcome =
-        Uninstaller(*roots, *keychain_).uninstall(events.stepStarted, events.stopRequested);
+        Uninstaller(*roots, *keychain_, scope_).uninstall(events.stepStarted, events.stopRequested);
     if (events.checking) {
         try {
             events.checking();
@@ -62,7 +66,7 @@ FlowResult UninstallFlow::uninstall(const Events& events) const {
         }
     }
     // Looked up again: a Trash folder made during the run is looked into too.
-    result.remaining = Inventory::take(Roots::current().value_or(*roots), *keychain_);
+    result.remaining = Inventory::take(this->roots().value_or(*roots), *keychain_, scope_);
     return result;
 }
 

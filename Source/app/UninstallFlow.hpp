@@ -25,23 +25,32 @@ public:
         std::function<bool()> stopRequested;
     };
 
-    /// A flow on `keychain` (the user's unless a test gives another), which must outlive it.
-    explicit UninstallFlow(platform::KeychainStore& keychain = platform::KeychainStore::system())
-        : keychain_(&keychain) {}
+    /// A flow on `keychain` (the user's unless a test gives another), which must outlive it,
+    /// taking the steps of `scope`.
+    explicit UninstallFlow(platform::KeychainStore& keychain = platform::KeychainStore::system(),
+                           StepScope scope = StepScope::every)
+        : keychain_(&keychain), scope_(scope) {}
 
     /// What of the product is there now, step by step; none when the user has no usable home
-    /// folder. Everything is looked up anew on each call: the home folder, the Trash folders,
-    /// the keychain. Changes nothing.
+    /// folder (the shared steps need none). Everything is looked up anew on each call: the home
+    /// folder, the Trash folders, the keychain. Changes nothing.
     [[nodiscard]] std::optional<Inventory> survey() const;
 
-    /// Refuses, removing nothing, without a usable home folder, or while a product application
-    /// runs or whether one runs cannot be told; otherwise runs every step, then takes the
-    /// inventory again. Everything is looked up when it is used. Never throws but for lack of
-    /// memory.
+    /// Refuses, removing nothing, without a usable home folder (but for the shared steps), or
+    /// while a product application runs for the user or whether one runs cannot be told;
+    /// otherwise runs every step of its scope, then takes the inventory again. Everything is
+    /// looked up when it is used. Never throws but for lack of memory.
     [[nodiscard]] FlowResult uninstall(const Events& events = {}) const;
 
+    /// Refuses as uninstall() would, for a running product application or a check that cannot
+    /// be made; none when the run may go ahead. Changes nothing.
+    [[nodiscard]] static std::optional<Refusal> runningCheck();
+
 private:
+    [[nodiscard]] std::optional<Roots> roots() const;
+
     platform::KeychainStore* keychain_;
+    StepScope scope_;
 };
 
 } // namespace tavrel

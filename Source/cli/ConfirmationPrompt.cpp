@@ -15,8 +15,8 @@ bool ConfirmationPrompt::canAsk() {
     return platform::isTerminal(platform::StandardStream::input);
 }
 
-bool ConfirmationPrompt::ask(std::istream& in, std::ostream& out) {
-    out << kQuestion << std::flush;
+bool ConfirmationPrompt::ask(std::istream& in, std::ostream& out, const char* question) {
+    out << question << std::flush;
     std::string answer;
     if (!std::getline(in, answer)) {
         out << '\n';

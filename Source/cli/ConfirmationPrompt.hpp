@@ -14,9 +14,9 @@ public:
     /// Whether standard input is a terminal, i.e. a person can answer.
     static bool canAsk();
 
-    /// Writes the question to `out` and reads one line from `in`: true only for "y" or "yes" in
+    /// Writes `question` to `out` and reads one line from `in`: true only for "y" or "yes" in
     /// any letter case (surrounding blanks ignored); end of input or anything else is no.
-    static bool ask(std::istream& in, std::ostream& out);
+    static bool ask(std::istream& in, std::ostream& out, const char* question = kQuestion);
 };
 
 } // namespace tavrel::cli

@@ -1,6 +1,7 @@
 // tavrel-uninstall: removes Tavrel and all its data from the current account, from a terminal.
 #include "Source/app/Logger.hpp"
 #include "Source/app/UninstallFlow.hpp"
+#include "Source/cli/AllUsersRun.hpp"
 #include "Source/cli/ConfirmationPrompt.hpp"
 #include "Source/cli/InventoryPrinter.hpp"
 #include "Source/cli/JsonReport.hpp"
@@ -17,6 +18,8 @@
 #include <exception>
 #include <iostream>
 #include <optional>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -33,14 +36,25 @@ constexpr const char* kDescription =
     "and its user defaults. Refuses while Tavrel or Tavrel Authenticator is running.\n\n"
     "Exit status: 0 everything was removed (or was not there); 1 some step failed or something\n"
     "is still there after the run (listed); 2 a Tavrel application is running; 64 usage error\n"
-    "or no confirmation possible.";
+    "or no confirmation possible.\n\n"
+    "With --all-users (root only) it does so for every account of this machine, each in a\n"
+    "process with that account's rights only, then removes the bundles once; see the man page.";
 
 struct Options {
     bool yes = false;
     bool dryRun = false;
     bool json = false;
     bool verbose = false;
+    bool allUsers = false;
+    std::vector<std::string> users;
+    std::string accountProcess; // one account's part of --all-users: "check" or "run"
 };
+
+// The usage error `message`, said on standard error.
+int usageError(const std::string& message) {
+    std::cerr << "tavrel-uninstall: " << message << '\n';
+    return kUsageError;
+}
 
 // Says `message` on standard error, and in the report when there is one.
 int refuse(tavrel::cli::JsonReport& report, const std::string& message, int status) {
@@ -70,7 +84,19 @@ int uninstall(const Options& options, tavrel::cli::JsonReport& report, int& stop
         return refuse(report, kNoHomeFolder, kStepFailed);
     }
     report.home = roots->home;
-    const tavrel::UninstallFlow flow;
+    const tavrel::UninstallFlow flow(tavrel::platform::KeychainStore::system(),
+                                     options.accountProcess.empty() ? tavrel::StepScope::every
+                                                                    : tavrel::StepScope::account);
+    if (options.accountProcess == tavrel::cli::AllUsersRun::kCheck) {
+        // Only the check; what is there is looked at for the report only when it refuses.
+        const auto refusal = tavrel::UninstallFlow::runningCheck();
+        if (!refusal) {
+            return kSucceeded;
+        }
+        report.found = flow.survey();
+        return refuse(report, refusal->alert.messageText + " Nothing was removed.",
+                      statusOf(refusal->reason));
+    }
     // Shown before the question, or in the report; a plain --yes run needs only the one after.
     if (!options.yes || options.dryRun || options.json) {
         report.found = flow.survey();
@@ -159,12 +185,57 @@ int main(int argc, char** argv) {
         app.add_flag("--json", options.json,
                      "Write one JSON report to standard output, and nothing else there");
         app.add_flag("-v,--verbose", options.verbose, "Show the log lines on standard error too");
+        app.add_flag("--all-users", options.allUsers,
+                     "As root: remove Tavrel from every account of this machine, each account in "
+                     "a process of its own with its rights only, then from /Applications");
+        app.add_option("--user", options.users,
+                       "With --all-users: only this account (may be given more than once)")
+            ->type_name("NAME")
+            ->expected(1)
+            ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+        // Internal: what --all-users runs in each account's own process.
+        app.add_option(tavrel::cli::AllUsersRun::kAccountProcessOption, options.accountProcess)
+            ->check(
+                CLI::IsMember({tavrel::cli::AllUsersRun::kCheck, tavrel::cli::AllUsersRun::kRun}))
+            ->group("");
         app.set_version_flag("--version", "tavrel-uninstall " TAVREL_VERSION);
         try {
             app.parse(argc, argv);
         } catch (const CLI::ParseError& error) {
             const int status = app.exit(error); // prints help, version or the usage error
             return status == 0 ? kSucceeded : kUsageError;
+        }
+        if (!options.users.empty() && !options.allUsers) {
+            return usageError("--user chooses among the accounts of --all-users; give both.");
+        }
+        if (options.allUsers && !options.accountProcess.empty()) {
+            return usageError("--all-users cannot be one account's part of --all-users.");
+        }
+        if (options.allUsers && !tavrel::platform::isSuperuser()) {
+            return usageError("--all-users is for root alone: it runs each account's removal as "
+                              "that account. Run it with sudo, or run tavrel-uninstall without it "
+                              "to remove Tavrel from your own account.");
+        }
+        if (options.allUsers) {
+            int stoppedBy = 0;
+            const tavrel::cli::AllUsersReport report =
+                tavrel::cli::AllUsersRun(
+                    {options.users, options.yes, options.dryRun, options.verbose, TAVREL_VERSION})
+                    .run(options.json ? std::cerr : std::cout, stoppedBy);
+            if (report.error) {
+                std::cerr << "tavrel-uninstall: " << *report.error << '\n';
+            }
+            if (options.json) {
+                std::cout << report.document() << std::flush;
+            }
+            if (stoppedBy != 0) {
+                tavrel::platform::TerminationRequests::endAs(stoppedBy);
+            }
+            return report.exitStatus;
+        }
+        if (!options.accountProcess.empty()) {
+            // Its report is read by the process that started it; nobody is there to answer.
+            options.json = options.yes = true;
         }
         tavrel::cli::JsonReport report;
         report.version = TAVREL_VERSION;

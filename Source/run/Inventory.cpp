@@ -7,12 +7,15 @@
 
 namespace tavrel {
 
-Inventory Inventory::take(const Roots& roots, platform::KeychainStore& keychain) {
+Inventory Inventory::take(const Roots& roots, platform::KeychainStore& keychain, StepScope scope) {
     const auto scripts = platform::AppleScriptHost::make({.loginItemsFolder = roots.loginItems});
     const StepContext context{roots, keychain, *scripts};
     Inventory inventory;
     inventory.steps.reserve(StepTable::steps().size());
     for (const Step& step : StepTable::steps()) {
+        if (!step.in(scope)) {
+            continue;
+        }
         StepInventory& seen = inventory.steps.emplace_back();
         seen.step = step.number;
         try {

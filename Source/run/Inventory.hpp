@@ -4,6 +4,7 @@
 
 #include "Source/run/Roots.hpp"
 #include "Source/run/StepInventory.hpp"
+#include "Source/run/StepScope.hpp"
 #include "platform/KeychainStore.hpp"
 
 #include <algorithm>
@@ -12,7 +13,7 @@
 namespace tavrel {
 
 struct Inventory {
-    std::vector<StepInventory> steps; // one per step of the run, in order
+    std::vector<StepInventory> steps; // one per step of the scope it was taken for, in order
 
     /// Looks at everything each step of a run in `roots` would act on (see StepTable):
     /// keychain items counted by the job's rules (never a key or a secret), the launcher entry
@@ -21,8 +22,17 @@ struct Inventory {
     /// file where a folder is expected is no trace, as the run leaves it alone. Writes, logs and
     /// asks nothing; a keychain that cannot be reached, or anything that cannot be looked at,
     /// makes its step unavailable rather than empty, and so does whatever a step's look throws.
+    /// Only the steps of `scope` are looked at.
     static Inventory take(const Roots& roots,
-                          platform::KeychainStore& keychain = platform::KeychainStore::system());
+                          platform::KeychainStore& keychain = platform::KeychainStore::system(),
+                          StepScope scope = StepScope::every);
+
+    /// What was seen for step `number`; none when the step was not looked at.
+    [[nodiscard]] const StepInventory* of(int number) const {
+        const auto seen = std::find_if(steps.begin(), steps.end(),
+                                       [number](const auto& step) { return step.step == number; });
+        return seen == steps.end() ? nullptr : &*seen;
+    }
 
     /// Whether nothing was found and everything could be looked at.
     [[nodiscard]] bool clean() const {

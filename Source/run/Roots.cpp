@@ -1,4 +1,4 @@
-// The current user's roots.
+// The current user's roots, and those of the shared locations.
 #include "Source/run/Roots.hpp"
 
 #include "Source/product/ProductIdentifiers.hpp"
@@ -18,6 +18,12 @@ std::optional<Roots> Roots::current() {
     roots.loginItems = platform::LoginItemSwitch::loginItemsFolder(*home);
     roots.applications = product::kApplicationsFolder;
     roots.home = std::move(*home);
+    return roots;
+}
+
+Roots Roots::shared() {
+    Roots roots;
+    roots.applications = product::kApplicationsFolder;
     return roots;
 }
 

@@ -17,6 +17,10 @@ struct Roots {
     /// The current user's roots, from the platform; none when the user has no usable home
     /// folder (see platform::homeFolder), in which case nothing may be removed.
     static std::optional<Roots> current();
+
+    /// The roots of the locations every account shares, and of nothing else: no home folder,
+    /// Trash or login items, so only the shared steps may be run in them.
+    static Roots shared();
 };
 
 } // namespace tavrel

@@ -5,6 +5,7 @@
 #include "Source/run/StepContext.hpp"
 #include "Source/run/StepInventory.hpp"
 #include "Source/run/StepRecorder.hpp"
+#include "Source/run/StepScope.hpp"
 
 #include <functional>
 #include <string>
@@ -27,6 +28,14 @@ struct Step {
     /// How a person names what `count` failed reports of this step with one cause were about
     /// ("keychain items of 6 services"); empty when they are named one by one.
     std::function<std::string(std::size_t count)> groupName;
+    /// Whether it acts on a location every account of the machine shares (the bundles in
+    /// /Applications) rather than on the user's own things.
+    bool shared = false;
+
+    /// Whether a run or an inventory of `scope` takes this step.
+    [[nodiscard]] bool in(StepScope scope) const noexcept {
+        return scope == StepScope::every || (scope == StepScope::shared) == shared;
+    }
 };
 
 } // namespace tavrel

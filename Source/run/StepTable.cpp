@@ -305,8 +305,8 @@ std::vector<Step> makeTable() {
     };
     const auto addPath = [&add](std::string_view form, std::string key, std::string argument,
                                 std::pair<Look, Run> step) {
-        add(form, std::move(key), std::move(argument), std::move(step.first),
-            std::move(step.second));
+        return add(form, std::move(key), std::move(argument), std::move(step.first),
+                   std::move(step.second));
     };
     add("Delete keychain items", "step.keychain", "", lookAtKeychain, removeKeychainItems)
         ->groupName = [](std::size_t count) {
@@ -327,10 +327,11 @@ std::vector<Step> makeTable() {
         const PathOf path = [bundle](const Roots& roots) {
             return roots.applications + "/" + bundle;
         };
-        addPath("Remove %@", "step.bundle", std::string(product::kApplicationsFolder) + "/" + name,
-                pathStep(path, true, [path](const Roots& roots) {
-                    return AppBundleJob::removeApp(path(roots));
-                }));
+        addPath(
+            "Remove %@", "step.bundle", std::string(product::kApplicationsFolder) + "/" + name,
+            pathStep(path, true,
+                     [path](const Roots& roots) { return AppBundleJob::removeApp(path(roots)); }))
+            ->shared = true;
     }
     const std::string mainApp = product::kMainAppID;
     addPath("Remove Application Support %@", "step.application_support", mainApp,

@@ -29,6 +29,9 @@ UninstallOutcome Uninstaller::uninstall(const StepStarted& started,
             platform::AppleScriptHost::make({.loginItemsFolder = roots_.loginItems});
         const StepContext context{roots_, *keychain_, *scripts};
         for (const Step& step : StepTable::steps()) {
+            if (!step.in(scope_)) {
+                continue;
+            }
             if (stop && stop()) {
                 outcome.stoppedBefore = step.number;
                 break;

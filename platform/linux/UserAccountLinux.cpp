@@ -19,4 +19,8 @@ std::string userName() {
     return found->pw_name;
 }
 
+bool isSuperuser() noexcept {
+    return geteuid() == 0;
+}
+
 } // namespace tavrel::platform

@@ -41,6 +41,10 @@ public:
 
     /// /Applications inside is `folder` (else an empty folder).
     Sandbox& applications(const std::string& folder) { return add({"--applications", folder}); }
+    /// `file` is on `path` inside, which must exist: a test's own account database.
+    Sandbox& bind(const std::string& file, const std::string& path) {
+        return add({"--bind", file + ":" + path});
+    }
     /// `path` is read-only inside.
     Sandbox& readOnly(const std::string& path) { return add({"--readonly", path}); }
     /// A new tmpfs on `path` ("path:size=64k" passes mount options).

@@ -3,6 +3,7 @@
 // touching the real system. Usage: sandbox [OPTION]... -- COMMAND [ARGUMENT]..., or --probe,
 // which exits 0 when such a namespace can be had here. The options:
 //   --applications DIR    DIR on /Applications (else an empty folder is there)
+//   --bind FILE:PATH      FILE on PATH, which must exist (a test's own /etc/passwd)
 //   --readonly PATH       PATH read-only
 //   --tmpfs PATH[:DATA], --ramfs PATH[:DATA]   a new file system of that type on PATH
 //   --unprivileged        COMMAND without any capability, so that even root meets permissions
@@ -161,6 +162,9 @@ int runInside(const fs::path& root, char** argument, char** end) {
                   "proc on " + (root / "proc").string());
         } else if (option == "--applications") {
             bindMount(value, root / "Applications");
+        } else if (option == "--bind") {
+            bindMount(value.substr(0, value.find(':')),
+                      root.string() + value.substr(value.find(':') + 1));
         } else if (option == "--readonly") {
             readOnly.push_back(target);
         } else if (option == "--tmpfs" || option == "--ramfs") {
