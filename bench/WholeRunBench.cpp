@@ -53,14 +53,15 @@ public:
     [[nodiscard]] int inSandbox(const std::vector<std::string>& command, bool helpers) const {
         std::vector<std::string> argv;
         if (helpers) {
-            argv.insert(argv.end(),
-                        {"/bin/sh", "-c",
-                         "for n in brolt TavrelFinderSync TavrelFileProvider; do\n"
-                         "  \"$0/$n\" 60 & p=$!\n"
-                         "  until [ \"$(readlink /proc/$p/exe)\" = \"$0/$n\" ]; do :; done\n"
-                         "done\n"
-                         "exec \"$@\"",
-                         helpers_.path().string()});
+            argv.insert(argv.end(), {"/bin/sh", "-c",
+                                     "for n in brolt TavrelFinderSync TavrelFileProvider; do\n"
+                                     "  \"$0/$n\" 60 & p=$!\n"
+                                     "  until [ \"$(readlink /proc/$p/exe)\" = \"$0/$n\" ]; do\n"
+                                     "    [ -e /proc/$p ] || exit 9\n"
+                                     "  done\n"
+                                     "done\n"
+                                     "exec \"$@\"",
+                                     helpers_.path().string()});
         }
         argv.insert(argv.end(), command.begin(), command.end());
         return tavrel::testing::Sandbox()

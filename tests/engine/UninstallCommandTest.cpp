@@ -602,7 +602,7 @@ TEST_F(UninstallCommandTest, RefusalsRemoveNothingAndSaySo) {
     // Started inside the sandbox: a process outside its user namespace cannot be inspected.
     const std::string whileRunning =
         "\"$1\" 60 & app=$!\n"
-        "until [ \"$(readlink /proc/$app/exe)\" = \"$1\" ]; do :; done\n"
+        "until [ \"$(readlink /proc/$app/exe)\" = \"$1\" ]; do [ -e /proc/$app ] || exit 9; done\n"
         "\"$2\" --yes; status=$?\n"
         "kill $app; exit $status\n";
     const std::string cli = TAVREL_UNINSTALL;

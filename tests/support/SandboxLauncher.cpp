@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
@@ -48,8 +49,9 @@ void check(bool succeeded, const std::string& what) {
     }
 }
 
-// Runs the command and waits for it; its exit status, or 128 + the signal that ended it.
-int runAndWait(std::vector<std::string> arguments) {
+// Runs the command and waits for it; its exit status, or 128 + the signal that ended it. With
+// `tied`, the command is killed when this program dies first (its test timed out, say).
+int runAndWait(std::vector<std::string> arguments, bool tied = false) {
     std::vector<char*> argv;
     argv.reserve(arguments.size() + 1);
     for (std::string& argument : arguments) {
@@ -58,7 +60,20 @@ int runAndWait(std::vector<std::string> arguments) {
     argv.push_back(nullptr);
     pid_t child = -1;
     int status = 0;
-    if (posix_spawnp(&child, argv[0], nullptr, nullptr, argv.data(), environ) != 0) {
+    if (tied) {
+        const pid_t parent = getpid();
+        child = fork();
+        if (child == 0) {
+            (void)prctl(PR_SET_PDEATHSIG, SIGKILL);
+            if (getppid() == parent) {
+                execvp(argv[0], argv.data());
+            }
+            _exit(kSetupFailed);
+        }
+        if (child < 0) {
+            return kSetupFailed;
+        }
+    } else if (posix_spawnp(&child, argv[0], nullptr, nullptr, argv.data(), environ) != 0) {
         return kSetupFailed;
     }
     while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
@@ -200,6 +215,9 @@ int main(int argc, char** argv) {
         if (argc >= 3 && std::strcmp(argv[1], "--inside") == 0) {
             return runInside(argv[2], argv + 3, argv + argc);
         }
+        // A sandbox never outlives its test: this program dies with its parent, unshare(1) with
+        // this program, and the command (and every process of its own namespace) with unshare.
+        (void)prctl(PR_SET_PDEATHSIG, SIGKILL);
         const char* flags = namespaceFlags();
         const auto isArgument = [](const char* wanted) {
             return [wanted](const char* argument) { return std::strcmp(argument, wanted) == 0; };
@@ -224,12 +242,13 @@ int main(int argc, char** argv) {
         std::vector<std::string> command{"unshare", flags};
         for (int index = 1; index < argc && std::strcmp(argv[index], "--") != 0; ++index) {
             if (std::strcmp(argv[index], "--own-processes") == 0) {
-                command.emplace_back("-pf"); // the command becomes process 1 of a new namespace
+                // The command becomes process 1 of a new namespace, killed if unshare dies.
+                command.insert(command.end(), {"-pf", "--kill-child"});
             }
         }
         command.insert(command.end(), {fs::read_symlink("/proc/self/exe"), "--inside", root});
         command.insert(command.end(), argv + 1, argv + argc);
-        const int status = runAndWait(command);
+        const int status = runAndWait(command, true);
         rmdir(root.c_str()); // the tmpfs was only ever mounted inside the namespace
         return status;
     } catch (const std::exception& error) {

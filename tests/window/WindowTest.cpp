@@ -343,7 +343,9 @@ std::vector<std::string> startFirst(const std::string& program, const fs::path& 
     fs::copy_file(program, copy);
     const std::string script = std::string(stubborn ? "trap '' TERM; " : "") +
                                "\"$1\" 60 & app=$!\n"
-                               "until [ \"$(readlink /proc/$app/exe)\" = \"$1\" ]; do :; done\n"
+                               "until [ \"$(readlink /proc/$app/exe)\" = \"$1\" ]; do\n"
+                               "  [ -e /proc/$app ] || exit 9\n"
+                               "done\n"
                                "trap - TERM; shift; exec \"$@\"\n";
     return {"/bin/sh", "-c", script, "sh", copy.string()};
 }
