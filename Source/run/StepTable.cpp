@@ -333,46 +333,28 @@ std::vector<Step> makeTable() {
                      [path](const Roots& roots) { return AppBundleJob::removeApp(path(roots)); }))
             ->shared = true;
     }
-    const std::string mainApp = product::kMainAppID;
-    addPath("Remove Application Support %@", "step.application_support", mainApp,
-            pathStep(
-                [mainApp](const Roots& roots) {
-                    return AppBundleJob::applicationSupportPath(roots.home, mainApp);
-                },
-                true,
-                [mainApp](const Roots& roots) {
-                    return AppBundleJob::removeApplicationSupport(roots.home, mainApp);
-                }));
-    for (const std::string id : product::kPreferencesIDs) {
-        addPath(
-            "Remove Preferences %@.plist", "step.preferences", id,
-            pathStep(
-                [id](const Roots& roots) { return AppBundleJob::preferencesPath(roots.home, id); },
-                false,
-                [id](const Roots& roots) {
-                    return AppBundleJob::removePreferences(roots.home, id);
-                }));
+    // A data folder or file under the home folder, named from an identifier by the job.
+    using PathFunction = std::string (*)(const std::string& home, const std::string& id);
+    using RemoveFunction = RemoveResult (*)(const std::string& home, const std::string& id);
+    const auto addData = [&addPath](std::string_view form, std::string key, const std::string& id,
+                                    PathFunction path, bool folder, RemoveFunction remove) {
+        addPath(form, std::move(key), id,
+                pathStep([path, id](const Roots& roots) { return path(roots.home, id); }, folder,
+                         [remove, id](const Roots& roots) { return remove(roots.home, id); }));
+    };
+    addData("Remove Application Support %@", "step.application_support", product::kMainAppID,
+            &AppBundleJob::applicationSupportPath, true, &AppBundleJob::removeApplicationSupport);
+    for (const char* id : product::kPreferencesIDs) {
+        addData("Remove Preferences %@.plist", "step.preferences", id,
+                &AppBundleJob::preferencesPath, false, &AppBundleJob::removePreferences);
     }
-    for (const std::string id : product::kContainerIDs) {
-        addPath(
-            "Remove Containers %@", "step.containers", id,
-            pathStep(
-                [id](const Roots& roots) { return AppBundleJob::containersPath(roots.home, id); },
-                true,
-                [id](const Roots& roots) {
-                    return AppBundleJob::removeContainers(roots.home, id);
-                }));
+    for (const char* id : product::kContainerIDs) {
+        addData("Remove Containers %@", "step.containers", id, &AppBundleJob::containersPath, true,
+                &AppBundleJob::removeContainers);
     }
-    for (const std::string id : product::kGroupContainerIDs) {
-        addPath("Remove Group Containers %@", "step.group_containers", id,
-                pathStep(
-                    [id](const Roots& roots) {
-                        return AppBundleJob::groupContainersPath(roots.home, id);
-                    },
-                    true,
-                    [id](const Roots& roots) {
-                        return AppBundleJob::removeGroupContainers(roots.home, id);
-                    }));
+    for (const char* id : product::kGroupContainerIDs) {
+        addData("Remove Group Containers %@", "step.group_containers", id,
+                &AppBundleJob::groupContainersPath, true, &AppBundleJob::removeGroupContainers);
     }
     add("Remove %@ from the Trash", "step.trash", product::kTrashName, lookAtTrash, sweepTrash);
     add("Reset user defaults", "step.user_defaults", "", lookAtUserDefaults, resetUserDefaults);
