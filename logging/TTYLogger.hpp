@@ -22,7 +22,7 @@ public:
     static std::shared_ptr<TTYLogger> make(std::string processName, int processID,
                                            int fileDescriptor);
 
-    /// Writes the record as one line with one gathering write. Called on the logger's queue.
+    /// Writes the record as one line with one write. Called on the logger's queue.
     void logMessage(const LogMessage& message) override;
 
     [[nodiscard]] const std::string& appName() const noexcept { return appName_; }
