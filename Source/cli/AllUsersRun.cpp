@@ -5,6 +5,7 @@
 #include "Source/app/Logger.hpp"
 #include "Source/app/UninstallFlow.hpp"
 #include "Source/cli/ConfirmationPrompt.hpp"
+#include "Source/cli/ExitStatus.hpp"
 #include "logging/LogDispatcher.hpp"
 #include "platform/AccountDatabase.hpp"
 #include "platform/AccountProcess.hpp"
@@ -22,10 +23,7 @@ namespace {
 
 using platform::Account;
 
-constexpr int kSucceeded = 0;
-constexpr int kFailed = 1;
-constexpr int kApplicationRunning = 2;
-constexpr int kUsageError = 64;
+using namespace exit_status;
 // Many times the largest report of one account; more is not a report of ours.
 constexpr std::size_t kReportLimit = std::size_t{16} << 20;
 

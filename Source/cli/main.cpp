@@ -3,6 +3,7 @@
 #include "Source/app/UninstallFlow.hpp"
 #include "Source/cli/AllUsersRun.hpp"
 #include "Source/cli/ConfirmationPrompt.hpp"
+#include "Source/cli/ExitStatus.hpp"
 #include "Source/cli/InventoryPrinter.hpp"
 #include "Source/cli/JsonReport.hpp"
 #include "Source/cli/ProgressLine.hpp"
@@ -23,11 +24,7 @@
 
 namespace {
 
-// Exit statuses; 64 is the usual "usage error" (EX_USAGE).
-constexpr int kSucceeded = 0;
-constexpr int kStepFailed = 1;
-constexpr int kApplicationRunning = 2;
-constexpr int kUsageError = 64;
+using namespace tavrel::cli::exit_status;
 
 constexpr const char* kDescription =
     "Removes Tavrel and all its data from this account: its keychain items, its login items,\n"
@@ -65,8 +62,7 @@ int refuse(tavrel::cli::JsonReport& report, const std::string& message, int stat
 
 // The exit status of a refusal.
 int statusOf(tavrel::Refusal::Reason reason) {
-    return reason == tavrel::Refusal::Reason::applicationRunning ? kApplicationRunning
-                                                                 : kStepFailed;
+    return reason == tavrel::Refusal::Reason::applicationRunning ? kApplicationRunning : kFailed;
 }
 
 // `stoppedBy`: the termination request that stopped the run, 0 for none.
@@ -81,7 +77,7 @@ int uninstall(const Options& options, tavrel::cli::JsonReport& report, int& stop
     // real home folder the run would act on the system's folders instead.
     const std::optional<tavrel::Roots> roots = tavrel::Roots::current();
     if (!roots) {
-        return refuse(report, kNoHomeFolder, kStepFailed);
+        return refuse(report, kNoHomeFolder, kFailed);
     }
     report.home = roots->home;
     const tavrel::UninstallFlow flow(tavrel::platform::KeychainStore::system(),
@@ -101,7 +97,7 @@ int uninstall(const Options& options, tavrel::cli::JsonReport& report, int& stop
     if (!options.yes || options.dryRun || options.json) {
         report.found = flow.survey();
         if (!report.found) {
-            return refuse(report, kNoHomeFolder, kStepFailed);
+            return refuse(report, kNoHomeFolder, kFailed);
         }
     }
     if (options.dryRun) {
@@ -169,7 +165,7 @@ int uninstall(const Options& options, tavrel::cli::JsonReport& report, int& stop
     }
     tavrel::cli::SummaryPrinter::print(result, out);
     out.flush();
-    return result.removed() ? kSucceeded : kStepFailed;
+    return result.removed() ? kSucceeded : kFailed;
 }
 
 } // namespace
@@ -253,6 +249,6 @@ int main(int argc, char** argv) {
         return report.exitStatus;
     } catch (const std::exception& error) {
         std::cerr << "tavrel-uninstall: " << error.what() << '\n';
-        return kStepFailed;
+        return kFailed;
     }
 }
