@@ -104,8 +104,10 @@ Look lookAtLoginItem(std::string wanted) {
             seen.unavailable = error.alert().messageText;
             return;
         }
-        if (const auto unreadable = unreadableLoginItems(context); !unreadable.empty()) {
-            seen.unavailable = unreadable.front().localizedDescription();
+        // Each one named, as the run names each: any of them may be the one the step removes.
+        for (const platform::FileError& error : unreadableLoginItems(context)) {
+            seen.unavailable = (seen.unavailable ? *seen.unavailable + " " : std::string()) +
+                               error.localizedDescription();
         }
     };
 }
