@@ -15,8 +15,10 @@ ls bin/TavrelUninstaller bin/tavrel-uninstall share/tavrel-uninstaller/{Info.pli
   share/fish/vendor_completions.d/tavrel-uninstall.fish >/dev/null
 desktop-file-validate share/applications/$id.desktop
 appstreamcli validate --no-net --pedantic share/metainfo/$id.metainfo.xml >/dev/null
+# In the C locale too, as on a server without locales, where troff draws in ASCII.
 for page in share/man/man1/{tavrel-uninstall,TavrelUninstaller}.1.gz; do
-  warnings=$(MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null)
+  warnings=$(LC_ALL=C MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null)$(
+    LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null)
   [ -z "$warnings" ] || { echo "$page: $warnings" >&2; exit 1; }
 done
 
