@@ -13,18 +13,7 @@
 namespace tavrel::logging {
 namespace {
 
-using testing::eventually;
-using testing::FileLoggerRig;
-using testing::homeEnvironment;
-using testing::isNewLogFileName;
-using testing::logFiles;
-using testing::logMessages;
-using testing::ProcessRun;
-using testing::readFile;
-using testing::Sandbox;
-using testing::TemporaryFolder;
-using testing::writeFile;
-using Lines = std::vector<std::string>;
+using namespace testing;
 using Path = std::filesystem::path;
 using namespace std::chrono_literals;
 
@@ -37,7 +26,7 @@ bool archived(const Path& path) {
 }
 
 Lines messages(const Path& file) {
-    return testing::logMessages(readFile(file));
+    return logMessages(readFile(file));
 }
 
 // The one log file of the rig other than `old`; an empty path unless there is exactly one.
@@ -148,15 +137,15 @@ private:
 };
 
 TEST(FileLoggerTest, ExceptionsAreReportedTenTimesTheLastWithAFarewell) {
-    const testing::StandardErrorCapture reports;
+    const StandardErrorCapture reports;
     LogDispatcher dispatcher;
     dispatcher.addLogger(FileLogger::make(std::make_shared<FailingLogFolder>()), log_levels::kInfo);
     for (int line = 0; line < 12; ++line) {
-        dispatcher.log(false, testing::makeRecord("lost"));
+        dispatcher.log(false, makeRecord("lost"));
     }
     dispatcher.flushLog();
     Lines reported;
-    for (const std::string& line : testing::splitLines(reports.text())) {
+    for (const std::string& line : splitLines(reports.text())) {
         if (const auto at = line.find("] FileLogger.logMessage: "); at != std::string::npos) {
             reported.push_back(line.substr(at + 25));
         }
@@ -208,7 +197,7 @@ TEST(FileLoggerTest, AnUnopenableNewestFileIsPassedOverAndTheLineLandsInANewFile
          [](const std::string& path) { mkfifo(path.c_str(), 0666); }},
         {"a file the user may not write",
          [](const std::string& path) {
-             testing::writeFile(path, "not mine\n");
+             writeFile(path, "not mine\n");
              chmod(path.c_str(), 0444);
          }},
     };

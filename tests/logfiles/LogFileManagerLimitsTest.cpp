@@ -8,13 +8,7 @@
 namespace tavrel::logging {
 namespace {
 
-using testing::homeEnvironment;
-using testing::ProcessRun;
-using testing::runProcess;
-using testing::Sandbox;
-using testing::splitLines;
-using testing::TemporaryFolder;
-using Lines = std::vector<std::string>;
+using namespace testing;
 
 constexpr const char* kHelper = TAVREL_LOGFILES_HELPER;
 constexpr std::size_t kNotFound = std::string::npos;

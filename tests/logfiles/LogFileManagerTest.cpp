@@ -12,17 +12,9 @@
 namespace tavrel::logging {
 namespace {
 
-using testing::readFile;
-using testing::TemporaryFolder;
-using testing::writeFile;
+using namespace testing;
 using Names = std::vector<std::string>;
 using namespace std::chrono;
-
-// A log file name of 31 May 2024 at the hour, in the form the manager makes.
-std::string nameAtHour(int hour) {
-    return "com.quillorchid.TavrelUninstaller 2024-05-31--" + std::string(hour < 10 ? "0" : "") +
-           std::to_string(hour) + "-00-00-000.log";
-}
 
 TEST(LogFileManagerDefaultTest, TakenNameGetsNumberedAndNoFileIsReplaced) {
     const TemporaryFolder root;
@@ -151,7 +143,7 @@ TEST(LogFileInfoTest, ArchivedMarkIsOneByteAndOnlyAMarkThatCannotBeWrittenIsRepo
     EXPECT_FALSE(info.isArchived());
     {
         // Clearing an absent mark, and marking a file that is gone, are no failures.
-        const testing::StandardErrorCapture reports;
+        const StandardErrorCapture reports;
         info.setIsArchived(false);
         std::filesystem::remove(path);
         info.setIsArchived(true);
@@ -160,7 +152,7 @@ TEST(LogFileInfoTest, ArchivedMarkIsOneByteAndOnlyAMarkThatCannotBeWrittenIsRepo
     // A mark that cannot be written is reported: a link cannot carry user attributes.
     const std::string link = root.string() + "/link.log";
     std::filesystem::create_symlink(root.path() / "elsewhere", link);
-    const testing::StandardErrorCapture reports;
+    const StandardErrorCapture reports;
     LogFileInfo(link).setIsArchived(true);
     EXPECT_NE(reports.text().find("LogFileInfo: setxattr(log.archived, " + link + "): error = "),
               std::string::npos)

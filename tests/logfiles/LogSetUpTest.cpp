@@ -13,17 +13,7 @@
 namespace tavrel::logging {
 namespace {
 
-using testing::homeEnvironment;
-using testing::isNewLogFileName;
-using testing::logFiles;
-using testing::logMessages;
-using testing::ProcessRun;
-using testing::readFile;
-using testing::runProcess;
-using testing::Sandbox;
-using testing::splitLines;
-using testing::TemporaryFolder;
-using Lines = std::vector<std::string>;
+using namespace testing;
 
 constexpr const char* kHelper = TAVREL_LOGFILES_HELPER;
 constexpr std::size_t kNotFound = std::string::npos;
@@ -41,12 +31,9 @@ long long secondsOf(const std::string& text) {
 TEST(LogSetUpTest, StartUpPrunesTheFolderAndWritesTheBannerOnceInLocalTimeAndToAFileInUtc) {
     const TemporaryFolder home;
     const std::string folder = home.string() + "/Library/Logs/TavrelUninstaller/";
-    const auto path = [&](int hour) {
-        return folder + "com.quillorchid.TavrelUninstaller 2024-05-31--" + (hour < 10 ? "0" : "") +
-               std::to_string(hour) + "-00-00-000.log";
-    };
+    const auto path = [&](int hour) { return folder + nameAtHour(hour); };
     for (int hour = 1; hour <= 10; ++hour) {
-        testing::writeFile(path(hour), "old\n");
+        writeFile(path(hour), "old\n");
         LogFileInfo(path(hour)).setIsArchived(true);
     }
     // Half an hour's offset shows a time zone handled as whole hours; no zone database needed.
