@@ -12,6 +12,8 @@
 #include <spawn.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -75,6 +77,34 @@ TEST_F(ProcessesTest, HelpersAreTheProcessesOfExactlyThatExecutableNameAlsoWhenD
         RunningProcesses::withExecutableName(fs::read_symlink("/proc/self/exe").filename());
     ASSERT_TRUE(self.ok()) << self.error();
     EXPECT_EQ(*self, std::vector<int>{});
+}
+
+TEST_F(ProcessesTest, AnotherUsersProcessIsNeverTheUsersEvenOfTheSameExecutable) {
+    if (geteuid() != 0) {
+        GTEST_SKIP() << "needs root, to start a process as another user";
+    }
+    const TemporaryFolder folder;
+    fs::permissions(folder.path(), fs::perms::others_exec, fs::perm_options::add);
+    const int mine = sleeper(folder.path() / "helper");
+    const std::string helper = (folder.path() / "helper").string();
+    const pid_t theirs = fork();
+    if (theirs == 0) {
+        if (setgid(65534) == 0 && setuid(65534) == 0) { // nobody
+            execl(helper.c_str(), helper.c_str(), "60", nullptr);
+        }
+        _exit(127);
+    }
+    // Until it runs the helper as nobody; a child that ended could not.
+    struct stat owner {};
+    std::error_code error;
+    while (!(stat(("/proc/" + std::to_string(theirs)).c_str(), &owner) == 0 && owner.st_uid != 0 &&
+             fs::read_symlink("/proc/" + std::to_string(theirs) + "/exe", error) == helper)) {
+        ASSERT_EQ(waitpid(theirs, nullptr, WNOHANG), 0) << "no process could run as nobody";
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    const auto found = RunningProcesses::withExecutableName("helper");
+    ASSERT_TRUE(found.ok()) << found.error();
+    EXPECT_EQ(*found, std::vector<int>{mine});
 }
 
 TEST_F(ProcessesTest, ApplicationsAreFoundByTheirBundleOldestFirstAndPlantedFilesAreNoneAtOnce) {
