@@ -21,24 +21,10 @@ namespace {
 constexpr const char* kUnexpected = "OSStatus error:[-99999] Unexpected error has occurred.";
 } // namespace
 
-TEST(StatusTest, HoldsEveryCaseInOrderEachWithACodeOfItsOwn) {
-    EXPECT_EQ(Status::kCount, 403U);
-    // The first and last cases and the ends of runs of consecutive codes.
-    for (const auto& [index, name, code] : std::vector<std::tuple<int, const char*, int>>{
-             {0, "success", 0},
-             {10, "internalComponent", -2070},
-             {40, "inDarkWake", -25320},
-             {56, "invalidCertificate", -26265},
-             {63, "unsupportedOperation", -26271},
-             {87, "otrIDTooNew", -25329},
-             {88, "serviceNotAvailable", -67585},
-             {401, "timestampRevocationNotification", -67898},
-             {402, "unexpectedError", -99999}}) {
-        const Status status(static_cast<Status::Case>(index));
-        EXPECT_EQ(status.name(), name) << index;
-        EXPECT_EQ(status.rawValue(), code) << name;
-    }
-    // Every code leads back to its own case, so no two cases share one.
+TEST(StatusTest, EveryCodeLeadsBackToItsOwnCaseAndAnUnknownOneToTheUnexpectedError) {
+    // The table's ends, which a lookup off by one misses.
+    EXPECT_EQ(Status::fromRawValue(0)->name(), "success");
+    EXPECT_EQ(Status::fromRawValue(-99999)->name(), "unexpectedError");
     for (std::size_t index = 0; index < Status::kCount; ++index) {
         const Status status(static_cast<Status::Case>(index));
         EXPECT_EQ(Status::fromRawValue(status.rawValue()), status) << status.name();
