@@ -12,9 +12,7 @@ using tavrel::jobs::KeychainJob;
 using tavrel::jobs::KeychainSecurityError;
 using tavrel::keychain::Keychain;
 using tavrel::keychain::Status;
-using tavrel::testing::FakeKeychainStore;
-using tavrel::testing::standardOutputOf;
-using tavrel::testing::takeLogLines;
+using namespace tavrel::testing;
 using Lines = std::vector<std::string>;
 
 namespace {

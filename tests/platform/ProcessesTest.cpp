@@ -20,8 +20,7 @@ namespace fs = std::filesystem;
 using tavrel::platform::RunningApplication;
 using tavrel::platform::RunningApplications;
 using tavrel::platform::RunningProcesses;
-using tavrel::testing::TemporaryFolder;
-using tavrel::testing::writeFile;
+using namespace tavrel::testing;
 
 namespace {
 
