@@ -21,10 +21,12 @@ TEST(LogFileManagerLimitsTest, CreationGivesUpAfterFiveCriticalErrors) {
         folder += "/" + std::string(200, 'd');
     }
     std::filesystem::create_directories(folder);
-    const ProcessRun run = runProcess({kHelper, "create", folder}, homeEnvironment(root.string()));
+    const ProcessRun run =
+        runProcess({kHelper, "write", folder, "lost"}, homeEnvironment(root.string()));
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_TRUE(run.out.starts_with("none: ")) << run.out;
-    EXPECT_NE(run.out.find("File name too long"), kNotFound) << run.out;
+    EXPECT_EQ(run.out, "");
+    EXPECT_NE(run.err.find("FileLogger: Failed to create new log file: " + folder), kNotFound);
+    EXPECT_NE(run.err.find("File name too long"), kNotFound) << run.err;
     // Five alike: the first shown, three counted, the last shown with the count at exit.
     const Lines lines = splitLines(run.err);
     Lines critical;
