@@ -20,9 +20,19 @@ constexpr const char* kUnexpected = "OSStatus error:[-99999] Unexpected error ha
 } // namespace
 
 TEST(StatusTest, EveryCodeLeadsBackToItsOwnCaseAndAnUnknownOneToTheUnexpectedError) {
-    // The table's ends, which a lookup off by one misses.
-    EXPECT_EQ(Status::fromRawValue(0)->name(), "success");
-    EXPECT_EQ(Status::fromRawValue(-99999)->name(), "unexpectedError");
+    // The table's ends and the ends of runs of consecutive codes, where a lookup goes wrong.
+    for (const auto& [code, name] :
+         std::vector<std::pair<int, const char*>>{{0, "success"},
+                                                  {-2070, "internalComponent"},
+                                                  {-25320, "inDarkWake"},
+                                                  {-26265, "invalidCertificate"},
+                                                  {-26271, "unsupportedOperation"},
+                                                  {-25329, "otrIDTooNew"},
+                                                  {-67585, "serviceNotAvailable"},
+                                                  {-67898, "timestampRevocationNotification"},
+                                                  {-99999, "unexpectedError"}}) {
+        EXPECT_EQ(Status::fromCode(code).name(), name) << code;
+    }
     for (std::size_t index = 0; index < Status::kCount; ++index) {
         const Status status(static_cast<Status::Case>(index));
         EXPECT_EQ(Status::fromRawValue(status.rawValue()), status) << status.name();
