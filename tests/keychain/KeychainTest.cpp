@@ -20,11 +20,7 @@ using tavrel::jobs::KeychainSecurityError;
 using tavrel::jobs::ServiceRemoval;
 using tavrel::keychain::Keychain;
 using tavrel::keychain::Status;
-using tavrel::testing::ProcessRun;
-using tavrel::testing::runProcess;
-using tavrel::testing::splitLines;
-using tavrel::testing::standardOutputOf;
-using tavrel::testing::takeLogLines;
+using namespace tavrel::testing;
 using Lines = std::vector<std::string>;
 
 namespace {
@@ -97,12 +93,11 @@ protected:
 
     // Runs tavrel-uninstall on this bus, in a sandbox with a temporary home.
     [[nodiscard]] ProcessRun uninstall() const {
-        const tavrel::testing::TemporaryFolder home;
-        const tavrel::testing::TemporaryFolder applications;
-        return tavrel::testing::Sandbox()
+        const TemporaryFolder home;
+        const TemporaryFolder applications;
+        return Sandbox()
             .applications(applications.string())
-            .run({TAVREL_UNINSTALL, "--yes", "--verbose"},
-                 tavrel::testing::homeEnvironment(home.string(), {bus_}));
+            .run({TAVREL_UNINSTALL, "--yes", "--verbose"}, homeEnvironment(home.string(), {bus_}));
     }
 
     std::string bus_;
@@ -229,13 +224,13 @@ TEST(KeychainStoreTest, IsReachedThroughTheRuntimeFoldersBusOnlyAndLeavesTheHome
     const std::string address = std::getenv("DBUS_SESSION_BUS_ADDRESS"); // NOLINT
     ASSERT_TRUE(address.starts_with("unix:path=")) << address;
     const std::string socket = address.substr(10, address.find(',') - 10);
-    const tavrel::testing::TemporaryFolder home;
-    const tavrel::testing::TemporaryFolder runtime;
-    tavrel::testing::writeFile(home.path() / ".config/autostart/x.desktop", "[Desktop Entry]\n");
+    const TemporaryFolder home;
+    const TemporaryFolder runtime;
+    writeFile(home.path() / ".config/autostart/x.desktop", "[Desktop Entry]\n");
     const auto contents = [&] {
         std::vector<std::pair<std::string, std::string>> found;
         for (const auto& item : std::filesystem::recursive_directory_iterator(home.path())) {
-            found.emplace_back(item.path(), tavrel::testing::readFile(item.path()));
+            found.emplace_back(item.path(), readFile(item.path()));
         }
         return found;
     };

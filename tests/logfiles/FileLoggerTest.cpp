@@ -1,24 +1,24 @@
 // The file logger on real files: choosing, resuming and rolling files, events, timers, reports
-// of failures, and many writers at once.
+// of failures; and, in a sandbox, files it may not open and a full disk.
 #include "logging/LogFileInfo.hpp"
 #include "logging/detail/LogFileTimestamp.hpp"
 #include "tests/logfiles/LogFilesTestSupport.hpp"
+#include "tests/support/Sandbox.hpp"
 #include "tests/support/StandardErrorCapture.hpp"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/xattr.h>
 
 namespace tavrel::logging {
 namespace {
 
-using testing::eventually;
-using testing::FileLoggerRig;
-using testing::logFiles;
-using testing::readFile;
-using testing::writeFile;
-using Lines = std::vector<std::string>;
+using namespace testing;
 using Path = std::filesystem::path;
 using namespace std::chrono_literals;
+
+constexpr const char* kHelper = TAVREL_LOGFILES_HELPER;
+constexpr std::size_t kNotFound = std::string::npos;
 
 bool archived(const Path& path) {
     char value = 0;
@@ -26,7 +26,7 @@ bool archived(const Path& path) {
 }
 
 Lines messages(const Path& file) {
-    return testing::logMessages(readFile(file));
+    return logMessages(readFile(file));
 }
 
 // The one log file of the rig other than `old`; an empty path unless there is exactly one.
@@ -137,15 +137,15 @@ private:
 };
 
 TEST(FileLoggerTest, ExceptionsAreReportedTenTimesTheLastWithAFarewell) {
-    const testing::StandardErrorCapture reports;
+    const StandardErrorCapture reports;
     LogDispatcher dispatcher;
     dispatcher.addLogger(FileLogger::make(std::make_shared<FailingLogFolder>()), log_levels::kInfo);
     for (int line = 0; line < 12; ++line) {
-        dispatcher.log(false, testing::makeRecord("lost"));
+        dispatcher.log(false, makeRecord("lost"));
     }
     dispatcher.flushLog();
     Lines reported;
-    for (const std::string& line : testing::splitLines(reports.text())) {
+    for (const std::string& line : splitLines(reports.text())) {
         if (const auto at = line.find("] FileLogger.logMessage: "); at != std::string::npos) {
             reported.push_back(line.substr(at + 25));
         }
@@ -187,6 +187,59 @@ TEST(FileLoggerTest, DeletedOrRenamedCurrentFileSendsLinesToANewFileButANewModeD
         EXPECT_EQ(messages(fresh[0]), (Lines{"probe " + std::to_string(probe), "after"}));
         EXPECT_TRUE(change != Change::renamed || messages(moved).front() == "before");
     }
+}
+
+TEST(FileLoggerTest, AnUnopenableNewestFileIsPassedOverAndTheLineLandsInANewFile) {
+    TAVREL_SKIP_WITHOUT_SANDBOX();
+    const std::vector<std::pair<const char*, void (*)(const std::string&)>> cases{
+        {"a folder", [](const std::string& path) { std::filesystem::create_directories(path); }},
+        {"a FIFO, which must not block",
+         [](const std::string& path) { mkfifo(path.c_str(), 0666); }},
+        {"a file the user may not write",
+         [](const std::string& path) {
+             writeFile(path, "not mine\n");
+             chmod(path.c_str(), 0444);
+         }},
+    };
+    for (const auto& [name, plant] : cases) {
+        const TemporaryFolder root;
+        // Named far in the future, so that it stays the newest of the log set.
+        const std::string newest =
+            root.string() + "/com.quillorchid.TavrelUninstaller 2200-01-01--00-00-00-000.log";
+        plant(newest);
+        const ProcessRun run = Sandbox().unprivileged().run(
+            {kHelper, "write", root.string(), "the line"}, homeEnvironment(root.string()));
+        EXPECT_EQ(run.status, 0) << name << "\n" << run.err;
+        // The helper prints each regular file of the log set after its name.
+        const Lines out = logMessages(run.out);
+        const auto line = std::find(out.begin(), out.end(), "the line");
+        ASSERT_TRUE(line != out.end() && line != out.begin()) << name << "\n" << run.out;
+        EXPECT_TRUE(isNewLogFileName(line[-1].substr(5, line[-1].size() - 6))) << line[-1];
+        EXPECT_EQ(line[-1].find("2200"), kNotFound) << name;
+        EXPECT_EQ(run.err.find("Failed to write data"), kNotFound) << name << "\n" << run.err;
+        EXPECT_TRUE(std::filesystem::exists(newest)) << name; // never deleted
+    }
+}
+
+TEST(FileLoggerTest, FullDiskIsReportedAndLoggingResumesWithWholeLinesWhenSpaceReturns) {
+    TAVREL_SKIP_WITHOUT_SANDBOX();
+    const TemporaryFolder disk;
+    const ProcessRun run =
+        Sandbox()
+            .tmpfs(disk.string() + ":size=64k")
+            .run({kHelper, "write", disk.string() + "/logs", "before the disk filled up", "--fill",
+                  std::string(6000, 'L') + " lost", "--free", "after space returned"},
+                 homeEnvironment(disk.string()));
+    ASSERT_EQ(run.status, 0) << run.err;
+    const auto full = run.err.find("--- disk full");
+    const auto failure = run.err.find("FileLogger: Failed to write data: No space left on device");
+    const auto freed = run.err.find("--- freeing space");
+    EXPECT_TRUE(full < failure && failure < freed && freed != kNotFound) << run.err;
+    const Lines out = logMessages(run.out);
+    ASSERT_EQ(out.size(), 3U) << run.out;
+    EXPECT_TRUE(isNewLogFileName(out[0].substr(5, out[0].size() - 6))) << out[0];
+    EXPECT_EQ(Lines(out.begin() + 1, out.end()),
+              (Lines{"before the disk filled up", "after space returned"}));
 }
 
 } // namespace

@@ -1,5 +1,4 @@
 // The log folder manager and its helpers, on real folders with real attributes.
-#include "logging/LogFileFormatterDefault.hpp"
 #include "logging/LogFileInfo.hpp"
 #include "logging/detail/LogFileTimestamp.hpp"
 #include "tests/logfiles/LogFilesTestSupport.hpp"
@@ -13,41 +12,9 @@
 namespace tavrel::logging {
 namespace {
 
-using testing::readFile;
-using testing::TemporaryFolder;
-using testing::writeFile;
+using namespace testing;
 using Names = std::vector<std::string>;
 using namespace std::chrono;
-
-// A log file name of 31 May 2024 at the hour, in the form the manager makes.
-std::string nameAtHour(int hour) {
-    return "com.quillorchid.TavrelUninstaller 2024-05-31--" + std::string(hour < 10 ? "0" : "") +
-           std::to_string(hour) + "-00-00-000.log";
-}
-
-TEST(LogFileTimestampTest, FileNamesAndLinesAreWrittenAndReadInUtc) {
-    const auto time = sys_days{2024y / May / 31} + 22h + 4min + 9s + 517ms;
-    EXPECT_EQ(LogFileTimestamp::fileNameText(time), "2024-05-31--22-04-09-517");
-    EXPECT_EQ(LogFileTimestamp::fromLogFileName("com.x 2024-05-31--22-04-09-517.log"), time);
-    EXPECT_EQ(LogFileTimestamp::parseFileNameText("2024-02-29--23-59-59-999"),
-              sys_days{2024y / February / 29} + 23h + 59min + 59s + 999ms);
-    for (const char* bad :
-         {"2024-02-30--00-00-00-000", "2024-13-01--00-00-00-000", "2024-05-31--24-00-00-000",
-          "2024-05-31-22-04-09-517", "2024-05-31--22-04-09-51x", "", "2 2024-05-31--22-04-09-517",
-          "2999-01-01--00-00-00-000" /* beyond the clock */}) {
-        EXPECT_FALSE(LogFileTimestamp::parseFileNameText(bad)) << bad;
-    }
-    // The numbered names of taken names have no readable timestamp.
-    EXPECT_FALSE(LogFileTimestamp::fromLogFileName("com.x 2024-05-31--22-04-09-517 2.log"));
-
-    // The formatter keeps the text of the second; it must not leak into the next second or day.
-    LogFileFormatterDefault formatter;
-    for (const auto& [later, line] : {std::pair{0ms, "2024/05/31 22:04:09:517  x"},
-                                      std::pair{milliseconds(1s), "2024/05/31 22:04:10:517  x"},
-                                      std::pair{milliseconds(2h), "2024/06/01 00:04:09:517  x"}}) {
-        EXPECT_EQ(formatter.formatLogMessage(*testing::makeRecord("x", time + later)), line);
-    }
-}
 
 TEST(LogFileManagerDefaultTest, TakenNameGetsNumberedAndNoFileIsReplaced) {
     const TemporaryFolder root;
@@ -176,7 +143,7 @@ TEST(LogFileInfoTest, ArchivedMarkIsOneByteAndOnlyAMarkThatCannotBeWrittenIsRepo
     EXPECT_FALSE(info.isArchived());
     {
         // Clearing an absent mark, and marking a file that is gone, are no failures.
-        const testing::StandardErrorCapture reports;
+        const StandardErrorCapture reports;
         info.setIsArchived(false);
         std::filesystem::remove(path);
         info.setIsArchived(true);
@@ -185,7 +152,7 @@ TEST(LogFileInfoTest, ArchivedMarkIsOneByteAndOnlyAMarkThatCannotBeWrittenIsRepo
     // A mark that cannot be written is reported: a link cannot carry user attributes.
     const std::string link = root.string() + "/link.log";
     std::filesystem::create_symlink(root.path() / "elsewhere", link);
-    const testing::StandardErrorCapture reports;
+    const StandardErrorCapture reports;
     LogFileInfo(link).setIsArchived(true);
     EXPECT_NE(reports.text().find("LogFileInfo: setxattr(log.archived, " + link + "): error = "),
               std::string::npos)

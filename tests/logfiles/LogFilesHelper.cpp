@@ -7,7 +7,6 @@
 //                                   system up or free it again, then print the log files
 //   logfiles_helper marks <dir>     make three log files in <dir>, archive the 1st and 3rd, then
 //                                   print each file's mark as a new manager reads it, and prune
-//   logfiles_helper create <dir>    ask for one new log file in <dir>
 #include "Source/app/Logger.hpp"
 #include "logging/Log.hpp"
 #include "tests/logfiles/LogFilesTestSupport.hpp"
@@ -88,24 +87,16 @@ int marks(const std::string& folder) {
     return 0;
 }
 
-int create(const std::string& folder) {
-    const auto path = LogFileManagerDefault(folder).createNewLogFile();
-    std::cout << (path.ok() ? "created " + *path : "none: " + path.error().description()) << "\n";
-    return 0;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
     const std::string mode = argc >= 3 ? argv[1] : "";
-    if (mode == "startup" || mode == "marks" || mode == "create") {
-        return mode == "startup" ? startup(argv[2])
-               : mode == "marks" ? marks(argv[2])
-                                 : create(argv[2]);
+    if (mode == "startup" || mode == "marks") {
+        return mode == "startup" ? startup(argv[2]) : marks(argv[2]);
     }
     if (mode == "write") {
         return writeLines(argv[2], argv + 3, argv + argc);
     }
-    std::cerr << "usage: logfiles_helper startup|write|marks|create <argument>...\n";
+    std::cerr << "usage: logfiles_helper startup|write|marks <argument>...\n";
     return 2;
 }

@@ -20,6 +20,8 @@
 
 namespace tavrel::testing {
 
+using Lines = std::vector<std::string>;
+
 inline std::unique_ptr<logging::LogMessage>
 makeRecord(std::string text,
            std::optional<logging::LogMessage::Clock::time_point> timestamp = std::nullopt) {
@@ -74,6 +76,12 @@ inline std::vector<std::string> logMessages(const std::string& text) {
 /// Whether the name is "com.quillorchid.TavrelUninstaller yyyy-MM-dd--HH-mm-ss-SSS.log".
 inline bool isNewLogFileName(std::string_view name) {
     return hasShape(name, "com.quillorchid.TavrelUninstaller 0000-00-00--00-00-00-000.log");
+}
+
+/// A log file name of 31 May 2024 at the hour, in the form the manager makes.
+inline std::string nameAtHour(int hour) {
+    return "com.quillorchid.TavrelUninstaller 2024-05-31--" + std::string(hour < 10 ? "0" : "") +
+           std::to_string(hour) + "-00-00-000.log";
 }
 
 /// The log set of a folder (names that start with the application name), sorted by name.

@@ -1,4 +1,4 @@
-// Log records: derived fields, worked out on the thread that makes the record.
+// Log records: derived fields, worked out on the thread that makes the record, and copies.
 #include "logging/LogMessage.hpp"
 
 #include "logging/detail/SerialQueue.hpp"
@@ -26,41 +26,33 @@ LogMessage makeRecord(std::string text = "text",
 } // namespace
 
 TEST(LogMessage, FileNameIsTheLastComponentCutBeforeItsLastDot) {
-    EXPECT_EQ(LogMessage::fileNameOf("/x/Source/Logger.txt"), "Logger");
-    EXPECT_EQ(LogMessage::fileNameOf("/x/Makefile"), "Makefile");
-    EXPECT_EQ(LogMessage::fileNameOf("archive.tar.gz"), "archive.tar");
-    EXPECT_EQ(LogMessage::fileNameOf("Source/jobs/AppBundleJob.cpp"), "AppBundleJob");
-    EXPECT_EQ(LogMessage::fileNameOf("/x/.hidden"), "");
+    for (const auto& [file, name] : {std::pair{"/x/Makefile", "Makefile"},
+                                     {"archive.tar.gz", "archive.tar"},
+                                     {"Source/jobs/AppBundleJob.cpp", "AppBundleJob"},
+                                     {"/x/.hidden", ""}}) {
+        EXPECT_EQ(LogMessage::fileNameOf(file), name) << file;
+    }
     EXPECT_EQ(makeRecord().fileName(), "Logger");
 }
 
 TEST(LogMessage, TakesTheCreatingThreadsIdentityAndTheCurrentTimeUnlessGivenOne) {
-    std::string threadID;
-    std::optional<std::string> threadName;
-    std::string queueLabel = "unset";
+    std::optional<LogMessage> made;
     std::thread maker([&] {
         pthread_setname_np(pthread_self(), "record-maker");
-        const LogMessage record = makeRecord();
-        threadID = record.threadID();
-        threadName = record.threadName();
-        queueLabel = record.queueLabel();
-        EXPECT_EQ(threadID, std::to_string(gettid()));
+        made = makeRecord();
+        EXPECT_EQ(made->threadID(), std::to_string(gettid()));
     });
     maker.join();
-    EXPECT_NE(threadID, std::to_string(gettid()));
-    EXPECT_EQ(threadName, "record-maker");
-    EXPECT_EQ(queueLabel, "");
+    EXPECT_NE(made->threadID(), std::to_string(gettid()));
+    EXPECT_EQ(made->threadName(), "record-maker");
+    EXPECT_EQ(made->queueLabel(), "");
 
     SerialQueue queue("test.labelled");
-    std::string labelOnQueue;
-    queue.async([&] { labelOnQueue = makeRecord().queueLabel(); });
-    queue.sync([] {});
-    EXPECT_EQ(labelOnQueue, "test.labelled");
+    queue.sync([&] { made = makeRecord(); });
+    EXPECT_EQ(made->queueLabel(), "test.labelled");
 
     const auto before = LogMessage::Clock::now();
-    const LogMessage now = makeRecord();
-    EXPECT_GE(now.timestamp(), before);
-    EXPECT_LE(now.timestamp(), LogMessage::Clock::now());
+    EXPECT_GE(makeRecord().timestamp(), before);
     const LogMessage::Clock::time_point given{std::chrono::seconds(1717200249)};
     EXPECT_EQ(makeRecord("m", given).timestamp(), given);
 }

@@ -24,9 +24,7 @@
 namespace fs = std::filesystem;
 using tavrel::platform::FileManager;
 using tavrel::platform::UntrustedFile;
-using tavrel::testing::readFile;
-using tavrel::testing::TemporaryFolder;
-using tavrel::testing::writeFile;
+using namespace tavrel::testing;
 
 TEST(FileManagerTest, ItemAtFollowsLinksAndTellsNothingThereFromUnknown) {
     const TemporaryFolder temp;
@@ -172,7 +170,7 @@ TEST(FailedRemovalTest, GoesOnPastWhatCannotGoReportsTheFirstErrorAndKeepsTheTra
           "Trash/files/X.app/Contents/Info.plist", "Trash/info/X.app.trashinfo"}) {
         writeFile(temp.path() / file, "x");
     }
-    const auto run = tavrel::testing::Sandbox()
+    const auto run = Sandbox()
                          .readOnly(temp.string() + "/tree/m/locked")
                          .readOnly(temp.string() + "/Trash/files/X.app/Contents")
                          .run({fs::read_symlink("/proc/self/exe").string(),

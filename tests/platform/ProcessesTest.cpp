@@ -9,30 +9,46 @@
 #include <cstring>
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <spawn.h>
+#include <optional>
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
 using tavrel::platform::RunningApplication;
 using tavrel::platform::RunningApplications;
 using tavrel::platform::RunningProcesses;
-using tavrel::testing::TemporaryFolder;
-using tavrel::testing::writeFile;
+using namespace tavrel::testing;
 
 namespace {
 
-// Starts a copy of sleep from `executable` (it runs the copy once posix_spawn returns); its pid.
-// It ends with the test, the first process of its namespace.
-int sleeper(const fs::path& executable) {
+// Starts a copy of sleep from `executable`, as the user `as` when given; its pid once it runs
+// the copy. It ends with the test, the first process of its namespace.
+int sleeper(const fs::path& executable, std::optional<uid_t> as = std::nullopt) {
     fs::create_directories(executable.parent_path());
     fs::copy_file("/bin/sleep", executable, fs::copy_options::skip_existing);
-    std::string path = executable.string();
-    std::string seconds = "60";
-    char* arguments[] = {path.data(), seconds.data(), nullptr};
-    pid_t pid = -1;
-    EXPECT_EQ(posix_spawn(&pid, path.c_str(), nullptr, nullptr, arguments, environ), 0) << path;
+    const std::string path = executable.string();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        if (!as || (setgid(*as) == 0 && setuid(*as) == 0)) {
+            execl(path.c_str(), path.c_str(), "60", nullptr);
+        }
+        _exit(127);
+    }
+    // Its folder in /proc is the new user's only once the copy runs.
+    const std::string folder = "/proc/" + std::to_string(pid);
+    struct stat owner {};
+    std::error_code error;
+    while (fs::read_symlink(folder + "/exe", error) != path || stat(folder.c_str(), &owner) != 0 ||
+           owner.st_uid != as.value_or(owner.st_uid)) {
+        if (waitpid(pid, nullptr, WNOHANG) != 0) {
+            ADD_FAILURE() << path << " did not run";
+            return -1;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
     return pid;
 }
 
@@ -58,7 +74,7 @@ void writeInfo(const fs::path& bundle, const std::string& entries) {
 
 } // namespace
 
-TEST_F(ProcessesTest, HelpersAreTheProcessesOfExactlyThatExecutableNameAlsoWhenDeleted) {
+TEST_F(ProcessesTest, HelpersAreTheUsersProcessesOfExactlyThatExecutableNameAlsoWhenDeleted) {
     const TemporaryFolder folder;
     const int helper = sleeper(folder.path() / "helper");
     const int deleted = sleeper(folder.path() / "gone/helper");
@@ -67,6 +83,10 @@ TEST_F(ProcessesTest, HelpersAreTheProcessesOfExactlyThatExecutableNameAlsoWhenD
     sleeper(folder.path() / "nothelper");
     sleeper(folder.path() / "helperX");
     sleeper(folder.path() / "helper (deleted)");
+    if (geteuid() == 0) { // the same executable, run by nobody: never the user's
+        fs::permissions(folder.path(), fs::perms::others_exec, fs::perm_options::add);
+        sleeper(folder.path() / "helper", 65534);
+    }
     const auto found = RunningProcesses::withExecutableName("helper");
     ASSERT_TRUE(found.ok()) << found.error();
     EXPECT_EQ(*found, (std::vector<int>{helper, deleted}));

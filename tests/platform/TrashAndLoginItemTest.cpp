@@ -13,9 +13,7 @@
 namespace fs = std::filesystem;
 using tavrel::platform::LoginItemSwitch;
 using tavrel::platform::TrashFolders;
-using tavrel::testing::readFile;
-using tavrel::testing::TemporaryFolder;
-using tavrel::testing::writeFile;
+using namespace tavrel::testing;
 using Outcome = LoginItemSwitch::Outcome;
 using Strings = std::vector<std::string>;
 

@@ -1,0 +1,65 @@
+// The log file manager where the test process cannot go itself: a folder too deep for any
+// file name, whose failures are reported at exit, and a file system without user attributes.
+#include "tests/logfiles/LogFilesTestSupport.hpp"
+#include "tests/support/Sandbox.hpp"
+
+#include <gtest/gtest.h>
+
+namespace tavrel::logging {
+namespace {
+
+using namespace testing;
+
+constexpr const char* kHelper = TAVREL_LOGFILES_HELPER;
+constexpr std::size_t kNotFound = std::string::npos;
+
+TEST(LogFileManagerLimitsTest, CreationGivesUpAfterFiveCriticalErrors) {
+    const TemporaryFolder root;
+    // A folder so deep that no file name fits below it.
+    std::string folder = root.string();
+    while (folder.size() < 4040) {
+        folder += "/" + std::string(200, 'd');
+    }
+    std::filesystem::create_directories(folder);
+    const ProcessRun run =
+        runProcess({kHelper, "write", folder, "lost"}, homeEnvironment(root.string()));
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "");
+    EXPECT_NE(run.err.find("FileLogger: Failed to create new log file: " + folder), kNotFound);
+    EXPECT_NE(run.err.find("File name too long"), kNotFound) << run.err;
+    // Five alike: the first shown, three counted, the last shown with the count at exit.
+    const Lines lines = splitLines(run.err);
+    Lines critical;
+    std::copy_if(lines.begin(), lines.end(), std::back_inserter(critical), [](const auto& line) {
+        return line.find("LogFileManagerDefault: Critical error while creating log file: ") !=
+               kNotFound;
+    });
+    ASSERT_EQ(critical.size(), 2U) << run.err;
+    EXPECT_TRUE(critical[1].ends_with(" [3 similar lines not shown]")) << run.err;
+    EXPECT_NE(run.err.find("LogFileManagerDefault: Bailing file creation, encountered 5 errors."),
+              kNotFound)
+        << run.err;
+}
+
+TEST(LogFileManagerLimitsTest, ArchivedMarkWithoutUserAttributesStaysWithTheFileAndPrunes) {
+    TAVREL_SKIP_WITHOUT_SANDBOX();
+    const TemporaryFolder disk;
+    // ramfs refuses user attributes.
+    const ProcessRun run =
+        Sandbox()
+            .ramfs(disk.string())
+            .run({kHelper, "marks", disk.string()}, homeEnvironment(disk.string()));
+    ASSERT_EQ(run.status, 0) << run.err;
+    const Lines out = splitLines(run.out);
+    Lines marks;
+    for (const std::string& line : out) {
+        marks.push_back(line.substr(0, line.find(' ')));
+    }
+    EXPECT_EQ(marks, (Lines{"user", "archived", "open", "archived", "left"})) << run.out;
+    EXPECT_EQ(out.front(), "user attributes: refused");
+    EXPECT_EQ(out.back(), "left 0");
+    EXPECT_EQ(run.err, ""); // no failure reported
+}
+
+} // namespace
+} // namespace tavrel::logging
