@@ -335,19 +335,16 @@ QStringList englishWindow(const QStringList& plan = {"plan: Nothing of Tavrel wa
            plan;
 }
 
-// A copy of `program` started inside the sandbox as `name` before the application, made to
-// ignore SIGTERM when `stubborn`: the start of a command line (see flows).
-std::vector<std::string> startFirst(const std::string& program, const fs::path& copy,
-                                    bool stubborn) {
+// A copy of sleep started inside the sandbox as `copy` before the application, made to ignore
+// SIGTERM when `stubborn`: the start of a command line (see flows).
+std::vector<std::string> startFirst(const fs::path& copy, bool stubborn) {
     fs::create_directories(copy.parent_path());
-    fs::copy_file(program, copy);
-    const std::string script = std::string(stubborn ? "trap '' TERM; " : "") +
-                               "\"$1\" 60 & app=$!\n"
-                               "until [ \"$(readlink /proc/$app/exe)\" = \"$1\" ]; do\n"
-                               "  [ -e /proc/$app ] || exit 9\n"
-                               "done\n"
-                               "trap - TERM; shift; exec \"$@\"\n";
-    return {"/bin/sh", "-c", script, "sh", copy.string()};
+    fs::copy_file("/bin/sleep", copy);
+    std::vector<std::string> start{TAVREL_START_FIRST, copy.string()};
+    if (stubborn) {
+        start.insert(start.begin() + 1, "--stubborn");
+    }
+    return start;
 }
 
 } // namespace
@@ -577,7 +574,7 @@ private slots:
         }
         std::vector<std::string> start;
         if (stubbornHelper) {
-            start = startFirst("/bin/sleep", home.folder.path() / "bin/brolt", true);
+            start = startFirst(home.folder.path() / "bin/brolt", true);
         }
         if (!running.isEmpty()) {
             // A copy of sleep in a bundle of that identifier.
@@ -593,7 +590,7 @@ private slots:
             icon.fill(Qt::darkCyan);
             QVERIFY(icon.save(QString::fromStdString((bundle / "Resources").string()) + "/" +
                               running[3]));
-            start = startFirst("/bin/sleep", bundle / "MacOS/app", false);
+            start = startFirst(bundle / "MacOS/app", false);
         }
         std::vector<std::string> variables{bus};
         for (const QString& variable : environment) {
