@@ -184,16 +184,9 @@ TEST_F(ScriptJobsTest, AKillScriptGivesAHelperTheTimeToSaveItsStateBeforeItWould
     const auto resources = tavrel::platform::BundleInfo::resourcesFolder();
     ASSERT_TRUE(resources);
     const TemporaryFolder work;
-    // A brolt that takes a second to save its state once asked to stop; in a sandbox, where the
-    // script sees only the processes started there.
-    const std::string script = R"sh(
-cp /bin/sh "$1/brolt"
-"$1/brolt" -c 'trap "sleep 1; echo saved >\"\$0\"; exit" TERM; while :; do sleep 0.1; done' "$1/state" &
-until [ "$(readlink /proc/$!/exe)" = "$1/brolt" ]; do :; done
-"$2"; echo "status $?"
-)sh";
+    // In a sandbox, where the script sees only the processes started there.
     const auto run = tavrel::testing::Sandbox().run(
-        {"/bin/sh", "-c", script, "sh", work.string(), *resources + "kill-brolt.sh"},
+        {TAVREL_ENGINE_SCRIPTS "/slow-helper.sh", work.string(), *resources + "kill-brolt.sh"},
         {"PATH=/usr/bin:/bin"});
     EXPECT_EQ(run.out, "status 0\n") << run.err;
     EXPECT_EQ(readFile(work.path() / "state"), "saved\n");
