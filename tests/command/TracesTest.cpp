@@ -19,12 +19,13 @@ TEST_F(TracesTest, EveryKindOfTraceIsListedRemovedAndVerifiedAndASurvivorFailsTh
                   script("traces.sh"), work.string(), TAVREL_UNINSTALL},
                  homeEnvironment(home_));
     const Lines out = splitLines(run.out);
-    ASSERT_EQ(out.size(), 8U) << run.out << run.err; // another user's helper and the longer name
-    EXPECT_EQ(Lines(out.begin() + 3, out.end()),     // still run
+    ASSERT_EQ(out.size(), 8U) << run.out << run.err; // the helpers only named alike, and another
+    EXPECT_EQ(Lines(out.begin() + 3, out.end()),     // user's, still run
               (Lines{"dry 0", "run 0", "again 0", "ask 0", "twice 1"}))
         << run.err;
 
-    // The dry run lists every trace, each of its step (on standard error, as it wrote JSON).
+    // The dry run lists every trace, each of its step (on standard error, as it wrote JSON);
+    // keychain items as the removal's rules take them.
     Lines dry{"Found on this account:", stepLine(1, "2 keychain items of \"Tavrel\"")};
     for (const char* service :
          {"KVTOAuthCredentialService", "Tavrel Device Restriction", "Tavrel Credential"}) {
