@@ -8,8 +8,7 @@ using TracesTest = CommandTest;
 TEST_F(TracesTest, EveryKindOfTraceIsListedRemovedAndVerifiedAndASurvivorFailsTheRun) {
     plantEverything();
     const TemporaryFolder work; // the helpers' programs, where another user can reach them too
-    fs::permissions(work.path(),
-                    fs::perms::all & ~fs::perms::group_write & ~fs::perms::others_write);
+    fs::permissions(work.path(), static_cast<fs::perms>(0755));
     fs::create_directory(work.path() / "parent");
     fs::copy_file("/bin/sh", work.path() / "parent/brolt");
     const ProcessRun run =
