@@ -6,9 +6,13 @@ w=$1 u=$2
 cp /bin/sh "$w/TavrelFileProvider"
 # shellcheck disable=SC2016 # the helper's own script, with its own $0
 "$w/TavrelFileProvider" -c 'trap "" TERM; : >"$0"; while :; do sleep 1; done' "$w/ready" &
-until [ -e "$w/ready" ]; do sleep 0.01; done
+provider=$!
+until [ -e "$w/ready" ]; do [ -e "/proc/$provider/exe" ] || exit 1; sleep 0.01; done
 "$u" --yes --json >"$w/report.json" 2>"$w/err.txt" & uninstaller=$!
-until grep -q '^\[7/20\]' "$w/err.txt" 2>/dev/null; do sleep 0.01; done
+until grep -q '^\[7/20\]' "$w/err.txt" 2>/dev/null; do
+    [ -e "/proc/$uninstaller/exe" ] || break # it ended on its own: the test says how
+    sleep 0.01
+done
 kill -INT $uninstaller
 wait $uninstaller
 echo "status $?"

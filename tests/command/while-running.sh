@@ -3,7 +3,7 @@
 # status. APP is started here, inside the sandbox: a process outside its user namespace could not
 # be inspected.
 "$1" 60 & app=$!
-until [ "$(readlink "/proc/$app/exe")" = "$1" ]; do [ -e "/proc/$app" ] || exit 9; done
+until [ "$(readlink "/proc/$app/exe")" = "$1" ]; do [ -e "/proc/$app/exe" ] || exit 9; done
 "$2" --yes; status=$?
 kill $app
 exit $status
