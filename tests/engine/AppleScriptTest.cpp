@@ -104,16 +104,17 @@ TEST_F(AppleScriptTest, FailuresAreLoggedInOrderAndThrownWithTheirFactsButNotThe
          "unknown"},
     };
     for (const Case& test : cases) {
+        SCOPED_TRACE(test.script);
         try {
             (void)AppleScript::run(test.script, test.host);
-            ADD_FAILURE() << test.script << ": nothing thrown";
+            ADD_FAILURE() << "nothing thrown";
         } catch (const tavrel::Error& error) {
-            EXPECT_EQ(error.description(), test.description) << test.script;
+            EXPECT_EQ(error.description(), test.description);
             const tavrel::Alert alert = error.alert();
-            EXPECT_EQ(alert.messageText, test.alert) << test.script;
-            EXPECT_EQ(alert.buttons, std::vector<std::string>{"OK"}) << test.script;
-            EXPECT_EQ(alert.style, tavrel::AlertStyle::warning) << test.script;
+            EXPECT_EQ(alert.messageText, test.alert);
+            EXPECT_EQ(alert.buttons, std::vector<std::string>{"OK"});
+            EXPECT_EQ(alert.style, tavrel::AlertStyle::warning);
         }
-        EXPECT_EQ(RecordingLogger::shared().takeFlagged(), test.lines) << test.script;
+        EXPECT_EQ(RecordingLogger::shared().takeFlagged(), test.lines);
     }
 }

@@ -21,30 +21,23 @@ TEST(AppBundleJobTest, RemovesWhatIsThereAndLogsWhatItFound) {
     struct Case {
         const char* name;
         const char* plant; // files below the home, split by spaces; "link>target" makes a link
-        std::string job;   // "app", "preferences" or "group", and the name it is given
+        std::string job;   // "app" or "preferences", and the name it is given
         std::optional<RemoveResult> result; // none: the removal throws
         std::string log;   // one line each; "~" stands for the home, "error: " marks errors
         const char* gone;  // below the home; "." for nothing
         const char* stays; // below the home
     };
-    const std::string preferences = "----- Remove \"Preferences\" -----\ncom.x.plist\ndone\n";
     const std::string app = "----- Remove App Bundle -----\n";
     const std::vector<Case> cases{
-        {"a preferences file", "Library/Preferences/com.x.plist", "preferences com.x",
-         RemoveResult::removed, preferences, "Library/Preferences/com.x.plist",
-         "Library/Preferences"},
         {"a preferences folder", "Library/Preferences/com.x.plist/in", "preferences com.x",
-         RemoveResult::removed, preferences, "Library/Preferences/com.x.plist", "."},
+         RemoveResult::removed, "----- Remove \"Preferences\" -----\ncom.x.plist\ndone\n",
+         "Library/Preferences/com.x.plist", "."},
         {"a file where the bundle should be", "X.app", "app X.app", RemoveResult::notFolder,
          app + "\"~/X.app\" not folder.\n", ".", "X.app"},
         {"a link to a bundle, which goes alone", "B.app/Contents/Info.plist X.app>B.app",
          "app X.app", RemoveResult::removed, app + "done\n", "X.app", "B.app/Contents/Info.plist"},
         {"a link leading nowhere, which counts as nothing", "X.app>nowhere", "app X.app",
          RemoveResult::missing, app + "\"~/X.app\" does not exist.\n", ".", "X.app"},
-        {"no group container", "", "group g.x", RemoveResult::missing,
-         "----- Remove \"Group Containers\" -----\ng.x\n\"~/Library/Group Containers/g.x\" does "
-         "not exist.\n",
-         ".", "."},
         {"a path that cannot be examined, which is no missing item", "", "app " + tooLong,
          std::nullopt,
          app + "error: Error Domain=NSPOSIXErrorDomain Code=" + std::to_string(ENAMETOOLONG) +
@@ -55,6 +48,7 @@ TEST(AppBundleJobTest, RemovesWhatIsThereAndLogsWhatItFound) {
          ".", "."},
     };
     for (const Case& test : cases) {
+        SCOPED_TRACE(test.name);
         const tavrel::testing::TemporaryFolder home;
         std::istringstream plants(test.plant);
         for (std::string plant; plants >> plant;) {
@@ -72,13 +66,11 @@ TEST(AppBundleJobTest, RemovesWhatIsThereAndLogsWhatItFound) {
         std::optional<RemoveResult> result;
         try {
             result = kind == "app" ? AppBundleJob::removeApp(home.string() + "/" + name)
-                     : kind == "preferences"
-                         ? AppBundleJob::removePreferences(home.string(), name)
-                         : AppBundleJob::removeGroupContainers(home.string(), name);
+                                   : AppBundleJob::removePreferences(home.string(), name);
         } catch (const tavrel::jobs::RemoveAppBundleError& error) {
-            EXPECT_EQ(error.path(), home.string() + "/" + name) << test.name;
+            EXPECT_EQ(error.path(), home.string() + "/" + name);
         }
-        EXPECT_EQ(result, test.result) << test.name;
+        EXPECT_EQ(result, test.result);
         std::string log;
         for (const auto& record : tavrel::testing::RecordingLogger::shared().take()) {
             std::string line(record.message());
@@ -89,10 +81,9 @@ TEST(AppBundleJobTest, RemovesWhatIsThereAndLogsWhatItFound) {
             log +=
                 (record.flag() == tavrel::logging::LogFlag::error ? "error: " : "") + line + "\n";
         }
-        EXPECT_EQ(log, test.log) << test.name;
-        EXPECT_FALSE(fs::exists(fs::symlink_status(home.path() / test.gone)) && *test.gone != '.')
-            << test.name;
-        EXPECT_TRUE(fs::exists(fs::symlink_status(home.path() / test.stays))) << test.name;
+        EXPECT_EQ(log, test.log);
+        EXPECT_FALSE(fs::exists(fs::symlink_status(home.path() / test.gone)) && *test.gone != '.');
+        EXPECT_TRUE(fs::exists(fs::symlink_status(home.path() / test.stays)));
     }
 }
 

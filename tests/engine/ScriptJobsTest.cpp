@@ -1,7 +1,6 @@
-// Login item removal over real autostart folders, the user defaults reset through the real
-// script under a temporary home, with their exact log lines, and a real kill script.
+// Login item removal over real autostart folders, with its exact log lines, and the real user
+// defaults and kill scripts.
 #include "Source/jobs/LoginItemJob.hpp"
-#include "Source/jobs/UserDefaultsJob.hpp"
 #include "Source/scripts/AppleScriptExecuteError.hpp"
 #include "platform/BundleInfo.hpp"
 #include "tests/engine/FakeScriptHost.hpp"
@@ -9,17 +8,13 @@
 #include "tests/support/Sandbox.hpp"
 #include "tests/support/TemporaryFolder.hpp"
 
-#include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <map>
 
 namespace fs = std::filesystem;
 using tavrel::AppleScriptExecuteError;
 using tavrel::jobs::LoginItemJob;
 using tavrel::jobs::LoginItemResult;
-using tavrel::jobs::ScriptJobResult;
-using tavrel::jobs::UserDefaultsJob;
 using tavrel::logging::LogFlag;
 using tavrel::platform::AppleScriptHost;
 using tavrel::platform::ScriptDescriptor;
@@ -44,60 +39,41 @@ protected:
 
 TEST_F(ScriptJobsTest, ALoginItemGoesOnlyByItsExactNameAndOnlyOnce) {
     struct Case {
-        const char* name;
-        std::map<std::string, std::string> entries; // file name -> Name= value as written
+        std::vector<std::string> names; // of a.desktop, b.desktop and on, as written
         std::string asked;
-        Outcome outcome;
-        Logged lines;
+        std::string listed;            // in the log
         std::vector<std::string> left; // entry files afterwards
     };
     const std::vector<Case> cases{
-        {"no login items",
-         {},
-         "TAVREL",
-         Outcome::notFound,
-         {{LogFlag::info, kBanner},
-          {LogFlag::debug, "items: []"},
-          {LogFlag::info, "\"TAVREL\" not found"}},
-         {}},
-        {"letter case counts",
-         {{"t.desktop", "Tavrel"}},
-         "TAVREL",
-         Outcome::notFound,
-         {{LogFlag::info, kBanner},
-          {LogFlag::debug, "items: [\"Tavrel\"]"},
-          {LogFlag::info, "\"TAVREL\" not found"}},
-         {"t.desktop"}},
-        {"two of that name",
-         {{"a.desktop", "Tavrel"}, {"b.desktop", "Tavrel"}},
-         "Tavrel",
-         Outcome::removed,
-         {{LogFlag::info, kBanner},
-          {LogFlag::debug, "items: [\"Tavrel\", \"Tavrel\"]"},
-          {LogFlag::info, "done"}},
-         {"b.desktop"}},
-        {"quotes, a backslash and an accent written two ways",
-         {{"q.desktop", "Ta\"v\\\\rel Cafe\u0301"}},
+        {{}, "TAVREL", "[]", {}},
+        {{"Tavrel"}, "TAVREL", "[\"Tavrel\"]", {"a.desktop"}}, // letter case counts
+        {{"Tavrel", "Tavrel"}, "Tavrel", "[\"Tavrel\", \"Tavrel\"]", {"b.desktop"}},
+        // Quotes, a backslash and an accent written two ways.
+        {{"Ta\"v\\\\rel Cafe\u0301"},
          "Ta\"v\\rel Caf\u00e9",
-         Outcome::removed,
-         {{LogFlag::info, kBanner},
-          {LogFlag::debug, "items: [\"Ta\\\"v\\\\rel Cafe\u0301\"]"},
-          {LogFlag::info, "done"}},
+         "[\"Ta\\\"v\\\\rel Cafe\u0301\"]",
          {}},
     };
     for (const Case& test : cases) {
-        TemporaryFolder folder;
-        for (const auto& [file, name] : test.entries) {
-            writeFile(folder.path() / file, "[Desktop Entry]\nName=" + name + "\n");
+        SCOPED_TRACE(test.asked + " among " + test.listed);
+        const TemporaryFolder folder;
+        for (std::size_t index = 0; index < test.names.size(); ++index) {
+            writeFile(folder.path() / (static_cast<char>('a' + index) + std::string(".desktop")),
+                      "[Desktop Entry]\nName=" + test.names[index] + "\n");
         }
+        const bool found = test.left.size() < test.names.size();
         const auto host = AppleScriptHost::make({.loginItemsFolder = folder.string()});
-        EXPECT_EQ(LoginItemJob::disable(test.asked, *host).outcome, test.outcome) << test.name;
-        EXPECT_EQ(RecordingLogger::shared().takeFlagged(), test.lines) << test.name;
+        EXPECT_EQ(LoginItemJob::disable(test.asked, *host).outcome,
+                  found ? Outcome::removed : Outcome::notFound);
+        EXPECT_EQ(RecordingLogger::shared().takeFlagged(),
+                  (Logged{{LogFlag::info, kBanner},
+                          {LogFlag::debug, "items: " + test.listed},
+                          {LogFlag::info, found ? "done" : "\"" + test.asked + "\" not found"}}));
         std::vector<std::string> left;
         for (const auto& item : fs::directory_iterator(folder.path())) {
             left.push_back(item.path().filename().string());
         }
-        EXPECT_EQ(left, test.left) << test.name;
+        EXPECT_EQ(left, test.left);
     }
 }
 
@@ -138,12 +114,10 @@ TEST_F(ScriptJobsTest, OddAnswersOfSystemEventsAreTakenAsTheRunNeedsThem) {
         (Logged{{LogFlag::info, kBanner}, {LogFlag::error, "NSAppleScript.errorNumberr: -1743"}}));
 }
 
-TEST_F(ScriptJobsTest, UserDefaultsResetRemovesTheProductsDomainsFromTheConfigFolderOnly) {
-    TemporaryFolder home;
-    // The script reads HOME and XDG_CONFIG_HOME; HOME is put back and the other unset at the end.
-    const char* const realHome = std::getenv("HOME"); // NOLINT(concurrency-mt-unsafe)
-    const std::string savedHome = realHome != nullptr ? realHome : "/nonexistent";
-    setenv("HOME", home.string().c_str(), 1);
+TEST_F(ScriptJobsTest, TheUserDefaultsScriptRemovesTheProductsDomainsFromTheConfigFolderOnly) {
+    const auto resources = tavrel::platform::BundleInfo::resourcesFolder();
+    ASSERT_TRUE(resources);
+    const TemporaryFolder home;
     const std::vector<std::string> domains{
         "com.quillorchid.TavrelOSX", "com.quillorchid.TavrelAuthenticator",
         "com.quillorchid.tavrel.macos", "group.com.quillorchid.TavrelOSX",
@@ -152,7 +126,7 @@ TEST_F(ScriptJobsTest, UserDefaultsResetRemovesTheProductsDomainsFromTheConfigFo
                                               "com.quillorchid.Other", "TavrelOSX"};
     // XDG_CONFIG_HOME when it is absolute, else ~/.config.
     for (const std::string& config : {home.string() + "/xdg", std::string("relative")}) {
-        setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+        SCOPED_TRACE(config);
         const fs::path folder =
             config.starts_with('/') ? fs::path(config) : home.path() / ".config";
         for (const std::string& name : domains) {
@@ -162,21 +136,17 @@ TEST_F(ScriptJobsTest, UserDefaultsResetRemovesTheProductsDomainsFromTheConfigFo
         for (const std::string& name : neighbours) {
             writeFile(folder / name, "keep");
         }
-        const auto host = AppleScriptHost::make({.loginItemsFolder = home.string()});
-        EXPECT_EQ(UserDefaultsJob::reset(*host), ScriptJobResult::done) << config;
-        EXPECT_EQ(
-            RecordingLogger::shared().takeFlagged(),
-            (Logged{{LogFlag::info, "----- Reset UserDefaults -----"}, {LogFlag::info, "done"}}))
-            << config;
+        const auto run = tavrel::testing::runProcess(
+            {*resources + "reset-userdefaults.sh"},
+            {"PATH=/usr/bin:/bin", "HOME=" + home.string(), "XDG_CONFIG_HOME=" + config});
+        EXPECT_EQ(run.status, 0) << run.err;
         for (const std::string& name : domains) {
-            EXPECT_FALSE(fs::exists(folder / name)) << config << " " << name;
+            EXPECT_FALSE(fs::exists(folder / name)) << name;
         }
         for (const std::string& name : neighbours) {
-            EXPECT_TRUE(fs::exists(folder / name)) << config << " " << name;
+            EXPECT_TRUE(fs::exists(folder / name)) << name;
         }
     }
-    setenv("HOME", savedHome.c_str(), 1);
-    unsetenv("XDG_CONFIG_HOME");
 }
 
 TEST_F(ScriptJobsTest, AKillScriptGivesAHelperTheTimeToSaveItsStateBeforeItWouldKillIt) {
@@ -184,16 +154,9 @@ TEST_F(ScriptJobsTest, AKillScriptGivesAHelperTheTimeToSaveItsStateBeforeItWould
     const auto resources = tavrel::platform::BundleInfo::resourcesFolder();
     ASSERT_TRUE(resources);
     const TemporaryFolder work;
-    // A brolt that takes a second to save its state once asked to stop; in a sandbox, where the
-    // script sees only the processes started there.
-    const std::string script = R"sh(
-cp /bin/sh "$1/brolt"
-"$1/brolt" -c 'trap "sleep 1; echo saved >\"\$0\"; exit" TERM; while :; do sleep 0.1; done' "$1/state" &
-until [ "$(readlink /proc/$!/exe)" = "$1/brolt" ]; do :; done
-"$2"; echo "status $?"
-)sh";
+    // In a sandbox, where the script sees only the processes started there.
     const auto run = tavrel::testing::Sandbox().run(
-        {"/bin/sh", "-c", script, "sh", work.string(), *resources + "kill-brolt.sh"},
+        {TAVREL_ENGINE_SCRIPTS "/slow-helper.sh", work.string(), *resources + "kill-brolt.sh"},
         {"PATH=/usr/bin:/bin"});
     EXPECT_EQ(run.out, "status 0\n") << run.err;
     EXPECT_EQ(readFile(work.path() / "state"), "saved\n");
