@@ -61,4 +61,11 @@ TEST_F(PlantedFilesTest, PlantedEntriesNeitherHangNorStopItAndWhatCannotBeReadIs
         EXPECT_FALSE(fs::exists(loginItem_));
         fs::remove_all(planted);
     }
+    // Each entry that cannot be read is named in the plan, as in the run: not only the first.
+    mkfifo(planted.c_str(), 0600);
+    fs::create_symlink("/dev/zero", loginItem_.parent_path() / "y.desktop");
+    const std::string entry = "\u201cy.desktop\u201d couldn\u2019t be examined: " + odd;
+    EXPECT_EQ(
+        Json::parse(uninstall({"--dry-run", "--json"}).out)["steps"][2]["found"]["unavailable"],
+        Json(entry + " \u201cz.desktop\u201d couldn\u2019t be examined: " + odd));
 }
