@@ -25,8 +25,9 @@ packages=(
   # The man pages (scdoc sources) and the checks of what is installed: man pages rendered by man,
   # the metainfo validated by appstreamcli, the bash completion loaded by bash-completion.
   scdoc man-db appstream bash-completion
-  # CI's checks of the packages: lintian, and a fresh Debian 12 root to install them on.
-  lintian debootstrap bubblewrap
+  # CI's checks of the packages: lintian, and a fresh Debian 12 root to install them on; CPack
+  # computes the library dependencies with dpkg-shlibdeps, on the files `file` says are programs.
+  lintian debootstrap bubblewrap dpkg-dev file
   # The fleet playbook (deploy/ansible/), its lint, and its test on chroot hosts.
   ansible ansible-lint
 )
