@@ -8,6 +8,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev libspdlog-dev
   libplist-dev libutf8proc-dev libcli11-dev nlohmann-json3-dev
   clang-format clang-tidy util-linux mount
+  # The tests' sandboxes: a root of their own with their own /Applications and processes.
+  bubblewrap
   # The fuzz target: clang, and libFuzzer, which comes with compiler-rt.
   clang libclang-rt-14-dev
   # Checks the POSIX sh scripts among the resources.
@@ -27,7 +29,7 @@ packages=(
   scdoc man-db appstream bash-completion
   # CI's checks of the packages: lintian, and a fresh Debian 12 root to install them on; CPack
   # computes the library dependencies with dpkg-shlibdeps, on the files `file` says are programs.
-  lintian debootstrap bubblewrap dpkg-dev file
+  lintian debootstrap dpkg-dev file
   # The fleet playbook (deploy/ansible/), its lint, and its test on chroot hosts.
   ansible ansible-lint
 )

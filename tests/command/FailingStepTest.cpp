@@ -89,7 +89,7 @@ TEST_F(FailingStepTest, AFailingStepIsReportedInWordsAsRemainingAndTheLaterSteps
             sandbox.unprivileged(); // so that even root meets the folder's permissions
             chmod(test.refused.c_str(), 0);
         } else if (!test.refused.empty()) {
-            sandbox.readOnly(test.refused);
+            sandbox.readOnly(onHost(test.refused).string(), test.refused);
         }
         const ProcessRun run = uninstall(
             {"--yes", "--json", "--verbose"}, sandbox, Output::collected,

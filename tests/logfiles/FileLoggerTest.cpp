@@ -226,7 +226,7 @@ TEST(FileLoggerTest, FullDiskIsReportedAndLoggingResumesWithWholeLinesWhenSpaceR
     const TemporaryFolder disk;
     const ProcessRun run =
         Sandbox()
-            .tmpfs(disk.string() + ":size=64k")
+            .tmpfs(disk.string(), 64 * 1024)
             .run({kHelper, "write", disk.string() + "/logs", "before the disk filled up", "--fill",
                   std::string(6000, 'L') + " lost", "--free", "after space returned"},
                  homeEnvironment(disk.string()));

@@ -46,9 +46,9 @@ TEST(LogFileManagerLimitsTest, ArchivedMarkWithoutUserAttributesStaysWithTheFile
     const TemporaryFolder disk;
     // ramfs refuses user attributes.
     const ProcessRun run =
-        Sandbox()
-            .ramfs(disk.string())
-            .run({kHelper, "marks", disk.string()}, homeEnvironment(disk.string()));
+        Sandbox().run({"/bin/sh", "-c", "mount -t ramfs none \"$1\" && exec \"$0\" marks \"$1\"",
+                       kHelper, disk.string()},
+                      homeEnvironment(disk.string()));
     ASSERT_EQ(run.status, 0) << run.err;
     const Lines out = splitLines(run.out);
     Lines marks;

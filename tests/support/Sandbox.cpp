@@ -1,4 +1,4 @@
-// Running programs for tests, and the sandbox launcher driven from them. Output goes through
+// Running programs for tests, in bubblewrap sandboxes or outside. Output goes through
 // files, so no pipe can fill up and block.
 #include "tests/support/Sandbox.hpp"
 
@@ -8,6 +8,7 @@
 #include <array>
 #include <cerrno>
 #include <fcntl.h>
+#include <filesystem>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -15,6 +16,8 @@
 namespace tavrel::testing {
 
 namespace {
+
+namespace fs = std::filesystem;
 
 // What posix_spawn takes: a pointer to each string, then a null pointer.
 std::vector<char*> pointers(std::vector<std::string>& strings) {
@@ -25,6 +28,17 @@ std::vector<char*> pointers(std::vector<std::string>& strings) {
     }
     result.push_back(nullptr);
     return result;
+}
+
+// bubblewrap, dying with the test, with its own processes. A normal user becomes root in a user
+// namespace of its own, as root is outside; root needs none, and a chroot would refuse one.
+std::vector<std::string> bubblewrap() {
+    std::vector<std::string> command{"bwrap", "--die-with-parent", "--unshare-pid"};
+    if (geteuid() != 0) {
+        command.insert(command.end(),
+                       {"--unshare-user", "--uid", "0", "--gid", "0", "--cap-add", "ALL"});
+    }
+    return command;
 }
 
 } // namespace
@@ -89,25 +103,40 @@ std::vector<std::string> homeEnvironment(const std::string& home,
 
 const std::optional<std::string>& Sandbox::unavailableReason() {
     static const std::optional<std::string> reason = []() -> std::optional<std::string> {
-        constexpr int kUnavailable = 77;
-        const ProcessRun probe =
-            runProcess({TAVREL_SANDBOX_PROGRAM, "--probe"}, {"PATH=/usr/bin:/bin"});
-        if (probe.status == 0) {
+        std::vector<std::string> probe = bubblewrap();
+        probe.insert(probe.end(), {"--bind", "/", "/", "true"});
+        const ProcessRun run = runProcess(probe, {"PATH=/usr/bin:/bin"});
+        if (run.status == 0) {
             return std::nullopt;
         }
-        return probe.status == kUnavailable ? probe.err : "the sandbox failed: " + probe.err;
+        return run.status < 0 ? "bwrap (bubblewrap) is not installed"
+                              : "bwrap cannot make a sandbox here: " + run.err;
     }();
     return reason;
 }
 
 ProcessRun Sandbox::run(const std::vector<std::string>& argv,
                         const std::vector<std::string>& environment, Output output) const {
-    std::vector<std::string> command{TAVREL_SANDBOX_PROGRAM};
+    std::vector<std::string> command = bubblewrap();
+    // The real root, entry by entry, so that /Applications can be a folder of the test's own.
+    for (const fs::directory_entry& entry : fs::directory_iterator("/")) {
+        const std::string path = entry.path();
+        if (path == "/Applications" || path == "/proc" || path == "/dev") {
+            continue;
+        }
+        if (entry.is_symlink()) {
+            command.insert(command.end(), {"--symlink", fs::read_symlink(path), path});
+        } else {
+            command.insert(command.end(), {"--bind", path, path});
+        }
+    }
+    command.insert(command.end(),
+                   {"--dev-bind", "/dev", "/dev", "--proc", "/proc", "--dir", "/Applications"});
     command.insert(command.end(), options_.begin(), options_.end());
-    command.emplace_back("--own-processes");
+    command.insert(command.end(), readOnly_.begin(), readOnly_.end());
     command.emplace_back("--");
     command.insert(command.end(), argv.begin(), argv.end());
-    // The launcher finds unshare on this PATH; the program inside gets `environment` too.
+    // bwrap is found on this PATH; the program inside gets `environment` too.
     return runProcess(command, environment, output);
 }
 

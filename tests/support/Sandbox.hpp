@@ -1,9 +1,10 @@
 // Running a program as a test would from a terminal (a clean environment, no input, its output
-// and exit status collected), also in a private mount namespace (see SandboxLauncher.cpp): its
-// own /Applications, read-only or tiny file systems, or no privileges, without touching the
-// real system.
+// and exit status collected), also in a sandbox made by bubblewrap: a root that mirrors the real
+// one with its own /Applications, read-only or tiny file systems, or no privileges, and its own
+// processes, without touching the real system.
 #pragma once
 
+#include <cstddef>
 #include <initializer_list>
 #include <optional>
 #include <string>
@@ -40,19 +41,26 @@ public:
     static const std::optional<std::string>& unavailableReason();
 
     /// /Applications inside is `folder` (else an empty folder).
-    Sandbox& applications(const std::string& folder) { return add({"--applications", folder}); }
+    Sandbox& applications(const std::string& folder) {
+        return add({"--bind", folder, "/Applications"});
+    }
     /// `file` is on `path` inside, which must exist: a test's own account database.
     Sandbox& bind(const std::string& file, const std::string& path) {
-        return add({"--bind", file + ":" + path});
+        return add({"--bind", file, path});
     }
-    /// `path` is read-only inside.
-    Sandbox& readOnly(const std::string& path) { return add({"--readonly", path}); }
-    /// A new tmpfs on `path` ("path:size=64k" passes mount options).
-    Sandbox& tmpfs(const std::string& pathAndOptions) { return add({"--tmpfs", pathAndOptions}); }
-    /// A new ramfs, which refuses user attributes, on `path`.
-    Sandbox& ramfs(const std::string& path) { return add({"--ramfs", path}); }
+    /// `path` is read-only inside; `from` outside is read-only on `to` inside. Made last, over
+    /// whatever the other options mounted.
+    Sandbox& readOnly(const std::string& path) { return readOnly(path, path); }
+    Sandbox& readOnly(const std::string& from, const std::string& to) {
+        readOnly_.insert(readOnly_.end(), {"--ro-bind", from, to});
+        return *this;
+    }
+    /// A new tmpfs of `bytes` on `path`, which must exist.
+    Sandbox& tmpfs(const std::string& path, std::size_t bytes) {
+        return add({"--size", std::to_string(bytes), "--tmpfs", path});
+    }
     /// The program runs without any capability, so that even root meets file permissions.
-    Sandbox& unprivileged() { return add({"--unprivileged"}); }
+    Sandbox& unprivileged() { return add({"--cap-drop", "ALL"}); }
 
     /// Runs `argv` inside, as runProcess does outside. The program sees and can signal only the
     /// processes started inside, which end with it: a kill script run there can never stop a
@@ -68,6 +76,7 @@ private:
     }
 
     std::vector<std::string> options_;
+    std::vector<std::string> readOnly_;
 };
 
 } // namespace tavrel::testing

@@ -569,7 +569,8 @@ private slots:
         tavrel::testing::Sandbox sandbox;
         sandbox.applications(home.applications.string());
         if (readOnlyBundle) {
-            sandbox.readOnly("/Applications/TAVREL.app");
+            sandbox.readOnly((home.applications.path() / "TAVREL.app").string(),
+                             "/Applications/TAVREL.app");
             writeFile(home.applications.path() / "Tavrel.app", "a file, not the product");
         }
         std::vector<std::string> start;
