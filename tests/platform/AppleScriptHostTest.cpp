@@ -24,18 +24,7 @@ using Failure = AppleScriptHost::Failure;
 using Execution = AppleScriptHost::Execution;
 
 namespace {
-
 constexpr const char* kTell = "tell application \"System Events\" to ";
-
-ScriptDescriptor texts(const std::vector<std::optional<std::string>>& items) {
-    std::vector<ScriptDescriptor> list;
-    list.reserve(items.size());
-    for (const auto& item : items) {
-        list.push_back(item ? ScriptDescriptor::text(*item) : ScriptDescriptor::missingValue());
-    }
-    return ScriptDescriptor::list(std::move(list));
-}
-
 } // namespace
 
 TEST(ScriptParserTest, AcceptsExactlyTheThreeFormsAndSaysWhatItExpected) {
@@ -162,7 +151,10 @@ TEST(AppleScriptHostTest, LoginItemsAreTheVisibleReadableAutostartEntriesByTheir
     EXPECT_EQ(*found, unreadable);
     const std::string list = std::string(kTell) + "get the name of every login item";
     const auto host = AppleScriptHost::make({.loginItemsFolder = folder.string()});
-    EXPECT_EQ(host->execute(list), Execution(texts({"Zeta", "Tavrel", std::nullopt, "Ta \"x\\"})));
+    using Item = ScriptDescriptor;
+    EXPECT_EQ(host->execute(list),
+              Execution(Item::list({Item::text("Zeta"), Item::text("Tavrel"), Item::missingValue(),
+                                    Item::text("Ta \"x\\")})));
     // A hidden entry is no login item.
     EXPECT_EQ(host->execute(std::string(kTell) + "delete login item \"Hidden\""),
               Execution(Failure{-1728, "Can't get login item \"Hidden\"."}));
@@ -175,5 +167,5 @@ TEST(AppleScriptHostTest, LoginItemsAreTheVisibleReadableAutostartEntriesByTheir
     }
     close(writer);
     const auto none = AppleScriptHost::make({.loginItemsFolder = "/nonexistent/autostart"});
-    EXPECT_EQ(none->execute(list), Execution(texts({})));
+    EXPECT_EQ(none->execute(list), Execution(Item::list({})));
 }
