@@ -22,23 +22,16 @@ if [ "${1:-}" = "--inside" ]; then
   shift 2
   export TAVREL_PRIVATE_KEYRING_BUS="$DBUS_SESSION_BUS_ADDRESS"
   [ "$mode" = keyring ] || exec "$@"
+  # In the foreground, so that it is our child: it ends with the command, by its number, which is
+  # its own while it runs, as it does unless it failed.
   printf %s password | HOME="$folder/home" XDG_DATA_HOME="$folder/data" \
     XDG_CACHE_HOME="$folder/cache" XDG_RUNTIME_DIR="$folder/runtime" \
-    gnome-keyring-daemon --unlock --components=secrets >/dev/null
-  # The daemon returns before it owns its name.
-  gdbus wait --session --timeout 10 org.freedesktop.secrets
-  daemon=$(gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
-    --method org.freedesktop.DBus.GetConnectionUnixProcessID org.freedesktop.secrets |
-    tr -cd '0-9' | cut -c 3-) # "(uint32 1234,)": the digits after the 32
+    gnome-keyring-daemon --foreground --unlock --components=secrets >/dev/null &
+  daemon=$!
+  gdbus wait --session --timeout 10 org.freedesktop.secrets # it owns its name a moment later
   status=0
   "$@" || status=$?
-  # Only while that number is still the daemon's (its name, cut to 15 characters, can be read
-  # by anyone): it may belong to another process by now.
-  name=
-  read -r name 2>/dev/null <"/proc/$daemon/comm" || true
-  if [ "$name" = gnome-keyring-d ]; then
-    kill "$daemon" 2>/dev/null || true
-  fi
+  kill "$daemon" 2>/dev/null || true
   exit "$status"
 fi
 

@@ -24,18 +24,7 @@ using Failure = AppleScriptHost::Failure;
 using Execution = AppleScriptHost::Execution;
 
 namespace {
-
 constexpr const char* kTell = "tell application \"System Events\" to ";
-
-ScriptDescriptor texts(const std::vector<std::optional<std::string>>& items) {
-    std::vector<ScriptDescriptor> list;
-    list.reserve(items.size());
-    for (const auto& item : items) {
-        list.push_back(item ? ScriptDescriptor::text(*item) : ScriptDescriptor::missingValue());
-    }
-    return ScriptDescriptor::list(std::move(list));
-}
-
 } // namespace
 
 TEST(ScriptParserTest, AcceptsExactlyTheThreeFormsAndSaysWhatItExpected) {
@@ -112,82 +101,71 @@ TEST(AppleScriptHostTest, ShellCommandsGiveTheirOutputOrTheirStatusAndErrorText)
     EXPECT_FALSE(fs::exists(background));
 }
 
-// Beside each entry someone could plant, which is no login item and is left alone: one that
-// cannot be read is named apart (the reader refuses it at once, without reading it), while a
+// Beside the entries, files someone could plant, which are no login items and are left alone: one
+// that cannot be read is named apart (the reader refuses it at once, without reading it), while a
 // folder or a link leading nowhere is no entry at all.
 TEST(AppleScriptHostTest, LoginItemsAreTheVisibleReadableAutostartEntriesByTheirNames) {
-    struct Case {
-        const char* planted;
-        std::string refusal; // what the reader says of it
-        bool unreadable;
+    const TemporaryFolder folder;
+    const auto entry = [&](const std::string& file, const std::string& keys) {
+        writeFile(folder.path() / file, "[Desktop Entry]\nType=Application\n" + keys);
     };
+    entry("b.desktop", "Name=Tavrel\n");
+    entry("a.desktop", "Name=Zeta\n");
+    entry("c.desktop", "Name=Hidden\nHidden=true\n");
+    entry("d.desktop", "Exec=nameless\n");
+    entry("e.txt", "Name=Not an entry\n");
+    entry("h.desktop", "Name=Ta\\s\"x\\\\\n");
+    const auto at = [&](const char* file) { return folder.path() / file; };
+    fs::create_symlink("/dev/zero", at("z-dev-zero.desktop"));
+    ASSERT_EQ(mkfifo(at("z-fifo.desktop").c_str(), 0600), 0);
+    ASSERT_EQ(mkfifo(at("z-written-fifo.desktop").c_str(), 0600), 0);
+    const int writer = open(at("z-written-fifo.desktop").c_str(), O_RDWR | O_CLOEXEC);
+    EXPECT_EQ(write(writer, "[", 1), 1);
+    fs::create_directory(at("z-folder.desktop"));
+    entry("z-huge.desktop", "Name=Huge\n");
+    fs::resize_file(at("z-huge.desktop"), std::uintmax_t{3} << 30);
+    fs::create_symlink(folder.path() / "nowhere", at("z-nowhere.desktop"));
+    // Each, what the reader says of it, and whether it is named as unreadable.
     const std::string notRegular = "Not a regular file";
-    const std::vector<Case> cases{
-        {"nothing", "No such file or directory", false},
-        {"a link to /dev/zero", notRegular, true},
-        {"a FIFO", notRegular, true},
-        {"a FIFO with a writer that wrote", notRegular, true},
-        {"a 3 GiB sparse file", "Too large to read (over 1 MiB)", true},
-        {"a folder", "Is a directory", false},
-        {"a link leading nowhere", "No such file or directory", false},
+    const std::vector<std::tuple<const char*, std::string, bool>> planted{
+        {"z-dev-zero.desktop", notRegular, true},
+        {"z-fifo.desktop", notRegular, true},
+        {"z-folder.desktop", "Is a directory", false},
+        {"z-huge.desktop", "Too large to read (over 1 MiB)", true},
+        {"z-nowhere.desktop", "No such file or directory", false},
+        {"z-written-fifo.desktop", notRegular, true},
     };
-    const std::string list = std::string(kTell) + "get the name of every login item";
-    for (const Case& test : cases) {
-        const TemporaryFolder folder;
-        const auto entry = [&](const std::string& file, const std::string& keys) {
-            writeFile(folder.path() / file, "[Desktop Entry]\nType=Application\n" + keys);
-        };
-        entry("b.desktop", "Name=Tavrel\n");
-        entry("a.desktop", "Name=Zeta\n");
-        entry("c.desktop", "Name=Hidden\nHidden=true\n");
-        entry("d.desktop", "Exec=nameless\n");
-        entry("e.txt", "Name=Not an entry\n");
-        entry("h.desktop", "Name=Ta\\s\"x\\\\\n");
-        const fs::path planted = folder.path() / "z.desktop";
-        const std::string kind = test.planted;
-        int writer = -1;
-        if (kind == "a link to /dev/zero") {
-            fs::create_symlink("/dev/zero", planted);
-        } else if (kind.starts_with("a FIFO")) {
-            ASSERT_EQ(mkfifo(planted.c_str(), 0600), 0);
-            if (kind.ends_with("wrote")) {
-                writer = open(planted.c_str(), O_RDWR | O_CLOEXEC);
-                EXPECT_EQ(write(writer, "[", 1), 1);
-            }
-        } else if (kind == "a 3 GiB sparse file") {
-            entry("z.desktop", "Name=Huge\n");
-            fs::resize_file(planted, std::uintmax_t{3} << 30);
-        } else if (kind == "a folder") {
-            fs::create_directory(planted);
-        } else if (kind == "a link leading nowhere") {
-            fs::create_symlink(folder.path() / "nowhere", planted);
-        }
-        const auto read = UntrustedFile::read(planted, UntrustedFile::Kind::desktopEntry);
-        ASSERT_FALSE(read.ok()) << kind;
+    std::vector<tavrel::platform::FileError> unreadable;
+    for (const auto& [file, refusal, isUnreadable] : planted) {
+        const auto read = UntrustedFile::read(at(file), UntrustedFile::Kind::desktopEntry);
+        ASSERT_FALSE(read.ok()) << file;
         EXPECT_EQ(read.error().localizedDescription(),
-                  "\u201cz.desktop\u201d couldn\u2019t be examined: " + test.refusal + ".");
-        const auto unreadable = AppleScriptHost::unreadableLoginItems(folder.string());
-        ASSERT_TRUE(unreadable.ok()) << kind;
-        EXPECT_EQ(*unreadable, test.unreadable ? std::vector{read.error()}
-                                               : std::vector<tavrel::platform::FileError>{})
-            << kind;
-        const auto host = AppleScriptHost::make({.loginItemsFolder = folder.string()});
-        EXPECT_EQ(host->execute(list),
-                  Execution(texts({"Zeta", "Tavrel", std::nullopt, "Ta \"x\\"})))
-            << kind;
-        // A hidden entry is no login item.
-        EXPECT_EQ(host->execute(std::string(kTell) + "delete login item \"Hidden\""),
-                  Execution(Failure{-1728, "Can't get login item \"Hidden\"."}));
-        EXPECT_EQ(host->execute(std::string(kTell) + "delete login item \"Tavrel\""),
-                  Execution(ScriptDescriptor::missingValue()))
-            << kind;
-        EXPECT_FALSE(fs::exists(folder.path() / "b.desktop")) << kind;
-        EXPECT_TRUE(fs::exists(folder.path() / "c.desktop"));
-        EXPECT_EQ(fs::exists(fs::symlink_status(planted)), kind != "nothing") << kind;
-        if (writer >= 0) {
-            close(writer);
+                  "\u201c" + std::string(file) + "\u201d couldn\u2019t be examined: " + refusal +
+                      ".");
+        if (isUnreadable) {
+            unreadable.push_back(read.error());
         }
     }
+    const auto found = AppleScriptHost::unreadableLoginItems(folder.string());
+    ASSERT_TRUE(found.ok());
+    EXPECT_EQ(*found, unreadable);
+    const std::string list = std::string(kTell) + "get the name of every login item";
+    const auto host = AppleScriptHost::make({.loginItemsFolder = folder.string()});
+    using Item = ScriptDescriptor;
+    EXPECT_EQ(host->execute(list),
+              Execution(Item::list({Item::text("Zeta"), Item::text("Tavrel"), Item::missingValue(),
+                                    Item::text("Ta \"x\\")})));
+    // A hidden entry is no login item.
+    EXPECT_EQ(host->execute(std::string(kTell) + "delete login item \"Hidden\""),
+              Execution(Failure{-1728, "Can't get login item \"Hidden\"."}));
+    EXPECT_EQ(host->execute(std::string(kTell) + "delete login item \"Tavrel\""),
+              Execution(ScriptDescriptor::missingValue()));
+    EXPECT_FALSE(fs::exists(folder.path() / "b.desktop"));
+    EXPECT_TRUE(fs::exists(folder.path() / "c.desktop"));
+    for (const auto& [file, refusal, isUnreadable] : planted) {
+        EXPECT_TRUE(fs::exists(fs::symlink_status(at(file)))) << file;
+    }
+    close(writer);
     const auto none = AppleScriptHost::make({.loginItemsFolder = "/nonexistent/autostart"});
-    EXPECT_EQ(none->execute(list), Execution(texts({})));
+    EXPECT_EQ(none->execute(list), Execution(Item::list({})));
 }

@@ -1,7 +1,6 @@
-// Files: existence tests and deletion (links are never followed, trees go whole, errors are
-// honest), opening for appending, and reading a file someone else may have planted (what is
-// refused, and why, is tested with the autostart entries it concerns). Watches are tested through
-// the file logger, which rolls on them.
+// Files: existence tests, deletion (links are never followed, trees go whole, errors are honest),
+// opening for appending and reading a file someone else may have planted. Watches are tested
+// through the file logger, which rolls on them.
 #include "platform/FileManager.hpp"
 
 #include "platform/File.hpp"
@@ -34,13 +33,9 @@ TEST(FileManagerTest, ItemAtFollowsLinksAndTellsNothingThereFromUnknown) {
     fs::create_symlink(root / "folder", root / "link-to-folder");
     fs::create_symlink(root / "nowhere", root / "dangling");
     fs::create_symlink(root / "loop", root / "loop");
-    struct Case {
-        std::string name;
-        bool exists;
-        bool isFolder;
-        int error; // a test that fails says so: whether anything is there is unknown
-    };
-    const std::vector<Case> cases{
+    // Name, exists, is a folder, and the error of a test that fails: whether anything is there
+    // is unknown then.
+    const std::vector<std::tuple<std::string, bool, bool, int>> cases{
         {"file", true, false, 0},
         {"link-to-folder", true, true, 0},
         {"dangling", false, false, 0},
@@ -49,21 +44,21 @@ TEST(FileManagerTest, ItemAtFollowsLinksAndTellsNothingThereFromUnknown) {
         {"file/below-a-file", false, false, 0},
         {std::string(300, 'x'), false, false, ENAMETOOLONG},
     };
-    for (const Case& test : cases) {
-        const auto item = FileManager::itemAt((root / test.name).string());
-        const std::string row = test.name.substr(0, 20);
-        ASSERT_EQ(item.ok(), test.error == 0) << row;
+    for (const auto& [name, exists, isFolder, error] : cases) {
+        const auto item = FileManager::itemAt((root / name).string());
+        const std::string row = name.substr(0, 20);
+        ASSERT_EQ(item.ok(), error == 0) << row;
         if (item.ok()) {
-            EXPECT_EQ(item->exists, test.exists) << row;
-            EXPECT_EQ(item->isFolder, test.isFolder) << row;
+            EXPECT_EQ(item->exists, exists) << row;
+            EXPECT_EQ(item->isFolder, isFolder) << row;
         } else {
-            EXPECT_EQ(item.error().code(), test.error) << row;
+            EXPECT_EQ(item.error().code(), error) << row;
             EXPECT_EQ(item.error().operation(), tavrel::platform::FileError::Operation::inspect);
         }
     }
 }
 
-TEST(FileManagerTest, RemovesTreesWithOddNamesAndLinksButNothingTheyLeadTo) {
+TEST(FileManagerTest, RemovesDeepTreesWithOddNamesAndLinksButNothingTheyLeadTo) {
     const TemporaryFolder temp;
     const TemporaryFolder outside;
     writeFile(outside.path() / "keep", "keep me");
@@ -80,8 +75,19 @@ TEST(FileManagerTest, RemovesTreesWithOddNamesAndLinksButNothingTheyLeadTo) {
     ASSERT_EQ(mkfifo((tree / "fifo").c_str(), 0600), 0);
     fs::create_symlink(outside.path(), temp.path() / "link");
     writeFile(temp.path() / "plain", "x");
+    // Far deeper than PATH_MAX allows in one path, built through descriptors: no recursion.
+    fs::create_directory(temp.path() / "deep");
+    int folder = open((temp.path() / "deep").c_str(), O_RDONLY | O_DIRECTORY);
+    for (int level = 0; level < 3000 && folder >= 0; ++level) {
+        ASSERT_EQ(mkdirat(folder, "d", 0700), 0);
+        const int next = openat(folder, "d", O_RDONLY | O_DIRECTORY);
+        close(folder);
+        folder = next;
+    }
+    ASSERT_GE(folder, 0);
+    close(folder);
     // A link at the path goes itself, whatever it leads to, even named as a folder.
-    for (const std::string name : {"tree", "link/", "plain"}) {
+    for (const std::string name : {"tree", "deep", "link/", "plain"}) {
         EXPECT_TRUE(FileManager::removeItem(temp.string() + "/" + name).ok()) << name;
         EXPECT_FALSE(fs::exists(fs::symlink_status(temp.path() / name.substr(0, 5)))) << name;
     }
@@ -99,24 +105,6 @@ TEST(FileManagerTest, RemovesTreesWithOddNamesAndLinksButNothingTheyLeadTo) {
         EXPECT_EQ(removal.error().path(), path);
     }
     EXPECT_TRUE(fs::is_directory(temp.path()));
-}
-
-TEST(FileManagerTest, DeepTreeIsRemovedWithoutRecursion) {
-    const TemporaryFolder temp;
-    const fs::path tree = temp.path() / "deep";
-    fs::create_directory(tree);
-    // Far deeper than PATH_MAX allows in one path: built through descriptors.
-    int folder = open(tree.c_str(), O_RDONLY | O_DIRECTORY);
-    for (int level = 0; level < 3000 && folder >= 0; ++level) {
-        ASSERT_EQ(mkdirat(folder, "d", 0700), 0);
-        const int next = openat(folder, "d", O_RDONLY | O_DIRECTORY);
-        close(folder);
-        folder = next;
-    }
-    ASSERT_GE(folder, 0);
-    close(folder);
-    EXPECT_TRUE(FileManager::removeItem(tree.string()).ok());
-    EXPECT_FALSE(fs::exists(tree));
 }
 
 TEST(FileManagerTest, FolderSwappedForALinkDuringTheWalkNeverLeadsOutside) {

@@ -73,9 +73,8 @@ TEST(TrashFoldersTest, ARecordGoesOnlyWithItsItemAndCannotUndoItsRemoval) {
     EXPECT_EQ(readFile(trash / "info"), "not a folder");
 }
 
-TEST(DesktopEntryTest, ReadsAndSetsKeysOfTheMainGroupOnly) {
+TEST(DesktopEntryTest, ReadsKeysOfTheMainGroupOnly) {
     using tavrel::platform::linux_desktop::mainGroupValue;
-    using tavrel::platform::linux_desktop::withMainGroupValue;
     const std::string entry = "[Desktop Entry]\nName=Tavrel\nHidden = false\nExec=x\n"
                               "[Desktop Action y]\nHidden=true\nName=Other\n";
     EXPECT_EQ(mainGroupValue(entry, "Name"), "Tavrel");
@@ -83,56 +82,49 @@ TEST(DesktopEntryTest, ReadsAndSetsKeysOfTheMainGroupOnly) {
     EXPECT_EQ(mainGroupValue(entry, "Exe"), std::nullopt);
     EXPECT_EQ(mainGroupValue("[Other]\nName=x\n", "Name"), std::nullopt);
     EXPECT_EQ(mainGroupValue("[Desktop Entry]\nName[de]=x\r\n", "Name"), std::nullopt);
-
-    struct Case {
-        const char* name;
-        std::string text;
-        std::optional<std::string> hidden;
-        std::string expected;
-    };
-    const std::vector<Case> cases{
-        {"replaced in place, other groups untouched", entry, "true",
-         "[Desktop Entry]\nName=Tavrel\nHidden=true\nExec=x\n"
-         "[Desktop Action y]\nHidden=true\nName=Other\n"},
-        {"added at the end of the main group", "[Desktop Entry]\nName=L\n[Other]\nA=b", "true",
-         "[Desktop Entry]\nName=L\nHidden=true\n[Other]\nA=b\n"},
-        {"added to a lone header", "[Desktop Entry]", "true", "[Desktop Entry]\nHidden=true\n"},
-        {"taken out, twice written", "[Desktop Entry]\nHidden=true\nName=L\nHidden=true\n",
-         std::nullopt, "[Desktop Entry]\nName=L\n"},
-        {"taken out of the main group only", "[Desktop Entry]\nHidden=true\n[A]\nHidden=true\n",
-         std::nullopt, "[Desktop Entry]\n[A]\nHidden=true\n"},
-    };
-    for (const Case& test : cases) {
-        EXPECT_EQ(withMainGroupValue(test.text, "Hidden", test.hidden), test.expected) << test.name;
-    }
 }
 
-TEST(LoginItemSwitchTest, SwitchesTheEntryOfTheIdentifierAndSaysWhenItWasAlreadySo) {
+TEST(LoginItemSwitchTest, SwitchesTheMainGroupOfTheIdentifiersEntryAndSaysWhenItWasAlreadySo) {
     const TemporaryFolder folder;
     const fs::path entry = folder.path() / "launcher.desktop";
-    const auto set = [&](bool enabled) {
-        const auto result = LoginItemSwitch::setEnabled(folder.string(), "launcher", enabled);
-        EXPECT_TRUE(result.ok());
-        return result.ok() ? *result : Outcome::notFound;
-    };
-    EXPECT_EQ(set(false), Outcome::notFound);
-    EXPECT_FALSE(fs::exists(entry));
-
     const std::string on = "[Desktop Entry]\nName=L\nExec=launcher\n";
-    writeFile(entry, on);
-    EXPECT_EQ(set(false), Outcome::switched);
-    EXPECT_EQ(readFile(entry), on + "Hidden=true\n");
-    EXPECT_EQ(set(false), Outcome::alreadySwitched);
-    EXPECT_EQ(set(true), Outcome::switched);
-    EXPECT_EQ(readFile(entry), on);
-    EXPECT_EQ(set(true), Outcome::alreadySwitched);
+    const std::string off = on + "Hidden=true\n";
+    // The entry before ("": none), switched on or off, the outcome, and the entry after.
+    const std::vector<std::tuple<std::string, bool, Outcome, std::string>> cases{
+        {"", false, Outcome::notFound, ""},
+        {on, false, Outcome::switched, off},
+        {off, false, Outcome::alreadySwitched, off},
+        {off, true, Outcome::switched, on},
+        {on, true, Outcome::alreadySwitched, on},
+        {"[Desktop Entry]\nName=T\nHidden = false\nExec=x\n[Desktop Action y]\nHidden=true\n",
+         false, Outcome::switched,
+         "[Desktop Entry]\nName=T\nHidden=true\nExec=x\n[Desktop Action y]\nHidden=true\n"},
+        {"[Desktop Entry]\nName=L\n[Other]\nA=b", false, Outcome::switched,
+         "[Desktop Entry]\nName=L\nHidden=true\n[Other]\nA=b\n"},
+        {"[Desktop Entry]", false, Outcome::switched, "[Desktop Entry]\nHidden=true\n"},
+        {"[Desktop Entry]\nHidden=true\nName=L\nHidden=true\n", true, Outcome::switched,
+         "[Desktop Entry]\nName=L\n"},
+        {"[Desktop Entry]\nHidden=true\n[A]\nHidden=true\n", true, Outcome::switched,
+         "[Desktop Entry]\n[A]\nHidden=true\n"},
+    };
+    for (const auto& [before, enabled, outcome, after] : cases) {
+        fs::remove(entry);
+        if (!before.empty()) {
+            writeFile(entry, before);
+        }
+        const auto result = LoginItemSwitch::setEnabled(folder.string(), "launcher", enabled);
+        ASSERT_TRUE(result.ok()) << before;
+        EXPECT_EQ(*result, outcome) << before;
+        EXPECT_EQ(fs::exists(entry) ? readFile(entry) : "", after) << before;
+    }
 
     // A link to a shared entry is replaced by the user's own copy, not written through.
     const TemporaryFolder shared;
     writeFile(shared.path() / "launcher.desktop", on);
     fs::remove(entry);
     fs::create_symlink(shared.path() / "launcher.desktop", entry);
-    EXPECT_EQ(set(false), Outcome::switched);
+    EXPECT_EQ(LoginItemSwitch::setEnabled(folder.string(), "launcher", false).value(),
+              Outcome::switched);
     EXPECT_EQ(readFile(shared.path() / "launcher.desktop"), on);
     EXPECT_FALSE(fs::is_symlink(entry));
 
