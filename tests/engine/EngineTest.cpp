@@ -1,5 +1,7 @@
-// The removal job under a temporary home (results, log lines, what stays), and the error of a
-// running application.
+// The removal job under a temporary home (results, log lines, what stays), the error of a running
+// application, the window's delegate and the command line's question.
+#include "Source/app/AppDelegate.hpp"
+#include "Source/cli/ConfirmationPrompt.hpp"
 #include "Source/errors/RunningAppError.hpp"
 #include "Source/jobs/AppBundleJob.hpp"
 #include "Source/jobs/RemoveAppBundleError.hpp"
@@ -12,9 +14,10 @@
 #include <sstream>
 
 namespace fs = std::filesystem;
+using tavrel::cli::ConfirmationPrompt;
 using tavrel::jobs::AppBundleJob;
 using tavrel::jobs::RemoveResult;
-using Lines = std::vector<std::string>;
+using tavrel::testing::RecordingLogger;
 
 TEST(AppBundleJobTest, RemovesWhatIsThereAndLogsWhatItFound) {
     const std::string tooLong(300, 'n');
@@ -60,7 +63,7 @@ TEST(AppBundleJobTest, RemovesWhatIsThereAndLogsWhatItFound) {
                                    home.path() / plant.substr(0, arrow));
             }
         }
-        (void)tavrel::testing::RecordingLogger::shared().take();
+        (void)RecordingLogger::shared().take();
         const std::string kind = test.job.substr(0, test.job.find(' '));
         const std::string name = test.job.substr(kind.size() + 1);
         std::optional<RemoveResult> result;
@@ -72,7 +75,7 @@ TEST(AppBundleJobTest, RemovesWhatIsThereAndLogsWhatItFound) {
         }
         EXPECT_EQ(result, test.result);
         std::string log;
-        for (const auto& record : tavrel::testing::RecordingLogger::shared().take()) {
+        for (const auto& record : RecordingLogger::shared().take()) {
             std::string line(record.message());
             for (auto at = line.find(home.string()); at != std::string::npos;
                  at = line.find(home.string())) {
@@ -96,8 +99,42 @@ TEST(RunningAppErrorTest, DescriptionQuotesTheNameAndTheAlertCarriesTheIcon) {
     EXPECT_EQ(tavrel::RunningAppError("", std::nullopt).description(),
               "RunningAppError(name: \"\", icon: nil)");
     const tavrel::Alert alert = running.alert();
-    EXPECT_EQ(alert.iconPath, "/x/Tavrel.icns");
-    EXPECT_FALSE(alert.informativeText);
-    EXPECT_EQ(alert.buttons, std::vector<std::string>{"OK"});
-    EXPECT_EQ(alert.style, tavrel::AlertStyle::warning);
+    EXPECT_EQ(alert, (tavrel::Alert{alert.messageText,
+                                    std::nullopt,
+                                    {"OK"},
+                                    tavrel::AlertStyle::warning,
+                                    "/x/Tavrel.icns"}));
+}
+
+TEST(AppDelegateTest, LogsFromItsOwnFileThatAMissingLogFolderFailedToOpenAndTheEnd) {
+    const tavrel::testing::TemporaryFolder home;
+    tavrel::AppDelegate delegate(home.string() + "/with space");
+    (void)RecordingLogger::shared().take();
+    delegate.openLogFolderAction();
+    delegate.applicationWillTerminate();
+    std::vector<std::string> lines;
+    for (const auto& record : RecordingLogger::shared().take()) {
+        lines.push_back(std::string(record.file()) + " " +
+                        std::string(record.function().value_or("")) + " " +
+                        std::string(record.message()));
+    }
+    EXPECT_EQ(lines,
+              (std::vector<std::string>{
+                  "Source/app/AppDelegate.cpp openLogFolderAction(_:) ----- Open Log Folder -----",
+                  "Source/app/AppDelegate.cpp openLogFolderAction(_:) Failed",
+                  "Source/app/AppDelegate.cpp applicationWillTerminate(_:) ----- Terminate -----",
+              }));
+}
+
+TEST(ConfirmationPromptTest, OnlyYOrYesInAnyCaseIsYesAndReturnAloneIsNo) {
+    const std::vector<std::pair<std::string, bool>> answers{
+        {"y\n", true},   {" YES \n", true}, {"Yes", true},     {"\n", false},     {"", false},
+        {"  \n", false}, {"n\n", false},    {"yess\n", false}, {"y es\n", false}, {"ja\n", false},
+    };
+    for (const auto& [answer, yes] : answers) {
+        std::istringstream in(answer);
+        std::ostringstream out;
+        EXPECT_EQ(ConfirmationPrompt::ask(in, out), yes) << '"' << answer << '"';
+        EXPECT_TRUE(out.str().starts_with(ConfirmationPrompt::kQuestion)) << out.str();
+    }
 }

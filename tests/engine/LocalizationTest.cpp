@@ -1,7 +1,9 @@
-// Localized texts: the strings-file parser, format directives, the choice of language and the
-// shipped tables.
+// Localized texts: the strings-file parser, format directives, the choice of language, the
+// shipped tables and the steps' titles.
+#include "Source/app/UninstallAlert.hpp"
 #include "Source/localization/LocalizedStrings.hpp"
 #include "Source/localization/TextFormat.hpp"
+#include "Source/run/StepTable.hpp"
 #include "platform/BundleInfo.hpp"
 #include "tests/support/TemporaryFolder.hpp"
 
@@ -154,5 +156,14 @@ TEST(LocalizedStringsTest, EveryShippedTableHasTheEnglishKeysAndUsesEachArgument
     EXPECT_EQ(english.size(), 42U);
     for (const std::string language : {"de", "fr", "ja"}) {
         EXPECT_EQ(keysOf(language), english) << language;
+    }
+}
+
+// The command's run checks the rows themselves.
+TEST(StepTableTest, RowsAreNumberedInOrderAndTheWindowTitlesThemAsTheCommandLineDoes) {
+    const LocalizedStrings english(resources(), "en");
+    for (const tavrel::Step& step : tavrel::StepTable::steps()) {
+        EXPECT_EQ(&tavrel::StepTable::step(step.number), &step);
+        EXPECT_EQ(tavrel::UninstallAlert::stepTitle(step, english), step.title);
     }
 }
