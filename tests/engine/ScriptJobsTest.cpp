@@ -38,7 +38,8 @@ constexpr const char* kBanner = "----- Disable Login Item -----";
 // Answers the listing of login items with `listing` and any other script with `other`, for
 // answers no real command gives (a failure without number or message, -128, a lone text).
 struct FakeScriptHost final : AppleScriptHost {
-    FakeScriptHost(Execution listing, Execution other) : answers{listing, other} {}
+    FakeScriptHost(Execution listing, Execution other)
+        : answers{std::move(listing), std::move(other)} {}
 
     [[nodiscard]] std::optional<Execution> execute(const std::string& source) const override {
         return answers.at(source == kList ? 0 : 1);
