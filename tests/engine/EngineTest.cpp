@@ -1,7 +1,5 @@
-// The removal job under a temporary home (results, log lines, what stays), the error of a running
-// application, the window's delegate and the command line's question.
-#include "Source/app/AppDelegate.hpp"
-#include "Source/cli/ConfirmationPrompt.hpp"
+// The removal job under a temporary home (results, log lines, what stays), and the error of a
+// running application.
 #include "Source/errors/RunningAppError.hpp"
 #include "Source/jobs/AppBundleJob.hpp"
 #include "Source/jobs/RemoveAppBundleError.hpp"
@@ -14,7 +12,6 @@
 #include <sstream>
 
 namespace fs = std::filesystem;
-using tavrel::cli::ConfirmationPrompt;
 using tavrel::jobs::AppBundleJob;
 using tavrel::jobs::RemoveResult;
 using tavrel::testing::RecordingLogger;
@@ -104,37 +101,4 @@ TEST(RunningAppErrorTest, DescriptionQuotesTheNameAndTheAlertCarriesTheIcon) {
                                     {"OK"},
                                     tavrel::AlertStyle::warning,
                                     "/x/Tavrel.icns"}));
-}
-
-TEST(AppDelegateTest, LogsFromItsOwnFileThatAMissingLogFolderFailedToOpenAndTheEnd) {
-    const tavrel::testing::TemporaryFolder home;
-    tavrel::AppDelegate delegate(home.string() + "/with space");
-    (void)RecordingLogger::shared().take();
-    delegate.openLogFolderAction();
-    delegate.applicationWillTerminate();
-    std::vector<std::string> lines;
-    for (const auto& record : RecordingLogger::shared().take()) {
-        lines.push_back(std::string(record.file()) + " " +
-                        std::string(record.function().value_or("")) + " " +
-                        std::string(record.message()));
-    }
-    EXPECT_EQ(lines,
-              (std::vector<std::string>{
-                  "Source/app/AppDelegate.cpp openLogFolderAction(_:) ----- Open Log Folder -----",
-                  "Source/app/AppDelegate.cpp openLogFolderAction(_:) Failed",
-                  "Source/app/AppDelegate.cpp applicationWillTerminate(_:) ----- Terminate -----",
-              }));
-}
-
-TEST(ConfirmationPromptTest, OnlyYOrYesInAnyCaseIsYesAndReturnAloneIsNo) {
-    const std::vector<std::pair<std::string, bool>> answers{
-        {"y\n", true},   {" YES \n", true}, {"Yes", true},     {"\n", false},     {"", false},
-        {"  \n", false}, {"n\n", false},    {"yess\n", false}, {"y es\n", false}, {"ja\n", false},
-    };
-    for (const auto& [answer, yes] : answers) {
-        std::istringstream in(answer);
-        std::ostringstream out;
-        EXPECT_EQ(ConfirmationPrompt::ask(in, out), yes) << '"' << answer << '"';
-        EXPECT_TRUE(out.str().starts_with(ConfirmationPrompt::kQuestion)) << out.str();
-    }
 }
