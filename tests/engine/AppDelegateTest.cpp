@@ -1,5 +1,5 @@
-// The window's delegate: its log lines, from Source/AppDelegate, when the log folder is missing
-// and at termination. (Opening a folder that is there is tested with the window.)
+// The window's delegate: its log lines, from its own file, when the log folder is missing and at
+// termination. (Opening a folder that is there is tested with the window.)
 #include "Source/app/AppDelegate.hpp"
 
 #include "tests/support/RecordingLogger.hpp"

@@ -14,7 +14,7 @@
 namespace fs = std::filesystem;
 using tavrel::jobs::AppBundleJob;
 using tavrel::jobs::RemoveResult;
-using Lines = std::vector<std::string>;
+using tavrel::testing::RecordingLogger;
 
 TEST(AppBundleJobTest, RemovesWhatIsThereAndLogsWhatItFound) {
     const std::string tooLong(300, 'n');
@@ -60,7 +60,7 @@ TEST(AppBundleJobTest, RemovesWhatIsThereAndLogsWhatItFound) {
                                    home.path() / plant.substr(0, arrow));
             }
         }
-        (void)tavrel::testing::RecordingLogger::shared().take();
+        (void)RecordingLogger::shared().take();
         const std::string kind = test.job.substr(0, test.job.find(' '));
         const std::string name = test.job.substr(kind.size() + 1);
         std::optional<RemoveResult> result;
@@ -72,7 +72,7 @@ TEST(AppBundleJobTest, RemovesWhatIsThereAndLogsWhatItFound) {
         }
         EXPECT_EQ(result, test.result);
         std::string log;
-        for (const auto& record : tavrel::testing::RecordingLogger::shared().take()) {
+        for (const auto& record : RecordingLogger::shared().take()) {
             std::string line(record.message());
             for (auto at = line.find(home.string()); at != std::string::npos;
                  at = line.find(home.string())) {
@@ -96,8 +96,9 @@ TEST(RunningAppErrorTest, DescriptionQuotesTheNameAndTheAlertCarriesTheIcon) {
     EXPECT_EQ(tavrel::RunningAppError("", std::nullopt).description(),
               "RunningAppError(name: \"\", icon: nil)");
     const tavrel::Alert alert = running.alert();
-    EXPECT_EQ(alert.iconPath, "/x/Tavrel.icns");
-    EXPECT_FALSE(alert.informativeText);
-    EXPECT_EQ(alert.buttons, std::vector<std::string>{"OK"});
-    EXPECT_EQ(alert.style, tavrel::AlertStyle::warning);
+    EXPECT_EQ(alert, (tavrel::Alert{alert.messageText,
+                                    std::nullopt,
+                                    {"OK"},
+                                    tavrel::AlertStyle::warning,
+                                    "/x/Tavrel.icns"}));
 }

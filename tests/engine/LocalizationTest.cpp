@@ -1,7 +1,9 @@
-// Localized texts: the strings-file parser, format directives, the choice of language and the
-// shipped tables.
+// Localized texts: the strings-file parser, format directives, the choice of language, the
+// shipped tables and the steps' titles.
+#include "Source/app/UninstallAlert.hpp"
 #include "Source/localization/LocalizedStrings.hpp"
 #include "Source/localization/TextFormat.hpp"
+#include "Source/run/StepTable.hpp"
 #include "platform/BundleInfo.hpp"
 #include "tests/support/TemporaryFolder.hpp"
 
@@ -127,32 +129,38 @@ TEST(LocalizedStringsTest, EveryShippedTableHasTheEnglishKeysAndUsesEachArgument
           "step.preferences", "step.containers", "step.group_containers", "step.trash"}) {
         arguments[key] = 1;
     }
-    const auto keysOf = [&](const std::string& language) {
+    std::vector<std::string> english;
+    for (const std::string language : {"en", "de", "fr", "ja"}) {
+        SCOPED_TRACE(language);
         const auto parsed =
             StringsFile::load(resources() + language + ".lproj/Localizable.strings");
-        EXPECT_TRUE(parsed.ok()) << language << ", line " << parsed.error().line;
+        ASSERT_TRUE(parsed.ok()) << "line " << parsed.error().line;
         std::vector<std::string> keys;
-        for (const auto& [key, text] : parsed.ok() ? *parsed : StringsFile::Table{}) {
+        for (const auto& [key, text] : *parsed) {
             keys.push_back(key);
-            const auto taken = arguments.find(key);
             std::vector<std::string> values;
-            for (std::size_t index = 0; taken != arguments.end() && index < taken->second;
-                 ++index) {
-                values.push_back("#" + std::to_string(index + 1) + "#");
+            for (std::size_t index = 1; index <= arguments[key]; ++index) {
+                values.push_back("#" + std::to_string(index) + "#");
             }
             // Every argument shows, and no directive is left as written.
             const std::string shown = tavrel::formatText(text, values);
             for (const std::string& value : values) {
-                EXPECT_NE(shown.find(value), std::string::npos) << language << ' ' << key;
+                EXPECT_NE(shown.find(value), std::string::npos) << key;
             }
-            EXPECT_EQ(shown.find("%@"), std::string::npos) << language << ' ' << key;
-            EXPECT_EQ(shown.find("$@"), std::string::npos) << language << ' ' << key;
+            EXPECT_EQ(shown.find("%@"), std::string::npos) << key;
+            EXPECT_EQ(shown.find("$@"), std::string::npos) << key;
         }
-        return keys;
-    };
-    const std::vector<std::string> english = keysOf("en");
+        english = english.empty() ? keys : english;
+        EXPECT_EQ(keys, english);
+    }
     EXPECT_EQ(english.size(), 42U);
-    for (const std::string language : {"de", "fr", "ja"}) {
-        EXPECT_EQ(keysOf(language), english) << language;
+}
+
+// The command's run checks the rows themselves.
+TEST(StepTableTest, RowsAreNumberedInOrderAndTheWindowTitlesThemAsTheCommandLineDoes) {
+    const LocalizedStrings english(resources(), "en");
+    for (const tavrel::Step& step : tavrel::StepTable::steps()) {
+        EXPECT_EQ(&tavrel::StepTable::step(step.number), &step);
+        EXPECT_EQ(tavrel::UninstallAlert::stepTitle(step, english), step.title);
     }
 }
