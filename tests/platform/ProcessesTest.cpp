@@ -58,7 +58,7 @@ protected:
         // Only there does the list hold exactly what the test started, and can a FIFO planted
         // here hang no other program that reads Info.plist files the old way.
         if (getpid() != 1) {
-            GTEST_SKIP() << "needs a process namespace of its own, as tests/sandbox gives it";
+            GTEST_SKIP() << "needs a process namespace of its own, as own-processes.sh gives it";
         }
     }
 };
