@@ -1,9 +1,11 @@
-// Process set-up on Linux: SIGPIPE ignored, closed standard descriptors opened on /dev/null.
+// Process set-up on Linux: SIGPIPE ignored, closed standard descriptors opened on /dev/null, the
+// soft limit of open descriptors raised to the hard one (nothing here uses select()).
 #include "platform/ProcessSetup.hpp"
 
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace tavrel::platform {
@@ -19,6 +21,12 @@ void prepareProcess() noexcept {
                 (void)close(opened);
             }
         }
+    }
+    rlimit descriptors{};
+    if (getrlimit(RLIMIT_NOFILE, &descriptors) == 0 &&
+        descriptors.rlim_cur < descriptors.rlim_max) {
+        descriptors.rlim_cur = descriptors.rlim_max;
+        (void)setrlimit(RLIMIT_NOFILE, &descriptors);
     }
 }
 

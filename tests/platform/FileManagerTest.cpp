@@ -4,6 +4,7 @@
 #include "platform/FileManager.hpp"
 
 #include "platform/File.hpp"
+#include "platform/ProcessSetup.hpp"
 #include "platform/TrashFolders.hpp"
 #include "platform/UntrustedFile.hpp"
 #include "tests/support/Sandbox.hpp"
@@ -16,6 +17,7 @@
 #include <filesystem>
 #include <future>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -75,7 +77,14 @@ TEST(FileManagerTest, RemovesDeepTreesWithOddNamesAndLinksButNothingTheyLeadTo) 
     ASSERT_EQ(mkfifo((tree / "fifo").c_str(), 0600), 0);
     fs::create_symlink(outside.path(), temp.path() / "link");
     writeFile(temp.path() / "plain", "x");
-    // Far deeper than PATH_MAX allows in one path, built through descriptors: no recursion.
+    // Far deeper than PATH_MAX allows in one path, built through descriptors: no recursion; and
+    // deeper than the 1024 descriptors a desktop session starts a program with.
+    rlimit descriptors{};
+    ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &descriptors), 0);
+    ASSERT_GE(descriptors.rlim_max, 4096U) << "the hard limit of open descriptors is too low";
+    descriptors.rlim_cur = 1024;
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &descriptors), 0);
+    tavrel::platform::prepareProcess();
     fs::create_directory(temp.path() / "deep");
     int folder = open((temp.path() / "deep").c_str(), O_RDONLY | O_DIRECTORY);
     for (int level = 0; level < 3000 && folder >= 0; ++level) {
