@@ -18,6 +18,7 @@
 #include <QTextDocumentFragment>
 #include <QTimer>
 #include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 #include <QtTest/QTest>
 #include <chrono>
 #include <csignal>
@@ -59,9 +60,10 @@ void say(QString line) {
     std::cout << line.replace(qEnvironmentVariable("HOME"), "~").toStdString() << std::endl;
 }
 
+// The window while it shows; none once it has closed.
 QMainWindow* mainWindow() {
     for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (auto* window = qobject_cast<QMainWindow*>(widget); window != nullptr) {
+        if (auto* window = qobject_cast<QMainWindow*>(widget); window && window->isVisible()) {
             return window;
         }
     }
@@ -80,14 +82,9 @@ void reportWindow(const QMainWindow* window) {
     say("buttons: " + cancel->text() + " | " + uninstall->text() + (idle ? "" : " (busy)"));
     say("version: " + window->findChild<QLabel*>("versionLabel")->text());
     say("plan: " + window->findChild<QLabel*>("planHeading")->text());
-    const auto* plan = window->findChild<QTreeWidget*>("planView");
-    for (int group = 0; group < plan->topLevelItemCount(); ++group) {
-        const QTreeWidgetItem* step = plan->topLevelItem(group);
-        say("  " + step->text(0));
-        for (int index = 0; index < step->childCount(); ++index) {
-            const QTreeWidgetItem* row = step->child(index);
-            say("    " + row->text(0) + (row->text(1).isEmpty() ? "" : " | " + row->text(1)));
-        }
+    for (QTreeWidgetItemIterator row(window->findChild<QTreeWidget*>("planView")); *row; ++row) {
+        say(((*row)->parent() == nullptr ? "  " : "    ") + (*row)->text(0) +
+            ((*row)->text(1).isEmpty() ? "" : " | " + (*row)->text(1)));
     }
 }
 
@@ -153,14 +150,13 @@ void act(QMainWindow* window, QMessageBox* box, const QString& action) {
 class RunWatch final : public QObject {
 public:
     RunWatch() {
-        auto* timer = new QTimer(this);
-        timer->callOnTimeout(this, [this] { ++ticks_; });
-        timer->start(50);
+        startTimer(50);
         // A run that ends by quitting has no turn of the loop left to say so in.
         QObject::connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { changed(nullptr); });
     }
 
 private:
+    void timerEvent(QTimerEvent* /*event*/) override { ++ticks_; }
     bool eventFilter(QObject* object, QEvent* event) override {
         if (event->type() == QEvent::EnabledChange && object->objectName() == "uninstallButton") {
             auto* button = static_cast<QWidget*>(object);
@@ -197,9 +193,6 @@ private:
 void performNext(QTimer* timer) {
     QMainWindow* window = mainWindow();
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    if (window != nullptr && !window->isVisible()) {
-        window = nullptr;
-    }
     const bool busy = QApplication::overrideCursor() != nullptr;
     if ((window == nullptr && box == nullptr) || (busy && actions().isEmpty())) {
         return;
@@ -254,8 +247,9 @@ QString shot(const char* name) {
     return QString("shot:%1/%2.png").arg(kScreenshots, name);
 }
 
-std::vector<std::string> command(std::vector<std::string> start, const QStringList& actions) {
-    start.insert(start.end(), {self(), "--drive"});
+std::vector<std::string> command(std::vector<std::string> start, const std::string& program,
+                                 const QStringList& actions) {
+    start.insert(start.end(), {program, "--drive"});
     for (const QString& action : actions) {
         start.push_back(action.toStdString());
     }
@@ -263,14 +257,14 @@ std::vector<std::string> command(std::vector<std::string> start, const QStringLi
 }
 
 // A temporary home whose path has a space, and an Applications folder, where `plant` puts the
-// product and its neighbours: each a path under "~/" or "/Applications/", or "entry:<name>", an
-// autostart entry of that name.
+// product and its neighbours: each a path under "~/" or "/Applications/" ("keep:" before it
+// marks a neighbour that must stay), or "entry:<name>", an autostart entry of that name.
 struct Home {
     tavrel::testing::TemporaryFolder folder;
     tavrel::testing::TemporaryFolder applications;
     std::string path = folder.string() + "/my home";
 
-    explicit Home(const QStringList& plant = {}) {
+    explicit Home(const QStringList& plant) {
         fs::create_directories(path + "/run");
         fs::permissions(path + "/run", fs::perms::owner_all);
         int entries = 0;
@@ -285,7 +279,8 @@ struct Home {
         }
     }
     // Where a planted path lies outside the sandbox.
-    [[nodiscard]] fs::path at(const QString& item) const {
+    [[nodiscard]] fs::path at(QString item) const {
+        item.remove(QRegularExpression("^keep:"));
         return item.startsWith("~/") ? path + item.mid(1).toStdString()
                                      : applications.string() + item.mid(13).toStdString();
     }
@@ -298,22 +293,12 @@ struct Home {
         }
         return {};
     }
-    [[nodiscard]] std::vector<std::string> environment(std::vector<std::string> extra = {}) const {
+    [[nodiscard]] std::vector<std::string> environment(std::vector<std::string> extra) const {
         extra.insert(extra.end(),
                      {"QT_QPA_PLATFORM=offscreen", "XDG_RUNTIME_DIR=" + path + "/run"});
         return tavrel::testing::homeEnvironment(path, extra);
     }
 };
-
-// The run reaches the keychain: only ever the private one with-private-keyring.sh started.
-// Empty when the test runs without it.
-std::string privateBus() {
-    const char* privateBus = std::getenv("TAVREL_PRIVATE_KEYRING_BUS"); // NOLINT
-    const char* bus = std::getenv("DBUS_SESSION_BUS_ADDRESS");          // NOLINT
-    return privateBus != nullptr && bus != nullptr && std::string_view(bus) == privateBus
-               ? std::string("DBUS_SESSION_BUS_ADDRESS=") + bus
-               : std::string();
-}
 
 constexpr const char* kVersion = "version: v" TAVREL_VERSION;
 
@@ -321,7 +306,7 @@ constexpr const char* kVersion = "version: v" TAVREL_VERSION;
 constexpr const char* kRun = "run: buttons disabled, busy cursor";
 constexpr const char* kResponsive = "run: responsive";
 
-// The plan without a session bus, as the tests run unless they reach the private keyring.
+// The plan when no keychain can be reached.
 QStringList noKeychain() {
     return {"plan: Found on this account:", "  Delete keychain items",
             QString("    Cannot be looked at: No keychain could be reached: run again in your "
@@ -335,8 +320,17 @@ QStringList englishWindow(const QStringList& plan = {"plan: Nothing of Tavrel wa
            plan;
 }
 
+// A run's end as a person sees it: the window-modal alert of that icon, with those texts.
+QStringList ranThenAlert(const QString& icon, const QStringList& texts) {
+    QStringList shows{kRun, kResponsive, "alert: window-modal " + icon};
+    for (const QString& text : texts) {
+        shows << "text: " + text;
+    }
+    return shows << "button: OK (default)";
+}
+
 // A copy of sleep started inside the sandbox as `copy` before the application, made to ignore
-// SIGTERM when `stubborn`: the start of a command line (see flows).
+// SIGTERM when `stubborn`: the start of a command line.
 std::vector<std::string> startFirst(const fs::path& copy, bool stubborn) {
     fs::create_directories(copy.parent_path());
     fs::copy_file("/bin/sleep", copy);
@@ -347,7 +341,25 @@ std::vector<std::string> startFirst(const fs::path& copy, bool stubborn) {
     return start;
 }
 
+// One start of the window in a sandbox, where the product is planted (see Home) and, where the
+// case says so, a program started first.
+struct Case {
+    QStringList environment{};   // "~" stands for the temporary home
+    bool keyring = true;         // the private keyring, else no session bus at all
+    bool ownResources = false;   // a copy of the program with a thin table beside it
+    QStringList plant{};         // see Home
+    QStringList running{};       // a product application: id, name key, name, icon
+    bool stubbornHelper = false; // brolt runs and ignores SIGTERM
+    bool readOnlyBundle = false;
+    QStringList actions{};
+    QStringList shows{}; // then "exit: <exit>"
+    int runs = 0;
+    int exit = 0; // 1: the refusal, which makes and logs nothing
+};
+
 } // namespace
+
+Q_DECLARE_METATYPE(Case)
 
 class WindowTest : public QObject {
     Q_OBJECT
@@ -355,98 +367,9 @@ class WindowTest : public QObject {
 private slots:
     void initTestCase() { fs::create_directories(kScreenshots); }
 
-    // Start-up and quitting: titles in a language, the log menu, routes out, and the refusal.
-    void startUp_data() { // NOLINT(readability-identifier-naming): QtTest's name for the table
-        QTest::addColumn<QStringList>("environment"); // "~" stands for the temporary home
-        QTest::addColumn<bool>("ownResources");       // a copy of the program with a thin table
-        QTest::addColumn<QStringList>("actions");
-        QTest::addColumn<QStringList>("shows");
-        QTest::addColumn<QString>("lastLogLine"); // empty: no log at all
-        const QString terminate = "----- Terminate -----";
-        QTest::newRow("English; Open Log Folder hands the log folder to xdg-open; Escape quits")
-            << QStringList{} << false << QStringList{"window", shot("window-en"), "menu", "Escape"}
-            << englishWindow(noKeychain()) + QStringList{"exit: 0"} << terminate;
-        QTest::newRow("SIGTERM quits in order") << QStringList{} << false << QStringList{"SIGTERM"}
-                                                << QStringList{"exit: 0"} << terminate;
-        QTest::newRow("missing keys show themselves; version 2.0")
-            << QStringList{} << true << QStringList{"window", "Escape"}
-            << QStringList{"window: main.title",
-                           "menu: Log > menu.title.open_log_folder (Ctrl+L)",
-                           "buttons: main.button.cancel | Uninstall",
-                           "version: v2.0",
-                           "plan: plan.found",
-                           "  step.keychain",
-                           "    plan.cannot_look",
-                           "exit: 0"}
-            << terminate;
-        QTest::newRow("no usable home folder: an alert in French, nothing logged or made")
-            << QStringList{"LANG=fr_FR.UTF-8", "HOME=~/missing"} << false
-            << QStringList{"alert", shot("no-home-folder"), "Return"}
-            << QStringList{"alert: warning",
-                           "text: Le désinstallateur de Tavrel ne trouve pas votre dossier "
-                           "personnel (HOME doit désigner un dossier existant autre que « / ») et "
-                           "ne peut donc pas savoir quoi supprimer. Rien n’a été supprimé.",
-                           "button: OK (default)", "exit: 1"}
-            << QString();
-    }
-    void startUp() {
-        if (const auto& reason = tavrel::testing::Sandbox::unavailableReason()) {
-            QSKIP(reason->c_str());
-        }
-        QFETCH(QStringList, environment);
-        QFETCH(bool, ownResources);
-        QFETCH(QStringList, actions);
-        QFETCH(QStringList, shows);
-        QFETCH(QString, lastLogLine);
-        const Home home;
-        const std::string browser = home.folder.string() + "/browser";
-        writeFile(browser, "#!/bin/sh\nprintf '%s\\n' \"$@\" >\"$0.opened\"\n");
-        fs::permissions(browser, fs::perms::owner_all);
-        std::vector<std::string> variables{"BROWSER=" + browser};
-        std::string homeUsed = home.path;
-        for (const QString& variable : environment) {
-            variables.push_back(QString(variable).replace("~", home.path.c_str()).toStdString());
-            homeUsed = variable.startsWith("HOME=") ? variables.back().substr(5) : homeUsed;
-        }
-        std::vector<std::string> argv = command({}, actions);
-        if (ownResources) {
-            // A copy of this program finds the resources beside it instead.
-            const fs::path bundle = home.folder.path() / "bundle";
-            fs::create_directories(bundle / "bin");
-            fs::copy_file(self(), argv[0] = (bundle / "bin/app").string());
-            writeFile(bundle / "share/tavrel-uninstaller/en.lproj/Localizable.strings",
-                      "\"main.button.uninstall\" = \"Uninstall\";\n\"menu.title.log\" = Log;\n");
-            writeFile(bundle / "share/tavrel-uninstaller/Info.plist",
-                      "<plist version=\"1.0\"><dict><key>CFBundleShortVersionString</key>"
-                      "<string>2.0</string></dict></plist>");
-        }
-        // In a sandbox, whose processes and /Applications are its own: the plan shows what is
-        // there, and a machine running other tests has helpers of theirs.
-        const ProcessRun run = tavrel::testing::Sandbox()
-                                   .applications(home.applications.string())
-                                   .run(argv, home.environment(variables));
-        QCOMPARE(lines(run.out), shows);
-        const QStringList log = Home::log(homeUsed);
-        QCOMPARE(log.isEmpty(), lastLogLine.isEmpty());
-        QVERIFY2(log.isEmpty() || log.last().endsWith(lastLogLine), run.err.c_str());
-        QVERIFY(fs::exists(homeUsed) == !lastLogLine.isEmpty()); // the refusal makes nothing
-        const bool opened = actions.contains("menu");
-        QCOMPARE(log.filter(QRegularExpression(" Success$")).size(), opened ? 1 : 0);
-        QCOMPARE(readFile(browser + ".opened"),
-                 opened ? homeUsed + "/Library/Logs/TavrelUninstaller/\n" : std::string());
-    }
-
-    // The plan, the run and its result, in a sandbox with the product planted ("keep:" marks a
-    // neighbour that must stay) and, where a row says so, a program started first.
-    void flows_data() { // NOLINT(readability-identifier-naming): QtTest's name for the table
-        QTest::addColumn<QStringList>("environment");
-        QTest::addColumn<QStringList>("plant");
-        QTest::addColumn<QStringList>("running"); // a product application: id, name key, name, icon
-        QTest::addColumn<bool>("stubbornHelper"); // brolt runs and ignores SIGTERM
-        QTest::addColumn<bool>("readOnlyBundle");
-        QTest::addColumn<QStringList>("actions");
-        QTest::addColumn<QStringList>("shows");
-        QTest::addColumn<int>("runs");
+    // Start-up and every route out; the plan, the run and its result.
+    void window_data() { // NOLINT(readability-identifier-naming): QtTest's name for the table
+        QTest::addColumn<Case>("row");
         const QStringList product{"/Applications/TAVREL.app/Contents/MacOS/TAVREL",
                                   "~/Library/Application Support/com.quillorchid.TavrelOSX/db",
                                   "~/Library/Preferences/com.quillorchid.TavrelOSX.plist",
@@ -465,150 +388,176 @@ private slots:
                                "  Remove Preferences com.quillorchid.TavrelOSX.plist",
                                QString("    ~/Library/Preferences/"
                                        "com.quillorchid.TavrelOSX.plist | 1.2 kB, 1 file")};
-        const QStringList success{kRun, kResponsive, "alert: window-modal information",
-                                  "text: Tavrel has been removed from this account.",
-                                  "button: OK (default)"};
-        const QString readOnly =
-            "text: /Applications/TAVREL.app: \u201cTAVREL\u201d couldn\u2019t be "
-            "removed: Read-only file system. "
-            "(/Applications/TAVREL.app/Contents/MacOS/TAVREL)";
-        const QStringList failure{
-            kRun,
-            kResponsive,
-            "alert: window-modal warning",
-            "text: Tavrel was not completely removed.",
-            readOnly,
-            "text: /Applications/Tavrel.app is not a folder and was left alone.",
-            "button: OK (default)"};
+        const QStringList success =
+            ranThenAlert("information", {"Tavrel has been removed from this account."});
+        const QStringList failure = ranThenAlert(
+            "warning", {"Tavrel was not completely removed.",
+                        "/Applications/TAVREL.app: \u201cTAVREL\u201d couldn\u2019t be removed: "
+                        "Read-only file system. (/Applications/TAVREL.app/Contents/MacOS/TAVREL)",
+                        "/Applications/Tavrel.app is not a folder and was left alone."});
         const auto running = [](const QString& name) {
-            return QStringList{kRun, kResponsive, "alert: window-modal application icon",
-                               "text: " + name + " is running. Quit " + name + " and try again.",
-                               "button: OK (default)"};
+            return ranThenAlert("application icon",
+                                {name + " is running. Quit " + name + " and try again."});
         };
+        QTest::newRow("English; Open Log Folder hands the log folder to xdg-open; Escape quits")
+            << Case{.keyring = false,
+                    .actions = {"window", shot("window-en"), "menu", "Escape"},
+                    .shows = englishWindow(noKeychain())};
+        QTest::newRow("SIGTERM quits in order") << Case{.actions = {"SIGTERM"}};
+        QTest::newRow("missing keys show themselves; version 2.0") << Case{
+            .keyring = false,
+            .ownResources = true,
+            .actions = {"window", "Escape"},
+            .shows = {"window: main.title", "menu: Log > menu.title.open_log_folder (Ctrl+L)",
+                      "buttons: main.button.cancel | Uninstall", "version: v2.0",
+                      "plan: plan.found", "  step.keychain", "    plan.cannot_look"}};
+        QTest::newRow("no usable home folder: an alert in French, nothing logged or made")
+            << Case{.environment = {"LANG=fr_FR.UTF-8", "HOME=~/missing"},
+                    .actions = {"alert", shot("no-home-folder"), "Return"},
+                    .shows = {"alert: warning",
+                              "text: Le désinstallateur de Tavrel ne trouve pas votre dossier "
+                              "personnel (HOME doit désigner un dossier existant autre que « / ») "
+                              "et ne peut donc pas savoir quoi supprimer. Rien n’a été supprimé.",
+                              "button: OK (default)"},
+                    .exit = 1};
         QTest::newRow("the plan lists the product, not its neighbours; removed, and OK quits")
-            << QStringList{} << product + neighbours << QStringList{} << false << false
-            << QStringList{"window", shot("plan"), "Return", "alert", shot("success"), "Return"}
-            << englishWindow(plan) + success << 1;
-        QTest::newRow("the plan in Japanese")
-            << QStringList{"LC_ALL=ja_JP.UTF-8"} << product << QStringList{} << false << false
-            << QStringList{"window", shot("plan-ja"), "Escape"}
-            << QStringList{"window: Tavrel アンインストーラ",
-                           "menu: ログ > ログフォルダを開く (Ctrl+L)",
-                           "buttons: キャンセル | アンインストール",
-                           kVersion,
-                           "plan: このアカウントで見つかった項目:",
-                           "  ログイン項目 Tavrel を削除",
-                           "    Tavrel",
-                           "  /Applications/TAVREL.app を削除",
-                           "    /Applications/TAVREL.app | 1.2 KB、ファイル 1 個",
-                           "  Application Support の com.quillorchid.TavrelOSX を削除",
-                           QString("    ~/Library/Application Support/"
-                                   "com.quillorchid.TavrelOSX | 1.2 KB、ファイル 1 個"),
-                           "  環境設定 com.quillorchid.TavrelOSX.plist を削除",
-                           QString("    ~/Library/Preferences/"
-                                   "com.quillorchid.TavrelOSX.plist | 1.2 KB、ファイル 1 個")}
-            << 0;
+            << Case{.plant = product + neighbours,
+                    .actions = {"window", shot("plan"), "Return", "alert", shot("success"),
+                                "Return"},
+                    .shows = englishWindow(plan) + success,
+                    .runs = 1};
+        QTest::newRow("the plan in Japanese") << Case{
+            .environment = {"LC_ALL=ja_JP.UTF-8"},
+            .plant = product,
+            .actions = {"window", shot("plan-ja"), "Escape"},
+            .shows = {"window: Tavrel アンインストーラ", "menu: ログ > ログフォルダを開く (Ctrl+L)",
+                      "buttons: キャンセル | アンインストール", kVersion,
+                      "plan: このアカウントで見つかった項目:", "  ログイン項目 Tavrel を削除",
+                      "    Tavrel", "  /Applications/TAVREL.app を削除",
+                      "    /Applications/TAVREL.app | 1.2 KB、ファイル 1 個",
+                      "  Application Support の com.quillorchid.TavrelOSX を削除",
+                      QString("    ~/Library/Application Support/"
+                              "com.quillorchid.TavrelOSX | 1.2 KB、ファイル 1 個"),
+                      "  環境設定 com.quillorchid.TavrelOSX.plist を削除",
+                      QString("    ~/Library/Preferences/"
+                              "com.quillorchid.TavrelOSX.plist | 1.2 KB、ファイル 1 個")}};
         QTest::newRow("a Trash copy made after the window opened goes too")
-            << QStringList{} << QStringList{} << QStringList{} << false << false
-            << QStringList{"window", "trash", "Return", "alert", "Return"}
-            << englishWindow() + success << 1;
-        QTest::newRow("two login items named Tavrel: one stays, and the window says so")
-            << QStringList{} << QStringList{"entry:Tavrel", "entry:Tavrel"} << QStringList{}
-            << false << false << QStringList{"Return", "alert",  shot("failure-login-item"),
-                                             "Return", "window", "Escape"}
-            << QStringList{kRun,
-                           kResponsive,
-                           "alert: window-modal warning",
-                           "text: Tavrel was not completely removed.",
-                           "text: Remove login item Tavrel: Tavrel is still there.",
-                           "button: OK (default)"} +
-                   englishWindow({"plan: Still there after the run:", "  Remove login item Tavrel",
-                                  "    Tavrel"})
-            << 1;
+            << Case{.actions = {"window", "trash", "Return", "alert", "Return"},
+                    .shows = englishWindow() + success,
+                    .runs = 1};
+        QTest::newRow("two login items named Tavrel: one stays, and the window says so") << Case{
+            .plant = {"entry:Tavrel", "entry:Tavrel"},
+            .actions = {"Return", "alert", shot("failure-login-item"), "Return", "window",
+                        "Escape"},
+            .shows = ranThenAlert("warning", {"Tavrel was not completely removed.",
+                                              "Remove login item Tavrel: Tavrel is still there."}) +
+                     englishWindow({"plan: Still there after the run:",
+                                    "  Remove login item Tavrel", "    Tavrel"}),
+            .runs = 1};
         QTest::newRow("a step fails: listed, the window stays, Uninstall again repeats all")
-            << QStringList{} << QStringList{"/Applications/TAVREL.app/Contents/MacOS/TAVREL"}
-            << QStringList{} << false << true
-            << QStringList{"Return", "alert", shot("failure"), "Return",
-                           "Return", "alert", "Return",        "Escape"}
-            << failure + failure << 2;
+            << Case{.plant = {"/Applications/TAVREL.app/Contents/MacOS/TAVREL"},
+                    .readOnlyBundle = true,
+                    .actions = {"Return", "alert", shot("failure"), "Return", "Return", "alert",
+                                "Return", "Escape"},
+                    .shows = failure + failure,
+                    .runs = 2};
         QTest::newRow("a slow step: the window keeps answering, and closing it waits for the run")
-            << QStringList{} << QStringList{} << QStringList{} << true << false
-            << QStringList{"Return", "!shot:" + shot("run").mid(5), "!close"}
-            << QStringList{kRun, kResponsive} << 1;
-        QTest::newRow("the main application runs (ICNS icon)")
-            << QStringList{} << product
-            << QStringList{"com.quillorchid.TavrelOSX", "CFBundleName", "Tavrel", "Tavrel.icns"}
-            << false << false << QStringList{"Return", "alert", shot("running"), "Return", "Escape"}
-            << running("Tavrel") << 0;
+            << Case{.stubbornHelper = true,
+                    .actions = {"Return", "!shot:" + shot("run").mid(5), "!close"},
+                    .shows = {kRun, kResponsive},
+                    .runs = 1};
+        QTest::newRow("the main application runs (ICNS icon)") << Case{
+            .plant = product,
+            .running = {"com.quillorchid.TavrelOSX", "CFBundleName", "Tavrel", "Tavrel.icns"},
+            .actions = {"Return", "alert", shot("running"), "Return", "Escape"},
+            .shows = running("Tavrel")};
         QTest::newRow("only the authenticator runs (PNG icon, a name with markup)")
-            << QStringList{} << QStringList{}
-            << QStringList{"com.quillorchid.TavrelAuthenticator", "CFBundleDisplayName",
-                           "Tavrel &lt;i>Authenticator", "Auth.png"}
-            << false << false << QStringList{"Return", "alert", "Escape", "Escape"}
-            << running("Tavrel <i>Authenticator") << 0;
+            << Case{.running = {"com.quillorchid.TavrelAuthenticator", "CFBundleDisplayName",
+                                "Tavrel &lt;i>Authenticator", "Auth.png"},
+                    .actions = {"Return", "alert", "Escape", "Escape"},
+                    .shows = running("Tavrel <i>Authenticator")};
     }
-    void flows() {
+    void window() {
         if (const auto& reason = tavrel::testing::Sandbox::unavailableReason()) {
             QSKIP(reason->c_str());
         }
-        QFETCH(QStringList, environment);
-        QFETCH(QStringList, plant);
-        QFETCH(QStringList, running);
-        QFETCH(bool, stubbornHelper);
-        QFETCH(bool, readOnlyBundle);
-        QFETCH(QStringList, actions);
-        QFETCH(QStringList, shows);
-        QFETCH(int, runs);
-        const std::string bus = privateBus();
-        QVERIFY2(!bus.empty(), "run this test through tests/keychain/with-private-keyring.sh");
-        QStringList planted;
-        for (const QString& item : plant) {
-            planted << QString(item).remove(QRegularExpression("^keep:"));
+        QFETCH(Case, row);
+        const QString bus = qEnvironmentVariable("TAVREL_PRIVATE_KEYRING_BUS");
+        QVERIFY2(!bus.isEmpty(), "run this test through tests/keychain/with-private-keyring.sh");
+        const Home home(row.plant);
+        const std::string browser = home.folder.string() + "/browser";
+        writeFile(browser, "#!/bin/sh\nprintf '%s\\n' \"$@\" >\"$0.opened\"\n");
+        fs::permissions(browser, fs::perms::owner_all);
+        std::vector<std::string> variables{"BROWSER=" + browser};
+        if (row.keyring) {
+            // Only ever the private keyring with-private-keyring.sh started.
+            variables.push_back("DBUS_SESSION_BUS_ADDRESS=" + bus.toStdString());
         }
-        const Home home(planted);
+        std::string homeUsed = home.path;
+        for (const QString& variable : row.environment) {
+            variables.push_back(QString(variable).replace("~", home.path.c_str()).toStdString());
+            homeUsed = variable.startsWith("HOME=") ? variables.back().substr(5) : homeUsed;
+        }
+        // In a sandbox, whose processes and /Applications are its own: the plan shows what is
+        // there, and a machine running other tests has helpers of theirs.
         tavrel::testing::Sandbox sandbox;
         sandbox.applications(home.applications.string());
-        if (readOnlyBundle) {
+        if (row.readOnlyBundle) {
             sandbox.readOnly("/Applications/TAVREL.app");
             writeFile(home.applications.path() / "Tavrel.app", "a file, not the product");
         }
+        std::string program = self();
+        if (row.ownResources) {
+            // A copy of this program finds the resources beside it instead.
+            const fs::path bundle = home.folder.path() / "bundle";
+            fs::create_directories(bundle / "bin");
+            fs::copy_file(self(), program = (bundle / "bin/app").string());
+            writeFile(bundle / "share/tavrel-uninstaller/en.lproj/Localizable.strings",
+                      "\"main.button.uninstall\" = \"Uninstall\";\n\"menu.title.log\" = Log;\n");
+            writeFile(bundle / "share/tavrel-uninstaller/Info.plist",
+                      "<plist version=\"1.0\"><dict><key>CFBundleShortVersionString</key>"
+                      "<string>2.0</string></dict></plist>");
+        }
         std::vector<std::string> start;
-        if (stubbornHelper) {
+        if (row.stubbornHelper) {
             start = startFirst(home.folder.path() / "bin/brolt", true);
         }
-        if (!running.isEmpty()) {
+        if (!row.running.isEmpty()) {
             // A copy of sleep in a bundle of that identifier.
             const fs::path bundle = home.folder.path() / "Running.app/Contents";
             writeFile(bundle / "Info.plist",
                       QString("<plist version=\"1.0\"><dict><key>CFBundleIdentifier</key><string>%1"
                               "</string><key>%2</key><string>%3</string><key>CFBundleIconFile</key>"
                               "<string>%4</string></dict></plist>")
-                          .arg(running[0], running[1], running[2], running[3])
+                          .arg(row.running[0], row.running[1], row.running[2], row.running[3])
                           .toStdString());
             fs::create_directories(bundle / "Resources");
             QImage icon(128, 128, QImage::Format_ARGB32); // written as PNG or ICNS, by its name
             icon.fill(Qt::darkCyan);
             QVERIFY(icon.save(QString::fromStdString((bundle / "Resources").string()) + "/" +
-                              running[3]));
+                              row.running[3]));
             start = startFirst(bundle / "MacOS/app", false);
         }
-        std::vector<std::string> variables{bus};
-        for (const QString& variable : environment) {
-            variables.push_back(variable.toStdString());
-        }
-        const ProcessRun run = sandbox.run(command(start, actions), home.environment(variables));
-        QCOMPARE(lines(run.out), shows + QStringList{"exit: 0"});
-        for (const QString& item : plant) {
+        const ProcessRun run =
+            sandbox.run(command(start, program, row.actions), home.environment(variables));
+        QCOMPARE(lines(run.out), row.shows + QStringList{"exit: " + QString::number(row.exit)});
+        const QStringList log = Home::log(homeUsed);
+        QCOMPARE(fs::exists(homeUsed), row.exit == 0); // the refusal makes nothing
+        QVERIFY2(row.exit != 0 || log.value(log.size() - 1).endsWith("----- Terminate -----"),
+                 run.err.c_str());
+        for (const QString& item : row.plant) {
             // What a run removes goes; its neighbours, and everything when nothing ran, stay.
             QVERIFY2(item.startsWith("entry:") ||
-                         fs::exists(home.at(QString(item).remove("keep:"))) ==
-                             (runs == 0 || readOnlyBundle || item.startsWith("keep:")),
+                         fs::exists(home.at(item)) ==
+                             (row.runs == 0 || row.readOnlyBundle || item.startsWith("keep:")),
                      qPrintable(item));
         }
         QVERIFY(!fs::exists(home.path + "/.local/share/Trash/files/TAVREL.app"));
-        const QStringList log = Home::log(home.path);
-        QCOMPARE(log.filter("----- Remove App Bundle -----").size(), 2 * runs);
-        QVERIFY2(log.last().endsWith("----- Terminate -----"), run.err.c_str());
+        QCOMPARE(log.filter("----- Remove App Bundle -----").size(), 2 * row.runs);
+        const bool opened = row.actions.contains("menu");
+        QCOMPARE(log.filter(QRegularExpression(" Success$")).size(), opened ? 1 : 0);
+        QCOMPARE(readFile(browser + ".opened"),
+                 opened ? homeUsed + "/Library/Logs/TavrelUninstaller/\n" : std::string());
     }
 };
 
