@@ -33,23 +33,20 @@ using tavrel::testing::writeFile;
 
 namespace {
 
-// The driver: the application itself, with timers in its event loop that act on its widgets as
-// a person at the keyboard would, 300 ms apart, and write what they see to standard output (the
-// home folder shown as "~"). While the window is busy (its busy cursor: looking for the product,
-// or a run) an action waits, unless it starts with "!".
-//   window        "window: <title>", "menu: ...", "buttons: ..." (" (busy)" if so), "version: ...",
-//                 then the plan: "plan: <heading>", each step's group and its rows, indented
-//   alert         "alert: none", or the open alert's "alert: <modality> <icon>", one "text: ..."
-//                 per line a person reads, and "button: <title>"
+// The driver: the application itself, with a timer in its event loop that acts on its widgets as
+// a person at the keyboard would, 300 ms apart, and writes what it sees to standard output (the
+// home folder shown as "~"). While the window is busy (looking for the product, or a run) an
+// action waits, unless it starts with "!".
+//   window        its title, menu, buttons (" (busy)" if so), version and plan, a line each
+//   alert         "alert: none", or the open alert's modality and icon, its lines and its buttons
 //   Return/Escape presses the key in the open alert, else in the window
 //   menu          presses Ctrl+L, the shortcut of the Open Log Folder item
 //   trash         puts a copy of TAVREL.app in the Trash, making the Trash folder
 //   SIGTERM       sends the program SIGTERM, as a session that ends does
 //   close         closes the window, as its title bar's close button does (any other word)
 //   shot:<path>   saves a picture of the open alert, else of the window
-// A run says "run: ..." as it starts (how the window looks) and as it ends (whether the event loop
-// kept turning; see RunWatch). At the end "exit: <status>"; a window the actions left open is
-// closed, after "still open".
+// A run says "run: ..." as it starts and as it ends (see RunWatch). At the end "exit: <status>",
+// after "still open" if the actions left the window open.
 
 QStringList& actions() {
     static QStringList list;
@@ -149,7 +146,8 @@ void act(QMainWindow* window, QMessageBox* box, const QString& action) {
 // run would tick once or twice, however long the run; a loaded machine only slows it down.
 class RunWatch final : public QObject {
 public:
-    RunWatch() {
+    explicit RunWatch(QObject* application) : QObject(application) {
+        application->installEventFilter(this);
         startTimer(50);
         // A run that ends by quitting has no turn of the loop left to say so in.
         QObject::connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { changed(nullptr); });
@@ -194,7 +192,8 @@ void performNext(QTimer* timer) {
     QMainWindow* window = mainWindow();
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
     const bool busy = QApplication::overrideCursor() != nullptr;
-    if ((window == nullptr && box == nullptr) || (busy && actions().isEmpty())) {
+    const bool urgent = !actions().isEmpty() && actions().first().startsWith('!');
+    if ((window == nullptr && box == nullptr) || (busy && !urgent)) {
         return;
     }
     if (actions().isEmpty()) {
@@ -203,15 +202,8 @@ void performNext(QTimer* timer) {
         QCoreApplication::exit(3);
         return;
     }
-    QString action = actions().first();
-    if (action.startsWith('!')) {
-        action.remove(0, 1);
-    } else if (busy) {
-        return;
-    }
-    actions().removeFirst();
     timer->stop();
-    act(window, box, action);
+    act(window, box, actions().takeFirst().remove(QRegularExpression("^!")));
     timer->start();
 }
 
@@ -224,9 +216,7 @@ int driveWindow(int argc, char** argv) {
         auto* timer = new QTimer(QCoreApplication::instance());
         QObject::connect(timer, &QTimer::timeout, timer, [timer] { performNext(timer); });
         timer->start(300);
-        auto* watch = new RunWatch;
-        watch->setParent(QCoreApplication::instance());
-        QCoreApplication::instance()->installEventFilter(watch);
+        new RunWatch(QCoreApplication::instance());
     });
     const int status = tavrel::window::runApplication(argc, argv);
     say("exit: " + QString::number(status));
@@ -247,71 +237,11 @@ QString shot(const char* name) {
     return QString("shot:%1/%2.png").arg(kScreenshots, name);
 }
 
-std::vector<std::string> command(std::vector<std::string> start, const std::string& program,
-                                 const QStringList& actions) {
-    start.insert(start.end(), {program, "--drive"});
-    for (const QString& action : actions) {
-        start.push_back(action.toStdString());
-    }
-    return start;
-}
-
-// A temporary home whose path has a space, and an Applications folder, where `plant` puts the
-// product and its neighbours: each a path under "~/" or "/Applications/" ("keep:" before it
-// marks a neighbour that must stay), or "entry:<name>", an autostart entry of that name.
-struct Home {
-    tavrel::testing::TemporaryFolder folder;
-    tavrel::testing::TemporaryFolder applications;
-    std::string path = folder.string() + "/my home";
-
-    explicit Home(const QStringList& plant) {
-        fs::create_directories(path + "/run");
-        fs::permissions(path + "/run", fs::perms::owner_all);
-        int entries = 0;
-        for (const QString& item : plant) {
-            if (item.startsWith("entry:")) {
-                writeFile(path + "/.config/autostart/" + std::to_string(++entries) + ".desktop",
-                          "[Desktop Entry]\nType=Application\nName=" + item.mid(6).toStdString() +
-                              "\nExec=true\n");
-            } else {
-                writeFile(at(item), std::string(1200, 'x'));
-            }
-        }
-    }
-    // Where a planted path lies outside the sandbox.
-    [[nodiscard]] fs::path at(QString item) const {
-        item.remove(QRegularExpression("^keep:"));
-        return item.startsWith("~/") ? path + item.mid(1).toStdString()
-                                     : applications.string() + item.mid(13).toStdString();
-    }
-    // The log of the home folder at `home`; empty when there is none.
-    [[nodiscard]] static QStringList log(const std::string& home) {
-        std::error_code missing;
-        for (const auto& entry :
-             fs::directory_iterator(home + "/Library/Logs/TavrelUninstaller/", missing)) {
-            return lines(readFile(entry.path()));
-        }
-        return {};
-    }
-    [[nodiscard]] std::vector<std::string> environment(std::vector<std::string> extra) const {
-        extra.insert(extra.end(),
-                     {"QT_QPA_PLATFORM=offscreen", "XDG_RUNTIME_DIR=" + path + "/run"});
-        return tavrel::testing::homeEnvironment(path, extra);
-    }
-};
-
 constexpr const char* kVersion = "version: v" TAVREL_VERSION;
 
 // How the window looks as a run starts, and as it ends.
 constexpr const char* kRun = "run: buttons disabled, busy cursor";
 constexpr const char* kResponsive = "run: responsive";
-
-// The plan when no keychain can be reached.
-QStringList noKeychain() {
-    return {"plan: Found on this account:", "  Delete keychain items",
-            QString("    Cannot be looked at: No keychain could be reached: run again in your "
-                    "desktop session, where your keyring runs.")};
-}
 
 QStringList englishWindow(const QStringList& plan = {"plan: Nothing of Tavrel was found on this "
                                                      "account."}) {
@@ -341,13 +271,13 @@ std::vector<std::string> startFirst(const fs::path& copy, bool stubborn) {
     return start;
 }
 
-// One start of the window in a sandbox, where the product is planted (see Home) and, where the
-// case says so, a program started first.
+// One start of the window, in a sandbox with its own processes and /Applications (the plan
+// shows what is there, and a machine running other tests has helpers of theirs), where the
+// product is planted and, where the case says so, a program is started first.
 struct Case {
     QStringList environment{};   // "~" stands for the temporary home
-    bool keyring = true;         // the private keyring, else no session bus at all
     bool ownResources = false;   // a copy of the program with a thin table beside it
-    QStringList plant{};         // see Home
+    QStringList plant{};         // see at(), or "entry:<name>", an autostart entry
     QStringList running{};       // a product application: id, name key, name, icon
     bool stubbornHelper = false; // brolt runs and ignores SIGTERM
     bool readOnlyBundle = false;
@@ -356,6 +286,14 @@ struct Case {
     int runs = 0;
     int exit = 0; // 1: the refusal, which makes and logs nothing
 };
+
+// Where a planted item lies outside the sandbox: a path under "~/" or "/Applications/", and
+// "keep:" before it marks a neighbour that must stay.
+fs::path at(QString item, const std::string& home, const std::string& applications) {
+    item.remove(QRegularExpression("^keep:"));
+    return item.startsWith("~/") ? home + item.mid(1).toStdString()
+                                 : applications + item.mid(13).toStdString();
+}
 
 } // namespace
 
@@ -370,6 +308,7 @@ private slots:
     // Start-up and every route out; the plan, the run and its result.
     void window_data() { // NOLINT(readability-identifier-naming): QtTest's name for the table
         QTest::addColumn<Case>("row");
+        const QString noBus = "DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent";
         const QStringList product{"/Applications/TAVREL.app/Contents/MacOS/TAVREL",
                                   "~/Library/Application Support/com.quillorchid.TavrelOSX/db",
                                   "~/Library/Preferences/com.quillorchid.TavrelOSX.plist",
@@ -388,8 +327,6 @@ private slots:
                                "  Remove Preferences com.quillorchid.TavrelOSX.plist",
                                QString("    ~/Library/Preferences/"
                                        "com.quillorchid.TavrelOSX.plist | 1.2 kB, 1 file")};
-        const QStringList success =
-            ranThenAlert("information", {"Tavrel has been removed from this account."});
         const QStringList failure = ranThenAlert(
             "warning", {"Tavrel was not completely removed.",
                         "/Applications/TAVREL.app: \u201cTAVREL\u201d couldn\u2019t be removed: "
@@ -400,12 +337,15 @@ private slots:
                                 {name + " is running. Quit " + name + " and try again."});
         };
         QTest::newRow("English; Open Log Folder hands the log folder to xdg-open; Escape quits")
-            << Case{.keyring = false,
+            << Case{.environment = {noBus},
                     .actions = {"window", shot("window-en"), "menu", "Escape"},
-                    .shows = englishWindow(noKeychain())};
-        QTest::newRow("SIGTERM quits in order") << Case{.actions = {"SIGTERM"}};
+                    .shows =
+                        englishWindow({"plan: Found on this account:", "  Delete keychain items",
+                                       "    Cannot be looked at: No keychain could be "
+                                       "reached: run again in your desktop session, where "
+                                       "your keyring runs."})};
         QTest::newRow("missing keys show themselves; version 2.0") << Case{
-            .keyring = false,
+            .environment = {noBus},
             .ownResources = true,
             .actions = {"window", "Escape"},
             .shows = {"window: main.title", "menu: Log > menu.title.open_log_folder (Ctrl+L)",
@@ -420,31 +360,23 @@ private slots:
                               "et ne peut donc pas savoir quoi supprimer. Rien n’a été supprimé.",
                               "button: OK (default)"},
                     .exit = 1};
-        QTest::newRow("the plan lists the product, not its neighbours; removed, and OK quits")
+        QTest::newRow("the plan lists the product, not its neighbours; a Trash copy made after "
+                      "the window opened goes too; removed, and OK quits")
             << Case{.plant = product + neighbours,
-                    .actions = {"window", shot("plan"), "Return", "alert", shot("success"),
+                    .actions = {"window", shot("plan"), "trash", "Return", "alert", shot("success"),
                                 "Return"},
-                    .shows = englishWindow(plan) + success,
+                    .shows =
+                        englishWindow(plan) +
+                        ranThenAlert("information", {"Tavrel has been removed from this account."}),
                     .runs = 1};
-        QTest::newRow("the plan in Japanese") << Case{
+        QTest::newRow("the plan in Japanese; SIGTERM quits in order") << Case{
             .environment = {"LC_ALL=ja_JP.UTF-8"},
-            .plant = product,
-            .actions = {"window", shot("plan-ja"), "Escape"},
+            .plant = {product[0]},
+            .actions = {"window", shot("plan-ja"), "SIGTERM"},
             .shows = {"window: Tavrel アンインストーラ", "menu: ログ > ログフォルダを開く (Ctrl+L)",
                       "buttons: キャンセル | アンインストール", kVersion,
-                      "plan: このアカウントで見つかった項目:", "  ログイン項目 Tavrel を削除",
-                      "    Tavrel", "  /Applications/TAVREL.app を削除",
-                      "    /Applications/TAVREL.app | 1.2 KB、ファイル 1 個",
-                      "  Application Support の com.quillorchid.TavrelOSX を削除",
-                      QString("    ~/Library/Application Support/"
-                              "com.quillorchid.TavrelOSX | 1.2 KB、ファイル 1 個"),
-                      "  環境設定 com.quillorchid.TavrelOSX.plist を削除",
-                      QString("    ~/Library/Preferences/"
-                              "com.quillorchid.TavrelOSX.plist | 1.2 KB、ファイル 1 個")}};
-        QTest::newRow("a Trash copy made after the window opened goes too")
-            << Case{.actions = {"window", "trash", "Return", "alert", "Return"},
-                    .shows = englishWindow() + success,
-                    .runs = 1};
+                      "plan: このアカウントで見つかった項目:", "  /Applications/TAVREL.app を削除",
+                      "    /Applications/TAVREL.app | 1.2 KB、ファイル 1 個"}};
         QTest::newRow("two login items named Tavrel: one stays, and the window says so") << Case{
             .plant = {"entry:Tavrel", "entry:Tavrel"},
             .actions = {"Return", "alert", shot("failure-login-item"), "Return", "window",
@@ -455,7 +387,7 @@ private slots:
                                     "  Remove login item Tavrel", "    Tavrel"}),
             .runs = 1};
         QTest::newRow("a step fails: listed, the window stays, Uninstall again repeats all")
-            << Case{.plant = {"/Applications/TAVREL.app/Contents/MacOS/TAVREL"},
+            << Case{.plant = {product[0]},
                     .readOnlyBundle = true,
                     .actions = {"Return", "alert", shot("failure"), "Return", "Return", "alert",
                                 "Return", "Escape"},
@@ -471,11 +403,11 @@ private slots:
             .running = {"com.quillorchid.TavrelOSX", "CFBundleName", "Tavrel", "Tavrel.icns"},
             .actions = {"Return", "alert", shot("running"), "Return", "Escape"},
             .shows = running("Tavrel")};
-        QTest::newRow("only the authenticator runs (PNG icon, a name with markup)")
+        QTest::newRow("nothing found; only the authenticator runs (PNG icon, a name with markup)")
             << Case{.running = {"com.quillorchid.TavrelAuthenticator", "CFBundleDisplayName",
                                 "Tavrel &lt;i>Authenticator", "Auth.png"},
-                    .actions = {"Return", "alert", "Escape", "Escape"},
-                    .shows = running("Tavrel <i>Authenticator")};
+                    .actions = {"window", "Return", "alert", "Escape", "Escape"},
+                    .shows = englishWindow() + running("Tavrel <i>Authenticator")};
     }
     void window() {
         if (const auto& reason = tavrel::testing::Sandbox::unavailableReason()) {
@@ -484,47 +416,48 @@ private slots:
         QFETCH(Case, row);
         const QString bus = qEnvironmentVariable("TAVREL_PRIVATE_KEYRING_BUS");
         QVERIFY2(!bus.isEmpty(), "run this test through tests/keychain/with-private-keyring.sh");
-        const Home home(row.plant);
-        const std::string browser = home.folder.string() + "/browser";
+        // A temporary home whose path has a space, and an Applications folder.
+        const tavrel::testing::TemporaryFolder folder;
+        const tavrel::testing::TemporaryFolder applications;
+        const std::string home = folder.string() + "/my home";
+        fs::create_directories(home + "/run");
+        fs::permissions(home + "/run", fs::perms::owner_all);
+        int entries = 0;
+        for (const QString& item : row.plant) {
+            if (item.startsWith("entry:")) {
+                writeFile(home + "/.config/autostart/" + std::to_string(++entries) + ".desktop",
+                          "[Desktop Entry]\nType=Application\nName=" + item.mid(6).toStdString() +
+                              "\nExec=true\n");
+            } else {
+                writeFile(at(item, home, applications.string()), std::string(1200, 'x'));
+            }
+        }
+        const std::string browser = folder.string() + "/browser";
         writeFile(browser, "#!/bin/sh\nprintf '%s\\n' \"$@\" >\"$0.opened\"\n");
         fs::permissions(browser, fs::perms::owner_all);
-        std::vector<std::string> variables{"BROWSER=" + browser};
-        if (row.keyring) {
-            // Only ever the private keyring with-private-keyring.sh started.
-            variables.push_back("DBUS_SESSION_BUS_ADDRESS=" + bus.toStdString());
-        }
-        std::string homeUsed = home.path;
+        // Only ever the private keyring with-private-keyring.sh started, unless the case has no
+        // bus.
+        std::vector<std::string> variables{"BROWSER=" + browser, "QT_QPA_PLATFORM=offscreen",
+                                           "XDG_RUNTIME_DIR=" + home + "/run",
+                                           "DBUS_SESSION_BUS_ADDRESS=" + bus.toStdString()};
+        std::string homeUsed = home;
         for (const QString& variable : row.environment) {
-            variables.push_back(QString(variable).replace("~", home.path.c_str()).toStdString());
+            variables.push_back(QString(variable).replace("~", home.c_str()).toStdString());
             homeUsed = variable.startsWith("HOME=") ? variables.back().substr(5) : homeUsed;
         }
-        // In a sandbox, whose processes and /Applications are its own: the plan shows what is
-        // there, and a machine running other tests has helpers of theirs.
         tavrel::testing::Sandbox sandbox;
-        sandbox.applications(home.applications.string());
+        sandbox.applications(applications.string());
         if (row.readOnlyBundle) {
             sandbox.readOnly("/Applications/TAVREL.app");
-            writeFile(home.applications.path() / "Tavrel.app", "a file, not the product");
+            writeFile(applications.path() / "Tavrel.app", "a file, not the product");
         }
-        std::string program = self();
-        if (row.ownResources) {
-            // A copy of this program finds the resources beside it instead.
-            const fs::path bundle = home.folder.path() / "bundle";
-            fs::create_directories(bundle / "bin");
-            fs::copy_file(self(), program = (bundle / "bin/app").string());
-            writeFile(bundle / "share/tavrel-uninstaller/en.lproj/Localizable.strings",
-                      "\"main.button.uninstall\" = \"Uninstall\";\n\"menu.title.log\" = Log;\n");
-            writeFile(bundle / "share/tavrel-uninstaller/Info.plist",
-                      "<plist version=\"1.0\"><dict><key>CFBundleShortVersionString</key>"
-                      "<string>2.0</string></dict></plist>");
-        }
-        std::vector<std::string> start;
+        std::vector<std::string> argv;
         if (row.stubbornHelper) {
-            start = startFirst(home.folder.path() / "bin/brolt", true);
+            argv = startFirst(folder.path() / "bin/brolt", true);
         }
         if (!row.running.isEmpty()) {
             // A copy of sleep in a bundle of that identifier.
-            const fs::path bundle = home.folder.path() / "Running.app/Contents";
+            const fs::path bundle = folder.path() / "Running.app/Contents";
             writeFile(bundle / "Info.plist",
                       QString("<plist version=\"1.0\"><dict><key>CFBundleIdentifier</key><string>%1"
                               "</string><key>%2</key><string>%3</string><key>CFBundleIconFile</key>"
@@ -536,23 +469,43 @@ private slots:
             icon.fill(Qt::darkCyan);
             QVERIFY(icon.save(QString::fromStdString((bundle / "Resources").string()) + "/" +
                               row.running[3]));
-            start = startFirst(bundle / "MacOS/app", false);
+            argv = startFirst(bundle / "MacOS/app", false);
         }
-        const ProcessRun run =
-            sandbox.run(command(start, program, row.actions), home.environment(variables));
+        argv.push_back(self());
+        if (row.ownResources) {
+            // A copy of this program finds the resources beside it instead.
+            const fs::path bundle = folder.path() / "bundle";
+            fs::create_directories(bundle / "bin");
+            fs::copy_file(self(), argv.back() = (bundle / "bin/app").string());
+            writeFile(bundle / "share/tavrel-uninstaller/en.lproj/Localizable.strings",
+                      "\"main.button.uninstall\" = \"Uninstall\";\n\"menu.title.log\" = Log;\n");
+            writeFile(bundle / "share/tavrel-uninstaller/Info.plist",
+                      "<plist version=\"1.0\"><dict><key>CFBundleShortVersionString</key>"
+                      "<string>2.0</string></dict></plist>");
+        }
+        argv.emplace_back("--drive");
+        for (const QString& action : row.actions) {
+            argv.push_back(action.toStdString());
+        }
+        const ProcessRun run = sandbox.run(argv, tavrel::testing::homeEnvironment(home, variables));
         QCOMPARE(lines(run.out), row.shows + QStringList{"exit: " + QString::number(row.exit)});
-        const QStringList log = Home::log(homeUsed);
+        QStringList log;
+        std::error_code missing;
+        for (const auto& entry :
+             fs::directory_iterator(homeUsed + "/Library/Logs/TavrelUninstaller/", missing)) {
+            log = lines(readFile(entry.path()));
+        }
         QCOMPARE(fs::exists(homeUsed), row.exit == 0); // the refusal makes nothing
         QVERIFY2(row.exit != 0 || log.value(log.size() - 1).endsWith("----- Terminate -----"),
                  run.err.c_str());
         for (const QString& item : row.plant) {
             // What a run removes goes; its neighbours, and everything when nothing ran, stay.
             QVERIFY2(item.startsWith("entry:") ||
-                         fs::exists(home.at(item)) ==
+                         fs::exists(at(item, home, applications.string())) ==
                              (row.runs == 0 || row.readOnlyBundle || item.startsWith("keep:")),
                      qPrintable(item));
         }
-        QVERIFY(!fs::exists(home.path + "/.local/share/Trash/files/TAVREL.app"));
+        QVERIFY(!fs::exists(home + "/.local/share/Trash/files/TAVREL.app"));
         QCOMPARE(log.filter("----- Remove App Bundle -----").size(), 2 * row.runs);
         const bool opened = row.actions.contains("menu");
         QCOMPARE(log.filter(QRegularExpression(" Success$")).size(), opened ? 1 : 0);
