@@ -225,10 +225,6 @@ int driveWindow(int argc, char** argv) {
 
 constexpr const char* kScreenshots = TAVREL_SCREENSHOTS;
 
-std::string self() {
-    return fs::read_symlink("/proc/self/exe").string();
-}
-
 QStringList lines(const std::string& text) {
     return QString::fromStdString(text).split('\n', Qt::SkipEmptyParts);
 }
@@ -257,18 +253,6 @@ QStringList ranThenAlert(const QString& icon, const QStringList& texts) {
         shows << "text: " + text;
     }
     return shows << "button: OK (default)";
-}
-
-// A copy of sleep started inside the sandbox as `copy` before the application, made to ignore
-// SIGTERM when `stubborn`: the start of a command line.
-std::vector<std::string> startFirst(const fs::path& copy, bool stubborn) {
-    fs::create_directories(copy.parent_path());
-    fs::copy_file("/bin/sleep", copy);
-    std::vector<std::string> start{TAVREL_START_FIRST, copy.string()};
-    if (stubborn) {
-        start.insert(start.begin() + 1, "--stubborn");
-    }
-    return start;
 }
 
 // One start of the window, in a sandbox with its own processes and /Applications (the plan
@@ -453,7 +437,7 @@ private slots:
         }
         std::vector<std::string> argv;
         if (row.stubbornHelper) {
-            argv = startFirst(folder.path() / "bin/brolt", true);
+            argv = {TAVREL_START_FIRST, "--stubborn", folder.string() + "/bin/brolt"};
         }
         if (!row.running.isEmpty()) {
             // A copy of sleep in a bundle of that identifier.
@@ -469,14 +453,15 @@ private slots:
             icon.fill(Qt::darkCyan);
             QVERIFY(icon.save(QString::fromStdString((bundle / "Resources").string()) + "/" +
                               row.running[3]));
-            argv = startFirst(bundle / "MacOS/app", false);
+            argv = {TAVREL_START_FIRST, (bundle / "MacOS/app").string()};
         }
-        argv.push_back(self());
+        argv.push_back(fs::read_symlink("/proc/self/exe").string());
         if (row.ownResources) {
             // A copy of this program finds the resources beside it instead.
             const fs::path bundle = folder.path() / "bundle";
             fs::create_directories(bundle / "bin");
-            fs::copy_file(self(), argv.back() = (bundle / "bin/app").string());
+            fs::copy_file("/proc/self/exe", bundle / "bin/app");
+            argv.back() = (bundle / "bin/app").string();
             writeFile(bundle / "share/tavrel-uninstaller/en.lproj/Localizable.strings",
                       "\"main.button.uninstall\" = \"Uninstall\";\n\"menu.title.log\" = Log;\n");
             writeFile(bundle / "share/tavrel-uninstaller/Info.plist",
