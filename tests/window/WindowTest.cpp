@@ -1,8 +1,6 @@
-// The window end to end: this program runs itself as the real application under a temporary
-// home (in a sandbox with its own /Applications and processes, where the product is planted),
-// drives it with the keyboard (see the driver below) and checks what it showed, removed and
-// logged. Pictures of the window, its plan, a run under way and each alert are saved in the build
-// folder.
+// The window end to end: this program runs itself as the real application in a sandbox, drives
+// it with the keyboard (see the driver below) and checks what it showed, removed and logged.
+// Pictures of the window, its plan, a run under way and each alert are saved in the build folder.
 #include "Source/window/Application.hpp"
 #include "tests/support/Sandbox.hpp"
 #include "tests/support/TemporaryFolder.hpp"
@@ -24,6 +22,7 @@
 #include <csignal>
 #include <filesystem>
 #include <iostream>
+#include <optional>
 #include <string_view>
 
 namespace fs = std::filesystem;
@@ -140,10 +139,9 @@ void act(QMainWindow* window, QMessageBox* box, const QString& action) {
     }
 }
 
-// A run as a person sees it: as it starts (Uninstall disabled), whether the window shows its
-// buttons disabled and the busy cursor; as it ends, whether the event loop kept turning: a 50 ms
-// timer ticked about once per half second of the run or more. A window that waits for the
-// run would tick once or twice, however long the run; a loaded machine only slows it down.
+// A run as a person sees it: as it starts, whether the window shows its buttons disabled and the
+// busy cursor; as it ends, whether a 50 ms timer ticked about once per half second of the run or
+// more. A window that waits for the run would tick once or twice; a loaded machine only slows it.
 class RunWatch final : public QObject {
 public:
     explicit RunWatch(QObject* application) : QObject(application) {
@@ -165,7 +163,7 @@ private:
     // `window`: the run's window as it starts; none as it ends.
     void changed(const QWidget* window) {
         const auto now = std::chrono::steady_clock::now();
-        if (window != nullptr && !running_) {
+        if (window != nullptr && !started_) {
             const QCursor* cursor = QApplication::overrideCursor();
             say(QString("run: ") +
                 (window->findChild<QWidget*>("cancelButton")->isEnabled() ? "Cancel enabled"
@@ -173,16 +171,15 @@ private:
                 (cursor != nullptr && cursor->shape() == Qt::BusyCursor ? ", busy cursor" : ""));
             started_ = now;
             ticks_ = 0;
-        } else if (window == nullptr && running_) {
-            say(std::chrono::milliseconds(500) * (ticks_ + 1) >= now - started_
+        } else if (window == nullptr && started_) {
+            say(std::chrono::milliseconds(500) * (ticks_ + 1) >= now - *started_
                     ? "run: responsive"
                     : "run: the window stood still");
+            started_.reset();
         }
-        running_ = window != nullptr;
     }
 
-    bool running_ = false;
-    std::chrono::steady_clock::time_point started_;
+    std::optional<std::chrono::steady_clock::time_point> started_; // while a run is under way
     long ticks_ = 0;
 };
 
@@ -207,7 +204,7 @@ void performNext(QTimer* timer) {
     timer->start();
 }
 
-// Runs the application with `argv`, performing the actions argv[2...] once it shows something.
+// The application, with the actions argv[2...].
 int driveWindow(int argc, char** argv) {
     for (int index = 2; index < argc; ++index) {
         actions().append(QString::fromLocal8Bit(argv[index]));
