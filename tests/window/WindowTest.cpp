@@ -1,8 +1,6 @@
-// The window end to end: this program runs itself as the real application under a temporary
-// home (in a sandbox with its own /Applications and processes, where the product is planted),
-// drives it with the keyboard (see the driver below) and checks what it showed, removed and
-// logged. Pictures of the window, its plan, a run under way and each alert are saved in the build
-// folder.
+// The window end to end: this program runs itself as the real application in a sandbox, drives
+// it with the keyboard (see the driver below) and checks what it showed, removed and logged.
+// Pictures of the window, its plan, a run under way and each alert are saved in the build folder.
 #include "Source/window/Application.hpp"
 #include "tests/support/Sandbox.hpp"
 #include "tests/support/TemporaryFolder.hpp"
@@ -18,11 +16,13 @@
 #include <QTextDocumentFragment>
 #include <QTimer>
 #include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 #include <QtTest/QTest>
 #include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <iostream>
+#include <optional>
 #include <string_view>
 
 namespace fs = std::filesystem;
@@ -32,23 +32,20 @@ using tavrel::testing::writeFile;
 
 namespace {
 
-// The driver: the application itself, with timers in its event loop that act on its widgets as
-// a person at the keyboard would, 300 ms apart, and write what they see to standard output (the
-// home folder shown as "~"). While the window is busy (its busy cursor: looking for the product,
-// or a run) an action waits, unless it starts with "!".
-//   window        "window: <title>", "menu: ...", "buttons: ..." (" (busy)" if so), "version: ...",
-//                 then the plan: "plan: <heading>", each step's group and its rows, indented
-//   alert         "alert: none", or the open alert's "alert: <modality> <icon>", one "text: ..."
-//                 per line a person reads, and "button: <title>"
+// The driver: the application itself, with a timer in its event loop that acts on its widgets as
+// a person at the keyboard would, 300 ms apart, and writes what it sees to standard output (the
+// home folder shown as "~"). While the window is busy (looking for the product, or a run) an
+// action waits, unless it starts with "!".
+//   window        its title, menu, buttons (" (busy)" if so), version and plan, a line each
+//   alert         "alert: none", or the open alert's modality and icon, its lines and its buttons
 //   Return/Escape presses the key in the open alert, else in the window
 //   menu          presses Ctrl+L, the shortcut of the Open Log Folder item
 //   trash         puts a copy of TAVREL.app in the Trash, making the Trash folder
 //   SIGTERM       sends the program SIGTERM, as a session that ends does
 //   close         closes the window, as its title bar's close button does (any other word)
 //   shot:<path>   saves a picture of the open alert, else of the window
-// A run says "run: ..." as it starts (how the window looks) and as it ends (whether the event loop
-// kept turning; see RunWatch). At the end "exit: <status>"; a window the actions left open is
-// closed, after "still open".
+// A run says "run: ..." as it starts and as it ends (see RunWatch). At the end "exit: <status>",
+// after "still open" if the actions left the window open.
 
 QStringList& actions() {
     static QStringList list;
@@ -59,9 +56,10 @@ void say(QString line) {
     std::cout << line.replace(qEnvironmentVariable("HOME"), "~").toStdString() << std::endl;
 }
 
+// The window while it shows; none once it has closed.
 QMainWindow* mainWindow() {
     for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (auto* window = qobject_cast<QMainWindow*>(widget); window != nullptr) {
+        if (auto* window = qobject_cast<QMainWindow*>(widget); window && window->isVisible()) {
             return window;
         }
     }
@@ -80,14 +78,9 @@ void reportWindow(const QMainWindow* window) {
     say("buttons: " + cancel->text() + " | " + uninstall->text() + (idle ? "" : " (busy)"));
     say("version: " + window->findChild<QLabel*>("versionLabel")->text());
     say("plan: " + window->findChild<QLabel*>("planHeading")->text());
-    const auto* plan = window->findChild<QTreeWidget*>("planView");
-    for (int group = 0; group < plan->topLevelItemCount(); ++group) {
-        const QTreeWidgetItem* step = plan->topLevelItem(group);
-        say("  " + step->text(0));
-        for (int index = 0; index < step->childCount(); ++index) {
-            const QTreeWidgetItem* row = step->child(index);
-            say("    " + row->text(0) + (row->text(1).isEmpty() ? "" : " | " + row->text(1)));
-        }
+    for (QTreeWidgetItemIterator row(window->findChild<QTreeWidget*>("planView")); *row; ++row) {
+        say(((*row)->parent() == nullptr ? "  " : "    ") + (*row)->text(0) +
+            ((*row)->text(1).isEmpty() ? "" : " | " + (*row)->text(1)));
     }
 }
 
@@ -146,21 +139,20 @@ void act(QMainWindow* window, QMessageBox* box, const QString& action) {
     }
 }
 
-// A run as a person sees it: as it starts (Uninstall disabled), whether the window shows its
-// buttons disabled and the busy cursor; as it ends, whether the event loop kept turning: a 50 ms
-// timer ticked about once per half second of the run or more. A window that waits for the
-// run would tick once or twice, however long the run; a loaded machine only slows it down.
+// A run as a person sees it: as it starts, whether the window shows its buttons disabled and the
+// busy cursor; as it ends, whether a 50 ms timer ticked about once per half second of the run or
+// more. A window that waits for the run would tick once or twice; a loaded machine only slows it.
 class RunWatch final : public QObject {
 public:
-    RunWatch() {
-        auto* timer = new QTimer(this);
-        timer->callOnTimeout(this, [this] { ++ticks_; });
-        timer->start(50);
+    explicit RunWatch(QObject* application) : QObject(application) {
+        application->installEventFilter(this);
+        startTimer(50);
         // A run that ends by quitting has no turn of the loop left to say so in.
         QObject::connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { changed(nullptr); });
     }
 
 private:
+    void timerEvent(QTimerEvent* /*event*/) override { ++ticks_; }
     bool eventFilter(QObject* object, QEvent* event) override {
         if (event->type() == QEvent::EnabledChange && object->objectName() == "uninstallButton") {
             auto* button = static_cast<QWidget*>(object);
@@ -171,7 +163,7 @@ private:
     // `window`: the run's window as it starts; none as it ends.
     void changed(const QWidget* window) {
         const auto now = std::chrono::steady_clock::now();
-        if (window != nullptr && !running_) {
+        if (window != nullptr && !started_) {
             const QCursor* cursor = QApplication::overrideCursor();
             say(QString("run: ") +
                 (window->findChild<QWidget*>("cancelButton")->isEnabled() ? "Cancel enabled"
@@ -179,16 +171,15 @@ private:
                 (cursor != nullptr && cursor->shape() == Qt::BusyCursor ? ", busy cursor" : ""));
             started_ = now;
             ticks_ = 0;
-        } else if (window == nullptr && running_) {
-            say(std::chrono::milliseconds(500) * (ticks_ + 1) >= now - started_
+        } else if (window == nullptr && started_) {
+            say(std::chrono::milliseconds(500) * (ticks_ + 1) >= now - *started_
                     ? "run: responsive"
                     : "run: the window stood still");
+            started_.reset();
         }
-        running_ = window != nullptr;
     }
 
-    bool running_ = false;
-    std::chrono::steady_clock::time_point started_;
+    std::optional<std::chrono::steady_clock::time_point> started_; // while a run is under way
     long ticks_ = 0;
 };
 
@@ -197,11 +188,9 @@ private:
 void performNext(QTimer* timer) {
     QMainWindow* window = mainWindow();
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    if (window != nullptr && !window->isVisible()) {
-        window = nullptr;
-    }
     const bool busy = QApplication::overrideCursor() != nullptr;
-    if ((window == nullptr && box == nullptr) || (busy && actions().isEmpty())) {
+    const bool urgent = !actions().isEmpty() && actions().first().startsWith('!');
+    if ((window == nullptr && box == nullptr) || (busy && !urgent)) {
         return;
     }
     if (actions().isEmpty()) {
@@ -210,19 +199,12 @@ void performNext(QTimer* timer) {
         QCoreApplication::exit(3);
         return;
     }
-    QString action = actions().first();
-    if (action.startsWith('!')) {
-        action.remove(0, 1);
-    } else if (busy) {
-        return;
-    }
-    actions().removeFirst();
     timer->stop();
-    act(window, box, action);
+    act(window, box, actions().takeFirst().remove(QRegularExpression("^!")));
     timer->start();
 }
 
-// Runs the application with `argv`, performing the actions argv[2...] once it shows something.
+// The application, with the actions argv[2...].
 int driveWindow(int argc, char** argv) {
     for (int index = 2; index < argc; ++index) {
         actions().append(QString::fromLocal8Bit(argv[index]));
@@ -231,9 +213,7 @@ int driveWindow(int argc, char** argv) {
         auto* timer = new QTimer(QCoreApplication::instance());
         QObject::connect(timer, &QTimer::timeout, timer, [timer] { performNext(timer); });
         timer->start(300);
-        auto* watch = new RunWatch;
-        watch->setParent(QCoreApplication::instance());
-        QCoreApplication::instance()->installEventFilter(watch);
+        new RunWatch(QCoreApplication::instance());
     });
     const int status = tavrel::window::runApplication(argc, argv);
     say("exit: " + QString::number(status));
@@ -241,10 +221,6 @@ int driveWindow(int argc, char** argv) {
 }
 
 constexpr const char* kScreenshots = TAVREL_SCREENSHOTS;
-
-std::string self() {
-    return fs::read_symlink("/proc/self/exe").string();
-}
 
 QStringList lines(const std::string& text) {
     return QString::fromStdString(text).split('\n', Qt::SkipEmptyParts);
@@ -254,79 +230,11 @@ QString shot(const char* name) {
     return QString("shot:%1/%2.png").arg(kScreenshots, name);
 }
 
-std::vector<std::string> command(std::vector<std::string> start, const QStringList& actions) {
-    start.insert(start.end(), {self(), "--drive"});
-    for (const QString& action : actions) {
-        start.push_back(action.toStdString());
-    }
-    return start;
-}
-
-// A temporary home whose path has a space, and an Applications folder, where `plant` puts the
-// product and its neighbours: each a path under "~/" or "/Applications/", or "entry:<name>", an
-// autostart entry of that name.
-struct Home {
-    tavrel::testing::TemporaryFolder folder;
-    tavrel::testing::TemporaryFolder applications;
-    std::string path = folder.string() + "/my home";
-
-    explicit Home(const QStringList& plant = {}) {
-        fs::create_directories(path + "/run");
-        fs::permissions(path + "/run", fs::perms::owner_all);
-        int entries = 0;
-        for (const QString& item : plant) {
-            if (item.startsWith("entry:")) {
-                writeFile(path + "/.config/autostart/" + std::to_string(++entries) + ".desktop",
-                          "[Desktop Entry]\nType=Application\nName=" + item.mid(6).toStdString() +
-                              "\nExec=true\n");
-            } else {
-                writeFile(at(item), std::string(1200, 'x'));
-            }
-        }
-    }
-    // Where a planted path lies outside the sandbox.
-    [[nodiscard]] fs::path at(const QString& item) const {
-        return item.startsWith("~/") ? path + item.mid(1).toStdString()
-                                     : applications.string() + item.mid(13).toStdString();
-    }
-    // The log of the home folder at `home`; empty when there is none.
-    [[nodiscard]] static QStringList log(const std::string& home) {
-        std::error_code missing;
-        for (const auto& entry :
-             fs::directory_iterator(home + "/Library/Logs/TavrelUninstaller/", missing)) {
-            return lines(readFile(entry.path()));
-        }
-        return {};
-    }
-    [[nodiscard]] std::vector<std::string> environment(std::vector<std::string> extra = {}) const {
-        extra.insert(extra.end(),
-                     {"QT_QPA_PLATFORM=offscreen", "XDG_RUNTIME_DIR=" + path + "/run"});
-        return tavrel::testing::homeEnvironment(path, extra);
-    }
-};
-
-// The run reaches the keychain: only ever the private one with-private-keyring.sh started.
-// Empty when the test runs without it.
-std::string privateBus() {
-    const char* privateBus = std::getenv("TAVREL_PRIVATE_KEYRING_BUS"); // NOLINT
-    const char* bus = std::getenv("DBUS_SESSION_BUS_ADDRESS");          // NOLINT
-    return privateBus != nullptr && bus != nullptr && std::string_view(bus) == privateBus
-               ? std::string("DBUS_SESSION_BUS_ADDRESS=") + bus
-               : std::string();
-}
-
 constexpr const char* kVersion = "version: v" TAVREL_VERSION;
 
 // How the window looks as a run starts, and as it ends.
 constexpr const char* kRun = "run: buttons disabled, busy cursor";
 constexpr const char* kResponsive = "run: responsive";
-
-// The plan without a session bus, as the tests run unless they reach the private keyring.
-QStringList noKeychain() {
-    return {"plan: Found on this account:", "  Delete keychain items",
-            QString("    Cannot be looked at: No keychain could be reached: run again in your "
-                    "desktop session, where your keyring runs.")};
-}
 
 QStringList englishWindow(const QStringList& plan = {"plan: Nothing of Tavrel was found on this "
                                                      "account."}) {
@@ -335,19 +243,42 @@ QStringList englishWindow(const QStringList& plan = {"plan: Nothing of Tavrel wa
            plan;
 }
 
-// A copy of sleep started inside the sandbox as `copy` before the application, made to ignore
-// SIGTERM when `stubborn`: the start of a command line (see flows).
-std::vector<std::string> startFirst(const fs::path& copy, bool stubborn) {
-    fs::create_directories(copy.parent_path());
-    fs::copy_file("/bin/sleep", copy);
-    std::vector<std::string> start{TAVREL_START_FIRST, copy.string()};
-    if (stubborn) {
-        start.insert(start.begin() + 1, "--stubborn");
+// A run's end as a person sees it: the window-modal alert of that icon, with those texts.
+QStringList ranThenAlert(const QString& icon, const QStringList& texts) {
+    QStringList shows{kRun, kResponsive, "alert: window-modal " + icon};
+    for (const QString& text : texts) {
+        shows << "text: " + text;
     }
-    return start;
+    return shows << "button: OK (default)";
+}
+
+// One start of the window, in a sandbox with its own processes and /Applications (the plan
+// shows what is there, and a machine running other tests has helpers of theirs), where the
+// product is planted and, where the case says so, a program is started first.
+struct Case {
+    QStringList environment{};   // "~" stands for the temporary home
+    bool ownResources = false;   // a copy of the program with a thin table beside it
+    QStringList plant{};         // see at(), or "entry:<name>", an autostart entry
+    QStringList running{};       // a product application: id, name key, name, icon
+    bool stubbornHelper = false; // brolt runs and ignores SIGTERM
+    bool readOnlyBundle = false;
+    QStringList actions{};
+    QStringList shows{}; // then "exit: <exit>"
+    int runs = 0;
+    int exit = 0; // 1: the refusal, which makes and logs nothing
+};
+
+// Where a planted item lies outside the sandbox: a path under "~/" or "/Applications/", and
+// "keep:" before it marks a neighbour that must stay.
+fs::path at(QString item, const std::string& home, const std::string& applications) {
+    item.remove(QRegularExpression("^keep:"));
+    return item.startsWith("~/") ? home + item.mid(1).toStdString()
+                                 : applications + item.mid(13).toStdString();
 }
 
 } // namespace
+
+Q_DECLARE_METATYPE(Case)
 
 class WindowTest : public QObject {
     Q_OBJECT
@@ -355,98 +286,10 @@ class WindowTest : public QObject {
 private slots:
     void initTestCase() { fs::create_directories(kScreenshots); }
 
-    // Start-up and quitting: titles in a language, the log menu, routes out, and the refusal.
-    void startUp_data() { // NOLINT(readability-identifier-naming): QtTest's name for the table
-        QTest::addColumn<QStringList>("environment"); // "~" stands for the temporary home
-        QTest::addColumn<bool>("ownResources");       // a copy of the program with a thin table
-        QTest::addColumn<QStringList>("actions");
-        QTest::addColumn<QStringList>("shows");
-        QTest::addColumn<QString>("lastLogLine"); // empty: no log at all
-        const QString terminate = "----- Terminate -----";
-        QTest::newRow("English; Open Log Folder hands the log folder to xdg-open; Escape quits")
-            << QStringList{} << false << QStringList{"window", shot("window-en"), "menu", "Escape"}
-            << englishWindow(noKeychain()) + QStringList{"exit: 0"} << terminate;
-        QTest::newRow("SIGTERM quits in order") << QStringList{} << false << QStringList{"SIGTERM"}
-                                                << QStringList{"exit: 0"} << terminate;
-        QTest::newRow("missing keys show themselves; version 2.0")
-            << QStringList{} << true << QStringList{"window", "Escape"}
-            << QStringList{"window: main.title",
-                           "menu: Log > menu.title.open_log_folder (Ctrl+L)",
-                           "buttons: main.button.cancel | Uninstall",
-                           "version: v2.0",
-                           "plan: plan.found",
-                           "  step.keychain",
-                           "    plan.cannot_look",
-                           "exit: 0"}
-            << terminate;
-        QTest::newRow("no usable home folder: an alert in French, nothing logged or made")
-            << QStringList{"LANG=fr_FR.UTF-8", "HOME=~/missing"} << false
-            << QStringList{"alert", shot("no-home-folder"), "Return"}
-            << QStringList{"alert: warning",
-                           "text: Le désinstallateur de Tavrel ne trouve pas votre dossier "
-                           "personnel (HOME doit désigner un dossier existant autre que « / ») et "
-                           "ne peut donc pas savoir quoi supprimer. Rien n’a été supprimé.",
-                           "button: OK (default)", "exit: 1"}
-            << QString();
-    }
-    void startUp() {
-        if (const auto& reason = tavrel::testing::Sandbox::unavailableReason()) {
-            QSKIP(reason->c_str());
-        }
-        QFETCH(QStringList, environment);
-        QFETCH(bool, ownResources);
-        QFETCH(QStringList, actions);
-        QFETCH(QStringList, shows);
-        QFETCH(QString, lastLogLine);
-        const Home home;
-        const std::string browser = home.folder.string() + "/browser";
-        writeFile(browser, "#!/bin/sh\nprintf '%s\\n' \"$@\" >\"$0.opened\"\n");
-        fs::permissions(browser, fs::perms::owner_all);
-        std::vector<std::string> variables{"BROWSER=" + browser};
-        std::string homeUsed = home.path;
-        for (const QString& variable : environment) {
-            variables.push_back(QString(variable).replace("~", home.path.c_str()).toStdString());
-            homeUsed = variable.startsWith("HOME=") ? variables.back().substr(5) : homeUsed;
-        }
-        std::vector<std::string> argv = command({}, actions);
-        if (ownResources) {
-            // A copy of this program finds the resources beside it instead.
-            const fs::path bundle = home.folder.path() / "bundle";
-            fs::create_directories(bundle / "bin");
-            fs::copy_file(self(), argv[0] = (bundle / "bin/app").string());
-            writeFile(bundle / "share/tavrel-uninstaller/en.lproj/Localizable.strings",
-                      "\"main.button.uninstall\" = \"Uninstall\";\n\"menu.title.log\" = Log;\n");
-            writeFile(bundle / "share/tavrel-uninstaller/Info.plist",
-                      "<plist version=\"1.0\"><dict><key>CFBundleShortVersionString</key>"
-                      "<string>2.0</string></dict></plist>");
-        }
-        // In a sandbox, whose processes and /Applications are its own: the plan shows what is
-        // there, and a machine running other tests has helpers of theirs.
-        const ProcessRun run = tavrel::testing::Sandbox()
-                                   .applications(home.applications.string())
-                                   .run(argv, home.environment(variables));
-        QCOMPARE(lines(run.out), shows);
-        const QStringList log = Home::log(homeUsed);
-        QCOMPARE(log.isEmpty(), lastLogLine.isEmpty());
-        QVERIFY2(log.isEmpty() || log.last().endsWith(lastLogLine), run.err.c_str());
-        QVERIFY(fs::exists(homeUsed) == !lastLogLine.isEmpty()); // the refusal makes nothing
-        const bool opened = actions.contains("menu");
-        QCOMPARE(log.filter(QRegularExpression(" Success$")).size(), opened ? 1 : 0);
-        QCOMPARE(readFile(browser + ".opened"),
-                 opened ? homeUsed + "/Library/Logs/TavrelUninstaller/\n" : std::string());
-    }
-
-    // The plan, the run and its result, in a sandbox with the product planted ("keep:" marks a
-    // neighbour that must stay) and, where a row says so, a program started first.
-    void flows_data() { // NOLINT(readability-identifier-naming): QtTest's name for the table
-        QTest::addColumn<QStringList>("environment");
-        QTest::addColumn<QStringList>("plant");
-        QTest::addColumn<QStringList>("running"); // a product application: id, name key, name, icon
-        QTest::addColumn<bool>("stubbornHelper"); // brolt runs and ignores SIGTERM
-        QTest::addColumn<bool>("readOnlyBundle");
-        QTest::addColumn<QStringList>("actions");
-        QTest::addColumn<QStringList>("shows");
-        QTest::addColumn<int>("runs");
+    // Start-up and every route out; the plan, the run and its result.
+    void window_data() { // NOLINT(readability-identifier-naming): QtTest's name for the table
+        QTest::addColumn<Case>("row");
+        const QString noBus = "DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent";
         const QStringList product{"/Applications/TAVREL.app/Contents/MacOS/TAVREL",
                                   "~/Library/Application Support/com.quillorchid.TavrelOSX/db",
                                   "~/Library/Preferences/com.quillorchid.TavrelOSX.plist",
@@ -465,151 +308,192 @@ private slots:
                                "  Remove Preferences com.quillorchid.TavrelOSX.plist",
                                QString("    ~/Library/Preferences/"
                                        "com.quillorchid.TavrelOSX.plist | 1.2 kB, 1 file")};
-        const QStringList success{kRun, kResponsive, "alert: window-modal information",
-                                  "text: Tavrel has been removed from this account.",
-                                  "button: OK (default)"};
-        const QString readOnly =
-            "text: /Applications/TAVREL.app: \u201cTAVREL\u201d couldn\u2019t be "
-            "removed: Read-only file system. "
-            "(/Applications/TAVREL.app/Contents/MacOS/TAVREL)";
-        const QStringList failure{
-            kRun,
-            kResponsive,
-            "alert: window-modal warning",
-            "text: Tavrel was not completely removed.",
-            readOnly,
-            "text: /Applications/Tavrel.app is not a folder and was left alone.",
-            "button: OK (default)"};
+        const QStringList failure = ranThenAlert(
+            "warning", {"Tavrel was not completely removed.",
+                        "/Applications/TAVREL.app: \u201cTAVREL\u201d couldn\u2019t be removed: "
+                        "Read-only file system. (/Applications/TAVREL.app/Contents/MacOS/TAVREL)",
+                        "/Applications/Tavrel.app is not a folder and was left alone."});
         const auto running = [](const QString& name) {
-            return QStringList{kRun, kResponsive, "alert: window-modal application icon",
-                               "text: " + name + " is running. Quit " + name + " and try again.",
-                               "button: OK (default)"};
+            return ranThenAlert("application icon",
+                                {name + " is running. Quit " + name + " and try again."});
         };
-        QTest::newRow("the plan lists the product, not its neighbours; removed, and OK quits")
-            << QStringList{} << product + neighbours << QStringList{} << false << false
-            << QStringList{"window", shot("plan"), "Return", "alert", shot("success"), "Return"}
-            << englishWindow(plan) + success << 1;
-        QTest::newRow("the plan in Japanese")
-            << QStringList{"LC_ALL=ja_JP.UTF-8"} << product << QStringList{} << false << false
-            << QStringList{"window", shot("plan-ja"), "Escape"}
-            << QStringList{"window: Tavrel アンインストーラ",
-                           "menu: ログ > ログフォルダを開く (Ctrl+L)",
-                           "buttons: キャンセル | アンインストール",
-                           kVersion,
-                           "plan: このアカウントで見つかった項目:",
-                           "  ログイン項目 Tavrel を削除",
-                           "    Tavrel",
-                           "  /Applications/TAVREL.app を削除",
-                           "    /Applications/TAVREL.app | 1.2 KB、ファイル 1 個",
-                           "  Application Support の com.quillorchid.TavrelOSX を削除",
-                           QString("    ~/Library/Application Support/"
-                                   "com.quillorchid.TavrelOSX | 1.2 KB、ファイル 1 個"),
-                           "  環境設定 com.quillorchid.TavrelOSX.plist を削除",
-                           QString("    ~/Library/Preferences/"
-                                   "com.quillorchid.TavrelOSX.plist | 1.2 KB、ファイル 1 個")}
-            << 0;
-        QTest::newRow("a Trash copy made after the window opened goes too")
-            << QStringList{} << QStringList{} << QStringList{} << false << false
-            << QStringList{"window", "trash", "Return", "alert", "Return"}
-            << englishWindow() + success << 1;
-        QTest::newRow("two login items named Tavrel: one stays, and the window says so")
-            << QStringList{} << QStringList{"entry:Tavrel", "entry:Tavrel"} << QStringList{}
-            << false << false << QStringList{"Return", "alert",  shot("failure-login-item"),
-                                             "Return", "window", "Escape"}
-            << QStringList{kRun,
-                           kResponsive,
-                           "alert: window-modal warning",
-                           "text: Tavrel was not completely removed.",
-                           "text: Remove login item Tavrel: Tavrel is still there.",
-                           "button: OK (default)"} +
-                   englishWindow({"plan: Still there after the run:", "  Remove login item Tavrel",
-                                  "    Tavrel"})
-            << 1;
+        QTest::newRow("English; Open Log Folder hands the log folder to xdg-open; Escape quits")
+            << Case{.environment = {noBus},
+                    .actions = {"window", shot("window-en"), "menu", "Escape"},
+                    .shows =
+                        englishWindow({"plan: Found on this account:", "  Delete keychain items",
+                                       "    Cannot be looked at: No keychain could be "
+                                       "reached: run again in your desktop session, where "
+                                       "your keyring runs."})};
+        QTest::newRow("missing keys show themselves; version 2.0") << Case{
+            .environment = {noBus},
+            .ownResources = true,
+            .actions = {"window", "Escape"},
+            .shows = {"window: main.title", "menu: Log > menu.title.open_log_folder (Ctrl+L)",
+                      "buttons: main.button.cancel | Uninstall", "version: v2.0",
+                      "plan: plan.found", "  step.keychain", "    plan.cannot_look"}};
+        QTest::newRow("no usable home folder: an alert in French, nothing logged or made")
+            << Case{.environment = {"LANG=fr_FR.UTF-8", "HOME=~/missing"},
+                    .actions = {"alert", shot("no-home-folder"), "Return"},
+                    .shows = {"alert: warning",
+                              "text: Le désinstallateur de Tavrel ne trouve pas votre dossier "
+                              "personnel (HOME doit désigner un dossier existant autre que « / ») "
+                              "et ne peut donc pas savoir quoi supprimer. Rien n’a été supprimé.",
+                              "button: OK (default)"},
+                    .exit = 1};
+        QTest::newRow("the plan lists the product, not its neighbours; a Trash copy made after "
+                      "the window opened goes too; removed, and OK quits")
+            << Case{.plant = product + neighbours,
+                    .actions = {"window", shot("plan"), "trash", "Return", "alert", shot("success"),
+                                "Return"},
+                    .shows =
+                        englishWindow(plan) +
+                        ranThenAlert("information", {"Tavrel has been removed from this account."}),
+                    .runs = 1};
+        QTest::newRow("the plan in Japanese; SIGTERM quits in order") << Case{
+            .environment = {"LC_ALL=ja_JP.UTF-8"},
+            .plant = {product[0]},
+            .actions = {"window", shot("plan-ja"), "SIGTERM"},
+            .shows = {"window: Tavrel アンインストーラ", "menu: ログ > ログフォルダを開く (Ctrl+L)",
+                      "buttons: キャンセル | アンインストール", kVersion,
+                      "plan: このアカウントで見つかった項目:", "  /Applications/TAVREL.app を削除",
+                      "    /Applications/TAVREL.app | 1.2 KB、ファイル 1 個"}};
+        QTest::newRow("two login items named Tavrel: one stays, and the window says so") << Case{
+            .plant = {"entry:Tavrel", "entry:Tavrel"},
+            .actions = {"Return", "alert", shot("failure-login-item"), "Return", "window",
+                        "Escape"},
+            .shows = ranThenAlert("warning", {"Tavrel was not completely removed.",
+                                              "Remove login item Tavrel: Tavrel is still there."}) +
+                     englishWindow({"plan: Still there after the run:",
+                                    "  Remove login item Tavrel", "    Tavrel"}),
+            .runs = 1};
         QTest::newRow("a step fails: listed, the window stays, Uninstall again repeats all")
-            << QStringList{} << QStringList{"/Applications/TAVREL.app/Contents/MacOS/TAVREL"}
-            << QStringList{} << false << true
-            << QStringList{"Return", "alert", shot("failure"), "Return",
-                           "Return", "alert", "Return",        "Escape"}
-            << failure + failure << 2;
+            << Case{.plant = {product[0]},
+                    .readOnlyBundle = true,
+                    .actions = {"Return", "alert", shot("failure"), "Return", "Return", "alert",
+                                "Return", "Escape"},
+                    .shows = failure + failure,
+                    .runs = 2};
         QTest::newRow("a slow step: the window keeps answering, and closing it waits for the run")
-            << QStringList{} << QStringList{} << QStringList{} << true << false
-            << QStringList{"Return", "!shot:" + shot("run").mid(5), "!close"}
-            << QStringList{kRun, kResponsive} << 1;
-        QTest::newRow("the main application runs (ICNS icon)")
-            << QStringList{} << product
-            << QStringList{"com.quillorchid.TavrelOSX", "CFBundleName", "Tavrel", "Tavrel.icns"}
-            << false << false << QStringList{"Return", "alert", shot("running"), "Return", "Escape"}
-            << running("Tavrel") << 0;
-        QTest::newRow("only the authenticator runs (PNG icon, a name with markup)")
-            << QStringList{} << QStringList{}
-            << QStringList{"com.quillorchid.TavrelAuthenticator", "CFBundleDisplayName",
-                           "Tavrel &lt;i>Authenticator", "Auth.png"}
-            << false << false << QStringList{"Return", "alert", "Escape", "Escape"}
-            << running("Tavrel <i>Authenticator") << 0;
+            << Case{.stubbornHelper = true,
+                    .actions = {"Return", "!shot:" + shot("run").mid(5), "!close"},
+                    .shows = {kRun, kResponsive},
+                    .runs = 1};
+        QTest::newRow("the main application runs (ICNS icon)") << Case{
+            .plant = product,
+            .running = {"com.quillorchid.TavrelOSX", "CFBundleName", "Tavrel", "Tavrel.icns"},
+            .actions = {"Return", "alert", shot("running"), "Return", "Escape"},
+            .shows = running("Tavrel")};
+        QTest::newRow("nothing found; only the authenticator runs (PNG icon, a name with markup)")
+            << Case{.running = {"com.quillorchid.TavrelAuthenticator", "CFBundleDisplayName",
+                                "Tavrel &lt;i>Authenticator", "Auth.png"},
+                    .actions = {"window", "Return", "alert", "Escape", "Escape"},
+                    .shows = englishWindow() + running("Tavrel <i>Authenticator")};
     }
-    void flows() {
+    void window() {
         if (const auto& reason = tavrel::testing::Sandbox::unavailableReason()) {
             QSKIP(reason->c_str());
         }
-        QFETCH(QStringList, environment);
-        QFETCH(QStringList, plant);
-        QFETCH(QStringList, running);
-        QFETCH(bool, stubbornHelper);
-        QFETCH(bool, readOnlyBundle);
-        QFETCH(QStringList, actions);
-        QFETCH(QStringList, shows);
-        QFETCH(int, runs);
-        const std::string bus = privateBus();
-        QVERIFY2(!bus.empty(), "run this test through tests/keychain/with-private-keyring.sh");
-        QStringList planted;
-        for (const QString& item : plant) {
-            planted << QString(item).remove(QRegularExpression("^keep:"));
+        QFETCH(Case, row);
+        const QString bus = qEnvironmentVariable("TAVREL_PRIVATE_KEYRING_BUS");
+        QVERIFY2(!bus.isEmpty(), "run this test through tests/keychain/with-private-keyring.sh");
+        // A temporary home whose path has a space, and an Applications folder.
+        const tavrel::testing::TemporaryFolder folder;
+        const tavrel::testing::TemporaryFolder applications;
+        const std::string home = folder.string() + "/my home";
+        fs::create_directories(home + "/run");
+        fs::permissions(home + "/run", fs::perms::owner_all);
+        int entries = 0;
+        for (const QString& item : row.plant) {
+            if (item.startsWith("entry:")) {
+                writeFile(home + "/.config/autostart/" + std::to_string(++entries) + ".desktop",
+                          "[Desktop Entry]\nType=Application\nName=" + item.mid(6).toStdString() +
+                              "\nExec=true\n");
+            } else {
+                writeFile(at(item, home, applications.string()), std::string(1200, 'x'));
+            }
         }
-        const Home home(planted);
+        const std::string browser = folder.string() + "/browser";
+        writeFile(browser, "#!/bin/sh\nprintf '%s\\n' \"$@\" >\"$0.opened\"\n");
+        fs::permissions(browser, fs::perms::owner_all);
+        // Only ever the private keyring with-private-keyring.sh started, unless the case has no
+        // bus.
+        std::vector<std::string> variables{"BROWSER=" + browser, "QT_QPA_PLATFORM=offscreen",
+                                           "XDG_RUNTIME_DIR=" + home + "/run",
+                                           "DBUS_SESSION_BUS_ADDRESS=" + bus.toStdString()};
+        std::string homeUsed = home;
+        for (const QString& variable : row.environment) {
+            variables.push_back(QString(variable).replace("~", home.c_str()).toStdString());
+            homeUsed = variable.startsWith("HOME=") ? variables.back().substr(5) : homeUsed;
+        }
         tavrel::testing::Sandbox sandbox;
-        sandbox.applications(home.applications.string());
-        if (readOnlyBundle) {
-            sandbox.readOnly((home.applications.path() / "TAVREL.app").string(),
+        sandbox.applications(applications.string());
+        if (row.readOnlyBundle) {
+            sandbox.readOnly((applications.path() / "TAVREL.app").string(),
                              "/Applications/TAVREL.app");
-            writeFile(home.applications.path() / "Tavrel.app", "a file, not the product");
+            writeFile(applications.path() / "Tavrel.app", "a file, not the product");
         }
-        std::vector<std::string> start;
-        if (stubbornHelper) {
-            start = startFirst(home.folder.path() / "bin/brolt", true);
+        std::vector<std::string> argv;
+        if (row.stubbornHelper) {
+            argv = {TAVREL_START_FIRST, "--stubborn", folder.string() + "/bin/brolt"};
         }
-        if (!running.isEmpty()) {
+        if (!row.running.isEmpty()) {
             // A copy of sleep in a bundle of that identifier.
-            const fs::path bundle = home.folder.path() / "Running.app/Contents";
+            const fs::path bundle = folder.path() / "Running.app/Contents";
             writeFile(bundle / "Info.plist",
                       QString("<plist version=\"1.0\"><dict><key>CFBundleIdentifier</key><string>%1"
                               "</string><key>%2</key><string>%3</string><key>CFBundleIconFile</key>"
                               "<string>%4</string></dict></plist>")
-                          .arg(running[0], running[1], running[2], running[3])
+                          .arg(row.running[0], row.running[1], row.running[2], row.running[3])
                           .toStdString());
             fs::create_directories(bundle / "Resources");
             QImage icon(128, 128, QImage::Format_ARGB32); // written as PNG or ICNS, by its name
             icon.fill(Qt::darkCyan);
             QVERIFY(icon.save(QString::fromStdString((bundle / "Resources").string()) + "/" +
-                              running[3]));
-            start = startFirst(bundle / "MacOS/app", false);
+                              row.running[3]));
+            argv = {TAVREL_START_FIRST, (bundle / "MacOS/app").string()};
         }
-        std::vector<std::string> variables{bus};
-        for (const QString& variable : environment) {
-            variables.push_back(variable.toStdString());
+        argv.push_back(fs::read_symlink("/proc/self/exe").string());
+        if (row.ownResources) {
+            // A copy of this program finds the resources beside it instead.
+            const fs::path bundle = folder.path() / "bundle";
+            fs::create_directories(bundle / "bin");
+            fs::copy_file("/proc/self/exe", bundle / "bin/app");
+            argv.back() = (bundle / "bin/app").string();
+            writeFile(bundle / "share/tavrel-uninstaller/en.lproj/Localizable.strings",
+                      "\"main.button.uninstall\" = \"Uninstall\";\n\"menu.title.log\" = Log;\n");
+            writeFile(bundle / "share/tavrel-uninstaller/Info.plist",
+                      "<plist version=\"1.0\"><dict><key>CFBundleShortVersionString</key>"
+                      "<string>2.0</string></dict></plist>");
         }
-        const ProcessRun run = sandbox.run(command(start, actions), home.environment(variables));
-        QCOMPARE(lines(run.out), shows + QStringList{"exit: 0"});
-        for (const QString& item : plant) {
+        argv.emplace_back("--drive");
+        for (const QString& action : row.actions) {
+            argv.push_back(action.toStdString());
+        }
+        const ProcessRun run = sandbox.run(argv, tavrel::testing::homeEnvironment(home, variables));
+        QCOMPARE(lines(run.out), row.shows + QStringList{"exit: " + QString::number(row.exit)});
+        QStringList log;
+        std::error_code missing;
+        for (const auto& entry :
+             fs::directory_iterator(homeUsed + "/Library/Logs/TavrelUninstaller/", missing)) {
+            log = lines(readFile(entry.path()));
+        }
+        QCOMPARE(fs::exists(homeUsed), row.exit == 0); // the refusal makes nothing
+        QVERIFY2(row.exit != 0 || log.value(log.size() - 1).endsWith("----- Terminate -----"),
+                 run.err.c_str());
+        for (const QString& item : row.plant) {
             // What a run removes goes; its neighbours, and everything when nothing ran, stay.
             QVERIFY2(item.startsWith("entry:") ||
-                         fs::exists(home.at(QString(item).remove("keep:"))) ==
-                             (runs == 0 || readOnlyBundle || item.startsWith("keep:")),
+                         fs::exists(at(item, home, applications.string())) ==
+                             (row.runs == 0 || row.readOnlyBundle || item.startsWith("keep:")),
                      qPrintable(item));
         }
-        QVERIFY(!fs::exists(home.path + "/.local/share/Trash/files/TAVREL.app"));
-        const QStringList log = Home::log(home.path);
-        QCOMPARE(log.filter("----- Remove App Bundle -----").size(), 2 * runs);
-        QVERIFY2(log.last().endsWith("----- Terminate -----"), run.err.c_str());
+        QVERIFY(!fs::exists(home + "/.local/share/Trash/files/TAVREL.app"));
+        QCOMPARE(log.filter("----- Remove App Bundle -----").size(), 2 * row.runs);
+        const bool opened = row.actions.contains("menu");
+        QCOMPARE(log.filter(QRegularExpression(" Success$")).size(), opened ? 1 : 0);
+        QCOMPARE(readFile(browser + ".opened"),
+                 opened ? homeUsed + "/Library/Logs/TavrelUninstaller/\n" : std::string());
     }
 };
 
