@@ -1,16 +1,22 @@
-// Log records: derived fields, worked out on the thread that makes the record, and copies.
+// Log records: derived fields, worked out on the thread that makes the record, copies, and the
+// pool their blocks come from.
 #include "logging/LogMessage.hpp"
 
+#include "logging/detail/RecordPool.hpp"
 #include "logging/detail/SerialQueue.hpp"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <pthread.h>
+#include <set>
 #include <string>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 using tavrel::logging::LogFlag;
 using tavrel::logging::LogMessage;
+using tavrel::logging::RecordPool;
 using tavrel::logging::SerialQueue;
 namespace log_levels = tavrel::logging::log_levels;
 
@@ -76,5 +82,22 @@ TEST(LogMessage, CopiesOwnTheirTextsAndEqualRecordsHashAlike) {
         EXPECT_EQ(copy.hash(), same.hash());
         EXPECT_FALSE(copy == makeRecord("other", when, "/tmp/made.cpp"));
         EXPECT_FALSE(copy == makeRecord(text, when, "/tmp/other.cpp"));
+    }
+}
+
+TEST(RecordPool, ABurstBeyondWhatIsRetainedGetsDistinctWholeBlocksBackFromAnotherThread) {
+    for (int round = 0; round < 2; ++round) { // the second round is served from the pool
+        std::vector<void*> taken;
+        for (std::size_t index = 0; index < RecordPool::kRetainedBlocks * 2; ++index) {
+            void* block = RecordPool::acquire();
+            std::fill_n(static_cast<unsigned char*>(block), RecordPool::kBlockSize, 0xAB);
+            taken.push_back(block);
+        }
+        EXPECT_EQ(std::set<void*>(taken.begin(), taken.end()).size(), taken.size()) << round;
+        std::thread([&] {
+            for (void* block : taken) {
+                RecordPool::release(block);
+            }
+        }).join();
     }
 }

@@ -1,14 +1,23 @@
 // Serial queues: order, one task at a time, synchronous turns, failures, and knowing which
-// queue runs the code.
+// queue runs the code. One-shot timers on them share one thread: they fire in deadline order
+// whatever order they were made in, and a cancelled timer or one whose owner is gone does nothing.
 #include "logging/detail/SerialQueue.hpp"
 
+#include "logging/detail/OneShotTimer.hpp"
+
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <gtest/gtest.h>
+#include <memory>
+#include <mutex>
 #include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
 
+using namespace std::chrono_literals;
+using tavrel::logging::OneShotTimer;
 using tavrel::logging::SerialQueue;
 
 TEST(SerialQueue, RunsTasksOneAtATimeInSubmissionOrderAndSyncAfterEarlierTasks) {
@@ -38,11 +47,9 @@ TEST(SerialQueue, RunsTasksOneAtATimeInSubmissionOrderAndSyncAfterEarlierTasks) 
                     }
                     queue.sync(work);
                     // Whether inline or queued, the sync ran after this thread's earlier tasks.
-                    queue.sync([&, t, i] {
-                        if (seen[t].size() != static_cast<std::size_t>(i) + 1) {
-                            ++syncsThatMissedEarlierTasks;
-                        }
-                    });
+                    if (seen[t].size() != static_cast<std::size_t>(i) + 1) {
+                        ++syncsThatMissedEarlierTasks;
+                    }
                 }
             });
         }
@@ -81,7 +88,7 @@ TEST(SerialQueue, KnowsWhichQueuesRunTheCodeAndSyncsOnItselfInline) {
     std::atomic<bool> done{false};
     // From the outer worker; the inner queue is kept busy so that its sync is queued and runs
     // on the inner worker, which must still count the outer queue as current.
-    inner.async([] { std::this_thread::sleep_for(std::chrono::milliseconds(20)); });
+    inner.async([] { std::this_thread::sleep_for(20ms); });
     outer.async([&] {
         look(onOuter);
         inner.sync([&] {
@@ -106,10 +113,59 @@ TEST(SerialQueue, AFailingTaskLeavesTheQueueWorkingAndASyncOneFailsItsCaller) {
     queue.async([] { throw 42; });
     // On an idle queue (a turn on this thread) and on a busy one (queued for the worker).
     EXPECT_THROW(queue.sync([] { throw std::runtime_error("idle"); }), std::runtime_error);
-    queue.async([] { std::this_thread::sleep_for(std::chrono::milliseconds(20)); });
+    queue.async([] { std::this_thread::sleep_for(20ms); });
     EXPECT_THROW(queue.sync([] { throw std::logic_error("busy"); }), std::logic_error);
     std::atomic<bool> ran{false};
     queue.async([&] { ran = true; });
     queue.sync([] {});
     EXPECT_TRUE(ran);
+}
+
+TEST(OneShotTimer, TimersFireInDeadlineOrderAndCancelledOrOrphanedOnesDoNothing) {
+    SerialQueue queue("test.timers");
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::vector<std::string> fired;
+    OneShotTimer::Clock::time_point firstFiredAt;
+    const auto note = [&](const std::string& name) {
+        return [&, name] {
+            const std::lock_guard lock(mutex);
+            if (fired.empty()) {
+                firstFiredAt = OneShotTimer::Clock::now();
+            }
+            fired.push_back(name);
+            changed.notify_all();
+        };
+    };
+    auto owner = std::make_shared<int>(0);
+    auto orphanOwner = std::make_shared<int>(0);
+    // The timer thread first waits for a distant deadline; each later timer is due before the
+    // ones already waiting, so the thread must wake for it.
+    OneShotTimer distant(queue, OneShotTimer::Clock::now() + 1h, owner, note("distant"));
+    std::this_thread::sleep_for(50ms);
+    const auto now = OneShotTimer::Clock::now();
+    OneShotTimer last(queue, now + 2s, owner, note("last"));
+    OneShotTimer cancelled(queue, now + 300ms, owner, note("cancelled"));
+    OneShotTimer orphaned(queue, now + 250ms, orphanOwner, note("orphaned"));
+    OneShotTimer middle(queue, now + 200ms, owner, note("200"));
+    OneShotTimer first(queue, now + 100ms, owner, note("100"));
+    cancelled.cancel();
+    orphanOwner.reset();
+
+    std::unique_lock lock(mutex);
+    ASSERT_TRUE(changed.wait_for(lock, 10s, [&] { return fired.size() >= 3; }));
+    EXPECT_GE(OneShotTimer::Clock::now(), now + 2s);
+    EXPECT_EQ(fired, (std::vector<std::string>{"100", "200", "last"}));
+    // Not held back until the deadline that was first when it was made, seconds later.
+    EXPECT_LT(firstFiredAt, now + 2s);
+}
+
+TEST(OneShotTimer, DeadlinesAreCappedToStayFinite) {
+    const auto now = OneShotTimer::Clock::now();
+    const auto past = OneShotTimer::deadlineAfter(-5.0);
+    EXPECT_GE(past, now);
+    EXPECT_LE(past, OneShotTimer::Clock::now());
+    const auto far = OneShotTimer::deadlineAfter(1e300);
+    EXPECT_GT(far, now + std::chrono::hours(24 * 365 * 200));
+    EXPECT_LT(far, OneShotTimer::Clock::time_point::max());
 }

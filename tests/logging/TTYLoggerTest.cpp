@@ -28,7 +28,7 @@ LogMessage::Clock::time_point localTime(const char* text, int microseconds) {
 
 } // namespace
 
-TEST(TTYLogger, WritesEachRecordAsOneLineOfTheExactLayout) {
+TEST(TTYLogger, WritesEachRecordAsOneLineOfTheExactLayoutUnderTheProcesssName) {
     const auto june = localTime("2024-06-01 00:04:09", 517600);
     const std::string prefix = "2024-06-01 00:04:09:517 Sample[4242:1234567] ";
     const std::string page(4096, 'x');
@@ -68,9 +68,7 @@ TEST(TTYLogger, WritesEachRecordAsOneLineOfTheExactLayout) {
         ::close(fd);
         EXPECT_EQ(readFile(path), row.line) << row.what;
     }
-}
-
-TEST(TTYLogger, NamesTheProcessByItsOwnNameAndAnUnnamedOneByAPlaceholder) {
+    // The process is named by its own name, or by a placeholder when it has none.
     EXPECT_EQ(TTYLogger::make("", 1, -1)->appName(), "<UnnamedApp>");
     EXPECT_EQ(TTYLogger::sharedInstance()->appName(), "logging_core_tests");
     EXPECT_EQ(TTYLogger::sharedInstance()->processID(), std::to_string(getpid()));
