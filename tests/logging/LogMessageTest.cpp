@@ -73,6 +73,8 @@ TEST(LogMessage, CopiesOwnTheirTextsAndEqualRecordsHashAlike) {
         LogMessage moved = std::move(*original);
         original.reset();
         EXPECT_EQ(moved.message(), text) << length;
+        EXPECT_EQ(copy.file(), "/tmp/made.cpp");
+        EXPECT_EQ(copy.function(), "f(x:)");
 
         const LogMessage same = makeRecord(text, when, "/tmp/made.cpp");
         EXPECT_EQ(copy, same) << length;
