@@ -1,8 +1,10 @@
-// The log calls through the shared dispatcher: the record's call site, filtering, and errors
-// written before their call returns.
+// The log calls through the shared dispatcher: the record's call site, filtering, errors written
+// before their call returns, and every pending line written when the process ends.
 #include "logging/Log.hpp"
 #include "logging/LogDispatcher.hpp"
 #include "tests/support/RecordingLogger.hpp"
+#include "tests/support/Sandbox.hpp"
+#include "tests/support/TemporaryFolder.hpp"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -12,25 +14,7 @@
 using namespace tavrel::logging;
 using tavrel::testing::RecordingLogger;
 
-TEST(LogCalls, MakeARecordWithTheCallSite) {
-    auto logger = std::make_shared<RecordingLogger>("test.fields");
-    LogDispatcher::sharedInstance().addLogger(logger, log_levels::kAll);
-    const std::size_t line = __LINE__ + 1;
-    logWarning("check(fields:)", "field check");
-    LogDispatcher::sharedInstance().flushLog();
-
-    const auto records = logger->records();
-    ASSERT_EQ(records.size(), 1U);
-    const LogMessage& record = records.front();
-    EXPECT_EQ(record.message(), "field check");
-    EXPECT_EQ(record.flag(), LogFlag::warning);
-    EXPECT_EQ(record.file(), "tests/logging/LogCallsTest.cpp");
-    EXPECT_EQ(record.function(), "check(fields:)");
-    EXPECT_EQ(record.line(), line);
-    EXPECT_EQ(record.threadID(), std::to_string(gettid()));
-}
-
-TEST(LogCalls, FilteredCallsBuildNoMessageAndErrorsAreWrittenWhenTheCallReturns) {
+TEST(LogCalls, RecordTheCallSiteBuildNoFilteredMessageAndWriteErrorsBeforeReturning) {
     auto infoLogger = std::make_shared<RecordingLogger>("test.infoLevel");
     auto allLogger = std::make_shared<RecordingLogger>("test.allLevel");
     LogDispatcher::sharedInstance().addLogger(infoLogger, log_levels::kInfo);
@@ -47,10 +31,31 @@ TEST(LogCalls, FilteredCallsBuildNoMessageAndErrorsAreWrittenWhenTheCallReturns)
         ++built;
         return std::string("debug line");
     });
+    const std::size_t line = __LINE__ + 1;
+    logWarning("check(fields:)", "warning line");
     logError("filter()", "error line");
 
     // No flush: the error call waited for its line and the lines before it.
     EXPECT_EQ(built, 1);
-    EXPECT_EQ(infoLogger->messages(), std::vector<std::string>{"error line"});
-    EXPECT_EQ(allLogger->messages(), (std::vector<std::string>{"debug line", "error line"}));
+    EXPECT_EQ(infoLogger->messages(), (std::vector<std::string>{"warning line", "error line"}));
+    EXPECT_EQ(allLogger->messages(),
+              (std::vector<std::string>{"debug line", "warning line", "error line"}));
+    const LogMessage record = allLogger->records().at(1);
+    EXPECT_EQ(record.flag(), LogFlag::warning);
+    EXPECT_EQ(record.file(), "tests/logging/LogCallsTest.cpp");
+    EXPECT_EQ(record.function(), "check(fields:)");
+    EXPECT_EQ(record.line(), line);
+    EXPECT_EQ(record.threadID(), std::to_string(gettid()));
+}
+
+TEST(LogCalls, EveryPendingLineIsWrittenAtProcessExitAndOnWillTerminate) {
+    for (const std::string mode : {"exit", "app"}) {
+        const auto run = tavrel::testing::runProcess({EXIT_FLUSH_PROGRAM, mode}, {});
+        ASSERT_EQ(run.status, 0) << mode << "\n" << run.err;
+        const auto lines = tavrel::testing::splitLines(run.out);
+        ASSERT_EQ(lines.size(), 5000U) << mode;
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            ASSERT_TRUE(lines[i].ends_with("] line " + std::to_string(i))) << mode << lines[i];
+        }
+    }
 }

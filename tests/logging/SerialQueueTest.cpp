@@ -3,12 +3,14 @@
 #include "logging/detail/SerialQueue.hpp"
 
 #include <atomic>
+#include <chrono>
 #include <gtest/gtest.h>
 #include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
 
+using namespace std::chrono_literals;
 using tavrel::logging::SerialQueue;
 
 TEST(SerialQueue, RunsTasksOneAtATimeInSubmissionOrderAndSyncAfterEarlierTasks) {
@@ -38,11 +40,9 @@ TEST(SerialQueue, RunsTasksOneAtATimeInSubmissionOrderAndSyncAfterEarlierTasks) 
                     }
                     queue.sync(work);
                     // Whether inline or queued, the sync ran after this thread's earlier tasks.
-                    queue.sync([&, t, i] {
-                        if (seen[t].size() != static_cast<std::size_t>(i) + 1) {
-                            ++syncsThatMissedEarlierTasks;
-                        }
-                    });
+                    if (seen[t].size() != static_cast<std::size_t>(i) + 1) {
+                        ++syncsThatMissedEarlierTasks;
+                    }
                 }
             });
         }
@@ -67,36 +67,32 @@ TEST(SerialQueue, KnowsWhichQueuesRunTheCodeAndSyncsOnItselfInline) {
     EXPECT_FALSE(outer.isCurrent());
     EXPECT_EQ(SerialQueue::current(), nullptr);
 
-    struct Seen {
-        bool outer = false;
-        bool inner = false;
-        std::string innermost;
+    // The queues the code runs on, then the innermost one's label.
+    const auto where = [&] {
+        return std::string(outer.isCurrent() ? "outer " : "") +
+               (inner.isCurrent() ? "inner " : "") + SerialQueue::current()->label();
     };
-    const auto look = [&](Seen& seen) {
-        seen = {outer.isCurrent(), inner.isCurrent(), SerialQueue::current()->label()};
-    };
-    Seen onOuter;
-    Seen onInnerFromOuter;
-    Seen onOuterAgain;
+    std::string onOuter;
+    std::string onInnerFromOuter;
+    std::string onOuterAgain;
     std::atomic<bool> done{false};
     // From the outer worker; the inner queue is kept busy so that its sync is queued and runs
     // on the inner worker, which must still count the outer queue as current.
-    inner.async([] { std::this_thread::sleep_for(std::chrono::milliseconds(20)); });
+    inner.async([] { std::this_thread::sleep_for(20ms); });
     outer.async([&] {
-        look(onOuter);
+        onOuter = where();
         inner.sync([&] {
-            look(onInnerFromOuter);
-            outer.sync([&] { outer.sync([&] { look(onOuterAgain); }); });
+            onInnerFromOuter = where();
+            outer.sync([&] { outer.sync([&] { onOuterAgain = where(); }); });
         });
         done = true;
     });
     outer.sync([] {});
     EXPECT_TRUE(done);
-    EXPECT_TRUE(onOuter.outer && !onOuter.inner);
-    EXPECT_TRUE(onInnerFromOuter.outer && onInnerFromOuter.inner);
-    EXPECT_EQ(onInnerFromOuter.innermost, "test.inner");
+    EXPECT_EQ(onOuter, "outer test.outer");
+    EXPECT_EQ(onInnerFromOuter, "outer inner test.inner");
     // A sync on a queue the code already runs on runs inline instead of waiting on itself.
-    EXPECT_TRUE(onOuterAgain.outer && onOuterAgain.inner);
+    EXPECT_EQ(onOuterAgain, "outer inner test.inner");
     EXPECT_EQ(SerialQueue::current(), nullptr);
 }
 
@@ -106,7 +102,7 @@ TEST(SerialQueue, AFailingTaskLeavesTheQueueWorkingAndASyncOneFailsItsCaller) {
     queue.async([] { throw 42; });
     // On an idle queue (a turn on this thread) and on a busy one (queued for the worker).
     EXPECT_THROW(queue.sync([] { throw std::runtime_error("idle"); }), std::runtime_error);
-    queue.async([] { std::this_thread::sleep_for(std::chrono::milliseconds(20)); });
+    queue.async([] { std::this_thread::sleep_for(20ms); });
     EXPECT_THROW(queue.sync([] { throw std::logic_error("busy"); }), std::logic_error);
     std::atomic<bool> ran{false};
     queue.async([&] { ran = true; });
