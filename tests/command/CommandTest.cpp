@@ -67,23 +67,18 @@ fs::path plantApplication(const fs::path& bundle) {
 }
 
 std::vector<std::pair<std::string, std::string>> CommandTest::planted() const {
-    std::vector<std::pair<std::string, std::string>> items{
-        {"/Applications/TAVREL.app", "Contents/MacOS/TAVREL"},
-        {"/Applications/Tavrel.app", "Contents/Info.plist"},
-        {library("Application Support/com.quillorchid.TavrelOSX"), "db"}};
-    for (const char* id : {"TavrelOSX", "TavrelAuthenticator", "tavrel.macos"}) {
-        items.emplace_back(library("Preferences/com.quillorchid." + std::string(id) + ".plist"),
-                           "");
-    }
-    for (const char* id : {"TavrelOSX.FinderSync", "TavrelOSXLauncher", "tavrel.macos"}) {
-        items.emplace_back(library("Containers/com.quillorchid." + std::string(id)), "Data/file");
-    }
-    for (const char* id : {"TavrelOSX", "tavrel.macos"}) {
-        items.emplace_back(library("Group Containers/group.com.quillorchid." + std::string(id)),
-                           "file");
-    }
-    items.emplace_back(trashItem_, "Contents/Info.plist");
-    return items;
+    return {{"/Applications/TAVREL.app", "Contents/MacOS/TAVREL"},
+            {"/Applications/Tavrel.app", "Contents/Info.plist"},
+            {library("Application Support/com.quillorchid.TavrelOSX"), "db"},
+            {library("Preferences/com.quillorchid.TavrelOSX.plist"), ""},
+            {library("Preferences/com.quillorchid.TavrelAuthenticator.plist"), ""},
+            {library("Preferences/com.quillorchid.tavrel.macos.plist"), ""},
+            {library("Containers/com.quillorchid.TavrelOSX.FinderSync"), "Data/file"},
+            {library("Containers/com.quillorchid.TavrelOSXLauncher"), "Data/file"},
+            {library("Containers/com.quillorchid.tavrel.macos"), "Data/file"},
+            {library("Group Containers/group.com.quillorchid.TavrelOSX"), "file"},
+            {library("Group Containers/group.com.quillorchid.tavrel.macos"), "file"},
+            {trashItem_, "Contents/Info.plist"}};
 }
 
 void CommandTest::plantEverything() const {
