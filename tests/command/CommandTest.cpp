@@ -17,10 +17,9 @@ void expectDocumented(const Json& object, const std::string& kind) {
       "keychainItems": {"kind": "string", "name": "string", "items": "number"},
       "launcher": {"kind": "string", "name": "string"},
       "loginItem": {"kind": "string", "name": "string"},
-      "process": {"kind": "string", "name": "string", "pid": "number"},
-      "path": {"kind": "string", "name": "string", "bytes": "number null",
-               "files": "number null"},
       "defaults": {"kind": "string", "name": "string"},
+      "process": {"kind": "string", "name": "string", "pid": "number"},
+      "path": {"kind": "string", "name": "string", "bytes": "number null", "files": "number null"},
       "allUsers": {"tool": "string", "version": "string", "allUsers": "boolean",
                    "dryRun": "boolean", "error": "string null", "accounts": "array account",
                    "shared": "object shared", "exitStatus": "number"},
@@ -28,8 +27,7 @@ void expectDocumented(const Json& object, const std::string& kind) {
                   "outcome": "string", "error": "string null", "keychainLookedAt": "boolean null",
                   "remains": "array remain", "report": "object null report"},
       "shared": {"error": "string null", "remains": "array remain", "steps": "array step"},
-      "remain": {"step": "number", "kind": "string", "name": "string",
-                 "reason": "string null"}})");
+      "remain": {"step": "number", "kind": "string", "name": "string", "reason": "string null"}})");
     ASSERT_TRUE(object.is_object() && documented.contains(kind)) << kind << ": " << object;
     const Json& fields = documented[kind];
     EXPECT_EQ(object.size(), fields.size()) << kind << ": a documented field is missing";
