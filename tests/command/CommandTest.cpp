@@ -17,10 +17,9 @@ void expectDocumented(const Json& object, const std::string& kind) {
       "keychainItems": {"kind": "string", "name": "string", "items": "number"},
       "launcher": {"kind": "string", "name": "string"},
       "loginItem": {"kind": "string", "name": "string"},
-      "process": {"kind": "string", "name": "string", "pid": "number"},
-      "path": {"kind": "string", "name": "string", "bytes": "number null",
-               "files": "number null"},
       "defaults": {"kind": "string", "name": "string"},
+      "process": {"kind": "string", "name": "string", "pid": "number"},
+      "path": {"kind": "string", "name": "string", "bytes": "number null", "files": "number null"},
       "allUsers": {"tool": "string", "version": "string", "allUsers": "boolean",
                    "dryRun": "boolean", "error": "string null", "accounts": "array account",
                    "shared": "object shared", "exitStatus": "number"},
@@ -28,8 +27,7 @@ void expectDocumented(const Json& object, const std::string& kind) {
                   "outcome": "string", "error": "string null", "keychainLookedAt": "boolean null",
                   "remains": "array remain", "report": "object null report"},
       "shared": {"error": "string null", "remains": "array remain", "steps": "array step"},
-      "remain": {"step": "number", "kind": "string", "name": "string",
-                 "reason": "string null"}})");
+      "remain": {"step": "number", "kind": "string", "name": "string", "reason": "string null"}})");
     ASSERT_TRUE(object.is_object() && documented.contains(kind)) << kind << ": " << object;
     const Json& fields = documented[kind];
     EXPECT_EQ(object.size(), fields.size()) << kind << ": a documented field is missing";
@@ -67,23 +65,18 @@ fs::path plantApplication(const fs::path& bundle) {
 }
 
 std::vector<std::pair<std::string, std::string>> CommandTest::planted() const {
-    std::vector<std::pair<std::string, std::string>> items{
-        {"/Applications/TAVREL.app", "Contents/MacOS/TAVREL"},
-        {"/Applications/Tavrel.app", "Contents/Info.plist"},
-        {library("Application Support/com.quillorchid.TavrelOSX"), "db"}};
-    for (const char* id : {"TavrelOSX", "TavrelAuthenticator", "tavrel.macos"}) {
-        items.emplace_back(library("Preferences/com.quillorchid." + std::string(id) + ".plist"),
-                           "");
-    }
-    for (const char* id : {"TavrelOSX.FinderSync", "TavrelOSXLauncher", "tavrel.macos"}) {
-        items.emplace_back(library("Containers/com.quillorchid." + std::string(id)), "Data/file");
-    }
-    for (const char* id : {"TavrelOSX", "tavrel.macos"}) {
-        items.emplace_back(library("Group Containers/group.com.quillorchid." + std::string(id)),
-                           "file");
-    }
-    items.emplace_back(trashItem_, "Contents/Info.plist");
-    return items;
+    return {{"/Applications/TAVREL.app", "Contents/MacOS/TAVREL"},
+            {"/Applications/Tavrel.app", "Contents/Info.plist"},
+            {library("Application Support/com.quillorchid.TavrelOSX"), "db"},
+            {library("Preferences/com.quillorchid.TavrelOSX.plist"), ""},
+            {library("Preferences/com.quillorchid.TavrelAuthenticator.plist"), ""},
+            {library("Preferences/com.quillorchid.tavrel.macos.plist"), ""},
+            {library("Containers/com.quillorchid.TavrelOSX.FinderSync"), "Data/file"},
+            {library("Containers/com.quillorchid.TavrelOSXLauncher"), "Data/file"},
+            {library("Containers/com.quillorchid.tavrel.macos"), "Data/file"},
+            {library("Group Containers/group.com.quillorchid.TavrelOSX"), "file"},
+            {library("Group Containers/group.com.quillorchid.tavrel.macos"), "file"},
+            {trashItem_, "Contents/Info.plist"}};
 }
 
 void CommandTest::plantEverything() const {

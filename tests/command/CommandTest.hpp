@@ -7,6 +7,7 @@
 
 #include <array>
 #include <filesystem>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 #include <string>
@@ -18,6 +19,8 @@ namespace tavrel::testing {
 namespace fs = std::filesystem;
 using Json = nlohmann::json;
 using Lines = std::vector<std::string>;
+using ::testing::HasSubstr;
+using ::testing::Not;
 
 constexpr std::array<const char*, 3> kHelpers{"brolt", "TavrelFinderSync", "TavrelFileProvider"};
 constexpr const char* kUnreachable = "No keychain could be reached: run again in your desktop "

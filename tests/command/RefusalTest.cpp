@@ -29,51 +29,45 @@ TEST_F(RefusalTest, RefusalsRemoveNothingAndSaySo) {
     struct Case {
         const char* name;
         Lines command;
-        std::string home;
         int status;
-        std::string says; // on standard error or output
+        std::string says;      // on standard error or output
+        std::string home = {}; // the temporary home when none
     };
     const std::vector<Case> cases{
-        {"home is the root folder", {cli, "--yes"}, "/", 1, "no usable home folder"},
-        {"home spelled as root", {cli, "--yes"}, "//.", 1, "no usable home folder"},
-        {"home relative", {cli, "--yes"}, "relative/home", 1, "no usable home folder"},
-        {"home missing", {cli, "--yes"}, home_ + "/absent", 1, "no usable home folder"},
-        {"no home, as JSON", {cli, "--yes", "--json"}, "/", 1, "\"home\":null,\"dryRun\":false"},
-        {"no terminal and no --yes", {cli}, home_, 64, "--yes"},
-        {"a terminal, answered no",
-         {"script", "-qec", cli, "/dev/null"},
-         home_,
-         0,
-         "OSX\r\nRemove"},
-        {"a dry run, even with --yes", {cli, "--yes", "--dry-run"}, home_, 0, "Dry run: nothing"},
+        {"home is the root folder", {cli, "--yes"}, 1, "no usable home folder", "/"},
+        {"home spelled as root", {cli, "--yes"}, 1, "no usable home folder", "//."},
+        {"home relative", {cli, "--yes"}, 1, "no usable home folder", "relative/home"},
+        {"home missing", {cli, "--yes"}, 1, "no usable home folder", home_ + "/absent"},
+        {"no home, as JSON", {cli, "--yes", "--json"}, 1, "\"home\":null,\"dryRun\":false", "/"},
+        {"no terminal and no --yes", {cli}, 64, "--yes"},
+        {"a terminal, answered no", {"script", "-qec", cli, "/dev/null"}, 0, "OSX\r\nRemove"},
+        {"a dry run, even with --yes", {cli, "--yes", "--dry-run"}, 0, "Dry run: nothing"},
         {"no process list to tell whether Tavrel runs",
          {"/bin/sh", "-c", "mount -t tmpfs none /proc && exec \"$0\" --yes", cli},
-         home_,
          1,
          "cannot tell whether Tavrel is running. \u201cproc\u201d"},
-        {"an unknown option", {cli, "--frobnicate"}, home_, 64, "frobnicate"},
-        {"the version", {cli, "--version"}, home_, 0, "tavrel-uninstall " TAVREL_VERSION "\n"},
+        {"an unknown option", {cli, "--frobnicate"}, 64, "frobnicate"},
+        {"the version", {cli, "--version"}, 0, "tavrel-uninstall " TAVREL_VERSION "\n"},
         {"a running product application",
          {script("while-running.sh"), tavrel.string(), cli},
-         home_,
          2,
          "Tavrel is running. Quit Tavrel and try again. Nothing was removed."},
     };
     for (const Case& test : cases) {
         SCOPED_TRACE(test.name);
         // No session bus named: nothing may make one, not even ~/.cache.
-        Lines environment = homeEnvironment(home_, {"HOME=" + test.home});
+        Lines environment =
+            homeEnvironment(home_, {"HOME=" + (test.home.empty() ? home_ : test.home)});
         std::erase_if(environment, [](const std::string& variable) {
             return variable.starts_with("DBUS_SESSION_BUS_ADDRESS=");
         });
         // What ends well without removing anything writes nothing, not even a log.
-        const bool withLogs = test.status == 0;
-        const std::string before = listing(withLogs);
+        const std::string before = listing(test.status == 0);
         const ProcessRun run =
             Sandbox().applications(applications_.string()).run(test.command, environment);
         EXPECT_EQ(run.status, test.status) << run.out << run.err;
-        EXPECT_NE((run.err + run.out).find(test.says), std::string::npos) << run.out << run.err;
-        EXPECT_EQ(run.err.find("[1/20]"), std::string::npos); // no step started
-        EXPECT_EQ(listing(withLogs), before);
+        EXPECT_THAT(run.err + run.out, HasSubstr(test.says));
+        EXPECT_THAT(run.err, Not(HasSubstr("[1/20]"))); // no step started
+        EXPECT_EQ(listing(test.status == 0), before);
     }
 }
