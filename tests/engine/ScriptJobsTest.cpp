@@ -20,10 +20,7 @@ using tavrel::jobs::LoginItemJob;
 using tavrel::logging::LogFlag;
 using tavrel::platform::AppleScriptHost;
 using tavrel::platform::ScriptDescriptor;
-using tavrel::testing::readFile;
-using tavrel::testing::RecordingLogger;
-using tavrel::testing::TemporaryFolder;
-using tavrel::testing::writeFile;
+using namespace tavrel::testing;
 using Execution = AppleScriptHost::Execution;
 using Failure = AppleScriptHost::Failure;
 using Logged = std::vector<std::pair<LogFlag, std::string>>;
@@ -222,7 +219,7 @@ TEST_F(ScriptJobsTest, TheUserDefaultsScriptRemovesTheProductsDomainsFromTheConf
             const fs::path path = folder / names[index];
             writeFile(index % 2 == 0 ? path / "settings" : path, "x");
         }
-        const auto run = tavrel::testing::runProcess(
+        const auto run = runProcess(
             {resources_ + "reset-userdefaults.sh"},
             {"PATH=/usr/bin:/bin", "HOME=" + home.string(), "XDG_CONFIG_HOME=" + config});
         EXPECT_EQ(run.status, 0) << run.err;
@@ -236,7 +233,7 @@ TEST_F(ScriptJobsTest, AKillScriptGivesAHelperTheTimeToSaveItsStateBeforeItWould
     TAVREL_SKIP_WITHOUT_SANDBOX();
     const TemporaryFolder work;
     // In a sandbox, where the script sees only the processes started there.
-    const auto run = tavrel::testing::Sandbox().run(
+    const auto run = Sandbox().run(
         {TAVREL_ENGINE_SCRIPTS "/slow-helper.sh", work.string(), resources_ + "kill-brolt.sh"},
         {"PATH=/usr/bin:/bin"});
     EXPECT_EQ(run.out, "status 0\n") << run.err;
