@@ -194,17 +194,25 @@ TEST(FileTest, AFifoIsRefusedAtOnceEvenWithoutAReader) {
     EXPECT_FALSE(opening.get());
 }
 
-TEST(UntrustedFileTest, ReadsRegularFilesUpToTheLimitOfTheirKind) {
+// Devices, FIFOs and huge files are tested with the command, among the login items.
+TEST(UntrustedFileTest, ReadsRegularFilesUpToTheLimitOfTheirKindAndSaysWhyItReadsNoOther) {
     const TemporaryFolder folder;
     constexpr auto kKind = UntrustedFile::Kind::systemRelease;
     const std::size_t limit = UntrustedFile::sizeLimit(kKind);
     writeFile(folder.path() / "full", std::string(limit, 'x'));
     writeFile(folder.path() / "over", std::string(limit + 1, 'x'));
+    fs::create_directory(folder.path() / "folder");
     const auto full = UntrustedFile::read((folder.path() / "full").string(), kKind);
     ASSERT_TRUE(full.ok()) << full.error();
     EXPECT_EQ(full->size(), limit);
-    const auto over = UntrustedFile::read((folder.path() / "over").string(), kKind);
-    ASSERT_FALSE(over.ok());
-    EXPECT_EQ(over.error().localizedDescription(),
-              "\u201cover\u201d couldn\u2019t be examined: Too large to read (over 64 KiB).");
+    for (const auto& [file, refusal] : std::vector<std::pair<std::string, std::string>>{
+             {"over",
+              "\u201cover\u201d couldn\u2019t be examined: Too large to read (over 64 KiB)."},
+             {"folder", "\u201cfolder\u201d couldn\u2019t be examined: Is a directory."},
+             {"absent",
+              "\u201cabsent\u201d couldn\u2019t be examined: No such file or directory."}}) {
+        const auto read = UntrustedFile::read((folder.path() / file).string(), kKind);
+        ASSERT_FALSE(read.ok()) << file;
+        EXPECT_EQ(read.error().localizedDescription(), refusal);
+    }
 }
