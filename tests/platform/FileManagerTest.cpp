@@ -129,7 +129,6 @@ TEST(FileManagerTest, FolderSwappedForALinkDuringTheWalkNeverLeadsOutside) {
         fs::create_symlink(outside.path(), parent / "bait");
         std::atomic<bool> done{false};
         std::thread swapper([&] {
-            // Exchange the folder and the link back and forth while the walk runs.
             while (!done.load()) {
                 (void)renameat2(AT_FDCWD, (parent / "swap").c_str(), AT_FDCWD,
                                 (parent / "bait").c_str(), RENAME_EXCHANGE);
