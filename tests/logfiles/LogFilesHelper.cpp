@@ -4,7 +4,7 @@
 //   logfiles_helper startup <line>  Logger::startUp(), then <line> at info and one debug line
 //   logfiles_helper write <dir> <line | --fill | --free>...
 //                                   write each line with a file logger on <dir>, fill its file
-//                                   system up or free it again, then print the log files
+//                                   system up or free it again, then print the log set's listing
 //   logfiles_helper marks <dir>     make three log files in <dir>, archive the 1st and 3rd, then
 //                                   print each file's mark as a new manager reads it, and prune
 #include "Source/app/Logger.hpp"
@@ -30,9 +30,9 @@ int startup(const std::string& line) {
 }
 
 int writeLines(const std::string& folder, char** argument, char** end) {
-    auto manager = std::make_shared<LogFileManagerDefault>(folder);
     LogDispatcher dispatcher;
-    dispatcher.addLogger(FileLogger::make(manager), log_levels::kInfo);
+    dispatcher.addLogger(FileLogger::make(std::make_shared<LogFileManagerDefault>(folder)),
+                         log_levels::kInfo);
     const std::string filler = folder + "/filler"; // no log file, by its name
     for (; argument != end; ++argument) {
         if (std::string(*argument) == "--fill") {
@@ -52,11 +52,8 @@ int writeLines(const std::string& folder, char** argument, char** end) {
         }
     }
     dispatcher.flushLog();
-    for (const auto& path : manager->sortedLogFilePaths()) {
-        if (std::filesystem::is_regular_file(path)) {
-            std::cout << "=== " << std::filesystem::path(path).filename().string() << "\n"
-                      << tavrel::testing::readFile(path);
-        }
+    for (const std::string& line : tavrel::testing::listing(folder)) {
+        std::cout << line << "\n";
     }
     return 0;
 }
@@ -78,7 +75,7 @@ int marks(const std::string& folder) {
     }
     LogFileManagerDefault manager(folder);
     for (const auto& info : manager.sortedLogFileInfos()) {
-        std::cout << (info.isArchived() ? "archived " : "open ") << info.fileName() << "\n";
+        std::cout << (info.isArchived() ? "archived\n" : "open\n");
     }
     manager.setLogFilesDiskQuota(1); // every file is over it, and the newest is archived
     manager.setMaximumNumberOfLogFiles(0);

@@ -4,6 +4,7 @@
 
 #include "logging/FileLogger.hpp"
 #include "logging/LogDispatcher.hpp"
+#include "logging/LogFileInfo.hpp"
 #include "logging/LogFileManagerDefault.hpp"
 #include "logging/LogMessage.hpp"
 #include "tests/support/TemporaryFolder.hpp"
@@ -47,8 +48,6 @@ struct FileLoggerRig {
 
     /// Writes a line and returns once the logger has written it.
     void write(const std::string& text) { dispatcher.log(false, makeRecord(text)); }
-    /// Waits until every setting and line handed over so far has been applied.
-    void settle() { dispatcher.flushLog(); }
 };
 
 /// Whether the text has the shape, in which '0' stands for any digit and every other character
@@ -95,6 +94,22 @@ inline std::vector<std::filesystem::path> logFiles(const std::string& folder) {
     }
     std::sort(files.begin(), files.end());
     return files;
+}
+
+/// The regular files of a folder's log set in name order, each as a line "archived" or "open"
+/// (and its name, unless a new file's), then its messages.
+inline Lines listing(const std::string& folder) {
+    Lines lines;
+    for (const auto& path : logFiles(folder)) {
+        if (std::filesystem::is_regular_file(path)) {
+            const std::string name = path.filename().string();
+            lines.push_back(logging::LogFileInfo(path.string()).isArchived() ? "archived" : "open");
+            lines.back() += isNewLogFileName(name) ? "" : " " + name;
+            const Lines messages = logMessages(readFile(path));
+            lines.insert(lines.end(), messages.begin(), messages.end());
+        }
+    }
+    return lines;
 }
 
 /// Polls the condition until it holds or the time is up; true when it held.
