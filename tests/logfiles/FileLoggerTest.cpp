@@ -19,9 +19,8 @@ using namespace std::chrono_literals;
 constexpr const char* kHelper = TAVREL_LOGFILES_HELPER;
 
 TEST(FileLoggerTest, StartResumesASmallYoungOpenFileAndArchivesAnyOther) {
-    enum class Previous { young, archived, oneMebibyte, tooOld };
-    for (const Previous previous :
-         {Previous::young, Previous::archived, Previous::oneMebibyte, Previous::tooOld}) {
+    enum class Previous { young, oneMebibyte, tooOld };
+    for (const Previous previous : {Previous::young, Previous::oneMebibyte, Previous::tooOld}) {
         SCOPED_TRACE(static_cast<int>(previous));
         FileLoggerRig rig;
         const Path file =
@@ -33,9 +32,7 @@ TEST(FileLoggerTest, StartResumesASmallYoungOpenFileAndArchivesAnyOther) {
                                         ? std::string((std::size_t{1} << 20) - 1, 'e')
                                         : "earlier";
         writeFile(file, earlier + "\n");
-        if (previous == Previous::archived) {
-            LogFileInfo(file.string()).setIsArchived(true);
-        } else if (previous == Previous::tooOld) {
+        if (previous == Previous::tooOld) {
             std::this_thread::sleep_for(2200ms); // its creation date is the file system's
             rig.logger->setRollingFrequency(2.0);
         }
@@ -148,35 +145,32 @@ TEST(FileLoggerTest, ANewModeKeepsTheFileButDeletingOrRenamingItSendsLinesToANew
 
 TEST(FileLoggerTest, AnUnopenableNewestFileIsPassedOverAndTheLineLandsInANewFile) {
     TAVREL_SKIP_WITHOUT_SANDBOX();
-    // Named far in the future, so that it stays the newest of the log set.
-    const std::string newest = "com.quillorchid.TavrelUninstaller 2200-01-01--00-00-00-000.log";
-    struct Case {
-        const char* name;
-        void (*plant)(const std::string& path);
-        Lines listed; // by the helper, which lists regular files only
-    };
-    const std::vector<Case> cases{
-        {"a folder",
-         [](const std::string& path) { std::filesystem::create_directories(path); },
-         {"open", "the line"}},
+    const std::vector<std::pair<const char*, void (*)(const std::string&)>> cases{
+        {"a folder", [](const std::string& path) { std::filesystem::create_directories(path); }},
         {"a FIFO, which must not block",
-         [](const std::string& path) { mkfifo(path.c_str(), 0666); },
-         {"open", "the line"}},
+         [](const std::string& path) { mkfifo(path.c_str(), 0666); }},
         {"a file the user may not write",
          [](const std::string& path) {
              writeFile(path, "not mine\n");
              chmod(path.c_str(), 0444);
-         },
-         {"open", "the line", "open", "<not mine>"}},
+         }},
     };
-    for (const Case& test : cases) {
+    for (const auto& [name, plant] : cases) {
         const TemporaryFolder root;
-        test.plant(root.string() + "/" + newest);
+        // Named far in the future, so that it stays the newest of the log set.
+        const std::string newest =
+            root.string() + "/com.quillorchid.TavrelUninstaller 2200-01-01--00-00-00-000.log";
+        plant(newest);
         const ProcessRun run = Sandbox().unprivileged().run(
             {kHelper, "write", root.string(), "the line"}, homeEnvironment(root.string()));
-        EXPECT_EQ(run.status, 0) << test.name << "\n" << run.err;
-        EXPECT_EQ(splitLines(run.out), test.listed) << test.name << "\n" << run.err;
-        EXPECT_TRUE(std::filesystem::exists(root.path() / newest)) << test.name; // never deleted
+        EXPECT_EQ(run.status, 0) << name << "\n" << run.err;
+        // The new file, and last by its name the file planted, if a regular one.
+        Lines listed{"open", "the line"};
+        if (std::filesystem::is_regular_file(newest)) {
+            listed.insert(listed.end(), {"open", "<not mine>"});
+        }
+        EXPECT_EQ(splitLines(run.out), listed) << name << "\n" << run.err;
+        EXPECT_TRUE(std::filesystem::exists(newest)) << name; // never deleted
     }
 }
 

@@ -19,9 +19,8 @@ using namespace std::chrono;
 TEST(LogFileManagerDefaultTest, TakenNameGetsNumberedAndNoFileIsReplaced) {
     const TemporaryFolder root;
     LogFileManagerDefault manager(root.string());
-    manager.setMaximumNumberOfLogFiles(0); // the pass after creating must keep every file
-    // Every name half a second a little ahead could give is taken, each holding text of its
-    // own; the new file is asked for within that half second.
+    // Every name half a second a little ahead could give is taken; the new file is asked for
+    // within that half second.
     constexpr int kWindow = 500;
     const auto start = floor<milliseconds>(system_clock::now()) + 3s;
     const auto taken = [&](int millisecond) {
@@ -30,7 +29,7 @@ TEST(LogFileManagerDefaultTest, TakenNameGetsNumberedAndNoFileIsReplaced) {
                 LogFileTimestamp::fileNameText(start + milliseconds(millisecond)) + ".log");
     };
     for (int millisecond = 0; millisecond < kWindow; ++millisecond) {
-        writeFile(taken(millisecond), "keep");
+        writeFile(taken(millisecond), "");
     }
     ASSERT_LT(system_clock::now(), start) << "the file system is too slow for this test";
     std::this_thread::sleep_until(start + 100ms);
@@ -67,8 +66,7 @@ TEST(LogFileManagerDefaultTest, OrdersNewestFirstByNameThenCreationDateAndIgnore
 TEST(LogFileManagerDefaultTest, KeepsTheNewestByCountAndQuotaButNeverTheFileBeingWritten) {
     struct Case {
         const char* name;
-        int files; // named an hour apart, all archived but maybe the newest
-        std::uintmax_t size;
+        std::uintmax_t size; // of each of nine files an hour apart, archived but maybe the newest
         std::optional<unsigned long> maximum; // set: pruned in the background on the change
         std::optional<std::uint64_t> quota;   // as the maximum; neither: pruned on request
         bool newestOpen;
@@ -76,17 +74,17 @@ TEST(LogFileManagerDefaultTest, KeepsTheNewestByCountAndQuotaButNeverTheFileBein
     };
     constexpr std::uintmax_t kMiB = std::uintmax_t{1} << 20;
     const std::vector<Case> cases{
-        {"five by default", 9, 10, std::nullopt, std::nullopt, false, 5},
-        {"20 MiB by default, reached by the fifth file", 7, 4 * kMiB, 0, std::nullopt, false, 5},
-        {"no limits", 9, 10, 0, 0, false, 9},
-        {"a maximum of seven", 9, 10, 7, std::nullopt, false, 7},
-        {"the newest file, over the quota but open", 3, 1000, 0, 100, true, 1},
-        {"the newest file, over the quota and archived", 3, 1000, 0, 100, false, 0},
+        {"five by default", 10, std::nullopt, std::nullopt, false, 5},
+        {"20 MiB by default, reached by the fifth file", 4 * kMiB, 0, std::nullopt, false, 5},
+        {"no limits", 10, 0, 0, false, 9},
+        {"a maximum of seven", 10, 7, std::nullopt, false, 7},
+        {"the newest file, over the quota but open", 1000, 0, 100, true, 1},
+        {"the newest file, over the quota and archived", 1000, 0, 100, false, 0},
     };
     for (const Case& test : cases) {
         const TemporaryFolder root;
         Names made;
-        for (int hour = 23; hour > 23 - test.files; --hour) {
+        for (int hour = 23; hour > 14; --hour) {
             made.push_back(nameAtHour(hour));
             const std::string path = root.string() + "/" + made.back();
             writeFile(path, "");

@@ -43,8 +43,6 @@ struct FileLoggerRig {
 
     FileLoggerRig() { dispatcher.addLogger(logger, logging::log_levels::kInfo); }
     ~FileLoggerRig() { dispatcher.flushLog(); }
-    FileLoggerRig(const FileLoggerRig&) = delete;
-    FileLoggerRig& operator=(const FileLoggerRig&) = delete;
 
     /// Writes a line and returns once the logger has written it.
     void write(const std::string& text) { dispatcher.log(false, makeRecord(text)); }
@@ -83,7 +81,8 @@ inline std::string nameAtHour(int hour) {
            std::to_string(hour) + "-00-00-000.log";
 }
 
-/// The log set of a folder (names that start with the application name), sorted by name.
+/// The log set of a folder (names that start with the application name), sorted by name
+/// without the extension, so that a numbered name follows the one it was taken for.
 inline std::vector<std::filesystem::path> logFiles(const std::string& folder) {
     std::vector<std::filesystem::path> files;
     std::error_code error;
@@ -92,19 +91,19 @@ inline std::vector<std::filesystem::path> logFiles(const std::string& folder) {
             files.push_back(entry.path());
         }
     }
-    std::sort(files.begin(), files.end());
+    std::sort(files.begin(), files.end(),
+              [](const auto& lhs, const auto& rhs) { return lhs.stem() < rhs.stem(); });
     return files;
 }
 
-/// The regular files of a folder's log set in name order, each as a line "archived" or "open"
-/// (and its name, unless a new file's), then its messages.
+/// The regular files of a folder's log set in that order, each as a line "archived" or "open",
+/// then its messages.
 inline Lines listing(const std::string& folder) {
     Lines lines;
     for (const auto& path : logFiles(folder)) {
         if (std::filesystem::is_regular_file(path)) {
-            const std::string name = path.filename().string();
-            lines.push_back(logging::LogFileInfo(path.string()).isArchived() ? "archived" : "open");
-            lines.back() += isNewLogFileName(name) ? "" : " " + name;
+            lines.emplace_back(logging::LogFileInfo(path.string()).isArchived() ? "archived"
+                                                                                : "open");
             const Lines messages = logMessages(readFile(path));
             lines.insert(lines.end(), messages.begin(), messages.end());
         }
