@@ -59,11 +59,8 @@ int writeLines(const std::string& folder, char** argument, char** end) {
 }
 
 int marks(const std::string& folder) {
-    const std::string probe = folder + "/probe";
-    tavrel::testing::writeFile(probe, "");
-    const bool accepted = setxattr(probe.c_str(), "user.test", "1", 1, 0) == 0;
+    const bool accepted = setxattr(folder.c_str(), "user.test", "1", 1, 0) == 0;
     std::cout << "user attributes: " << (accepted ? "accepted" : "refused") << "\n";
-    std::filesystem::remove(probe);
     for (int i = 0; i < 3; ++i) {
         const auto path = LogFileManagerDefault(folder).createNewLogFile();
         if (!path.ok()) {
