@@ -10,7 +10,6 @@ namespace {
 
 using namespace testing;
 
-constexpr const char* kHelper = TAVREL_LOGFILES_HELPER;
 constexpr std::size_t kNotFound = std::string::npos;
 
 TEST(LogFileManagerLimitsTest, CreationGivesUpAfterFiveCriticalErrors) {
@@ -21,8 +20,8 @@ TEST(LogFileManagerLimitsTest, CreationGivesUpAfterFiveCriticalErrors) {
         folder += "/" + std::string(200, 'd');
     }
     std::filesystem::create_directories(folder);
-    const ProcessRun run =
-        runProcess({kHelper, "write", folder, "lost"}, homeEnvironment(root.string()));
+    const ProcessRun run = runProcess({TAVREL_LOGFILES_HELPER, "write", folder, "lost"},
+                                      homeEnvironment(root.string()));
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, "");
     EXPECT_NE(run.err.find("FileLogger: Failed to create new log file: " + folder), kNotFound);
@@ -47,7 +46,7 @@ TEST(LogFileManagerLimitsTest, ArchivedMarkWithoutUserAttributesStaysWithTheFile
     // ramfs refuses user attributes.
     const ProcessRun run =
         Sandbox().run({"/bin/sh", "-c", "mount -t ramfs none \"$1\" && exec \"$0\" marks \"$1\"",
-                       kHelper, disk.string()},
+                       TAVREL_LOGFILES_HELPER, disk.string()},
                       homeEnvironment(disk.string()));
     ASSERT_EQ(run.status, 0) << run.err;
     // Newest first: the first and third files were archived.

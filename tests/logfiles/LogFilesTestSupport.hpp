@@ -70,11 +70,6 @@ inline std::vector<std::string> logMessages(const std::string& text) {
     return messages;
 }
 
-/// Whether the name is "com.quillorchid.TavrelUninstaller yyyy-MM-dd--HH-mm-ss-SSS.log".
-inline bool isNewLogFileName(std::string_view name) {
-    return hasShape(name, "com.quillorchid.TavrelUninstaller 0000-00-00--00-00-00-000.log");
-}
-
 /// A log file name of 31 May 2024 at the hour, in the form the manager makes.
 inline std::string nameAtHour(int hour) {
     return "com.quillorchid.TavrelUninstaller 2024-05-31--" + std::string(hour < 10 ? "0" : "") +
@@ -111,10 +106,9 @@ inline Lines listing(const std::string& folder) {
     return lines;
 }
 
-/// Polls the condition until it holds or the time is up; true when it held.
-inline bool eventually(const std::function<bool()>& condition,
-                       std::chrono::milliseconds limit = std::chrono::seconds(10)) {
-    const auto until = std::chrono::steady_clock::now() + limit;
+/// Polls the condition until it holds or ten seconds are up; true when it held.
+inline bool eventually(const std::function<bool()>& condition) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (!condition()) {
         if (std::chrono::steady_clock::now() > until) {
             return false;

@@ -15,7 +15,6 @@ namespace {
 
 using namespace testing;
 
-constexpr const char* kHelper = TAVREL_LOGFILES_HELPER;
 constexpr std::size_t kNotFound = std::string::npos;
 
 // The time of the first timestamp in the text, in seconds since the epoch: its first fourteen
@@ -37,7 +36,7 @@ TEST(LogSetUpTest, StartUpPrunesTheFolderAndWritesTheBannerOnceInLocalTimeAndToA
         LogFileInfo(path(hour)).setIsArchived(true);
     }
     // Half an hour's offset shows a time zone handled as whole hours; no zone database needed.
-    const ProcessRun run = runProcess({kHelper, "startup", "after the banner"},
+    const ProcessRun run = runProcess({TAVREL_LOGFILES_HELPER, "startup", "after the banner"},
                                       homeEnvironment(home.string(), {"TZ=XST-5:30"}));
     ASSERT_EQ(run.status, 0) << run.err;
     // The new file, named last, and the six newest of the old ones.
@@ -45,7 +44,8 @@ TEST(LogSetUpTest, StartUpPrunesTheFolderAndWritesTheBannerOnceInLocalTimeAndToA
     ASSERT_EQ(files.size(), 7U);
     EXPECT_EQ(files[0], path(5));
     const std::string name = files.back().filename().string();
-    EXPECT_TRUE(isNewLogFileName(name)) << name;
+    EXPECT_TRUE(hasShape(name, "com.quillorchid.TavrelUninstaller 0000-00-00--00-00-00-000.log"))
+        << name;
     const std::string text = readFile(files.back());
     const Lines written = logMessages(text);
     ASSERT_EQ(written.size(), 5U) << text;
