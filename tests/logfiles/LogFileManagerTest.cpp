@@ -85,17 +85,14 @@ TEST(LogFileManagerDefaultTest, KeepsTheNewestByCountAndQuotaButNeverTheFileBein
         for (int hour = 23; hour > 14; --hour) {
             made.push_back(nameAtHour(hour));
             const std::string path = root.string() + "/" + made.back();
-            writeFile(path, "");
-            std::filesystem::resize_file(path, test.size);
+            writeFile(path, std::string(test.size, ' '));
             LogFileInfo(path).setIsArchived(!test.newestOpen || hour != 23);
         }
         LogFileManagerDefault manager(root.string());
-        if (test.maximum) {
-            manager.setMaximumNumberOfLogFiles(*test.maximum);
-        }
-        if (test.quota) {
-            manager.setLogFilesDiskQuota(*test.quota);
-        }
+        // Setting a value the manager has already changes nothing.
+        manager.setMaximumNumberOfLogFiles(
+            test.maximum.value_or(manager.maximumNumberOfLogFiles()));
+        manager.setLogFilesDiskQuota(test.quota.value_or(manager.logFilesDiskQuota()));
         if (test.maximum || test.quota) {
             LogFileManagerDefault::backgroundQueue().sync([] {});
         } else {

@@ -37,10 +37,7 @@ int writeLines(const std::string& folder, char** argument, char** end) {
     for (; argument != end; ++argument) {
         if (std::string(*argument) == "--fill") {
             const int descriptor = open(filler.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
-            const std::string block(4096, 'x');
-            for (std::size_t size = block.size(); size > 0; size /= 2) {
-                while (::write(descriptor, block.data(), size) > 0) { // to the last byte of room
-                }
+            while (::write(descriptor, "x", 1) > 0) { // to the last byte of room
             }
             close(descriptor);
             std::cerr << "--- disk full" << std::endl;
