@@ -22,13 +22,11 @@ TEST(LogFileManagerDefaultTest, TakenNameGetsNumberedAndNoFileIsReplaced) {
     // within that half second.
     constexpr int kWindow = 500;
     const auto start = floor<milliseconds>(system_clock::now()) + 3s;
-    const auto taken = [&](int millisecond) {
-        return root.path() /
-               ("com.quillorchid.TavrelUninstaller " +
-                LogFileTimestamp::fileNameText(start + milliseconds(millisecond)) + ".log");
-    };
     for (int millisecond = 0; millisecond < kWindow; ++millisecond) {
-        writeFile(taken(millisecond), "");
+        writeFile(root.path() /
+                      ("com.quillorchid.TavrelUninstaller " +
+                       LogFileTimestamp::fileNameText(start + milliseconds(millisecond)) + ".log"),
+                  "");
     }
     ASSERT_LT(system_clock::now(), start) << "the file system is too slow for this test";
     std::this_thread::sleep_until(start + 100ms);
@@ -44,16 +42,13 @@ TEST(LogFileManagerDefaultTest, OrdersNewestFirstByNameThenCreationDateAndIgnore
     LogFileManagerDefault manager(root.string());
     const std::string app = "com.quillorchid.TavrelUninstaller ";
     const Lines unreadable{app + "not-a-time.log", app + "2024-05-31--22-04-09-517 2.log"};
-    writeFile(root.path() / unreadable[0], "");
-    std::this_thread::sleep_for(20ms);
-    for (const std::string& name :
-         Lines{app + "2020-01-01--00-00-00-000.log", app + "2099-01-01--00-00-00-000.log", "x.log",
-               app.substr(0, app.size() - 1) + "-no-space.log",
-               app + "2024-05-31--22-04-09-517.txt"}) {
+    for (const std::string& name : Lines{unreadable[0], app + "2020-01-01--00-00-00-000.log",
+                                         app + "2099-01-01--00-00-00-000.log", "x.log",
+                                         app.substr(0, app.size() - 1) + "-no-space.log",
+                                         app + "2024-05-31--22-04-09-517.txt", unreadable[1]}) {
         writeFile(root.path() / name, "");
+        std::this_thread::sleep_for(20ms); // created in this order
     }
-    std::this_thread::sleep_for(20ms);
-    writeFile(root.path() / unreadable[1], "");
     // The unreadable names sort by their creation dates: both are now, between 2020 and 2099.
     EXPECT_EQ(manager.sortedLogFileNames(),
               (Lines{app + "2099-01-01--00-00-00-000.log", unreadable[1], unreadable[0],

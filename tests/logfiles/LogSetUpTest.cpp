@@ -58,13 +58,12 @@ TEST(LogSetUpTest, StartUpPrunesTheFolderAndWritesTheBannerOnceInLocalTimeAndToA
 
     // The terminal shows the same lines after a prefix of its own, and the warning once.
     Lines terminal;
-    std::string terminalStamp;
     for (const std::string& line : splitLines(run.err)) {
         if (line.find(" logfiles_helpe") == 23 && line.find("] ") != kNotFound) {
-            terminalStamp = terminalStamp.empty() ? line.substr(0, 23) : terminalStamp;
             terminal.push_back(line.substr(line.find("] ") + 2));
         }
     }
+    const std::string terminalStamp = run.err.substr(run.err.find(" logfiles_helpe") - 23, 23);
     EXPECT_EQ(terminal, written) << run.err; // the debug line in neither
     const auto warning = run.err.find("Warning: Usage of TTYLogger");
     EXPECT_TRUE(warning != kNotFound && warning == run.err.rfind("Warning: Usage of TTYLogger"));
