@@ -13,7 +13,6 @@ namespace tavrel::logging {
 namespace {
 
 using namespace testing;
-using Path = std::filesystem::path;
 using namespace std::chrono_literals;
 
 TEST(FileLoggerTest, StartResumesASmallYoungOpenFileAndArchivesAnyOther) {
@@ -21,10 +20,9 @@ TEST(FileLoggerTest, StartResumesASmallYoungOpenFileAndArchivesAnyOther) {
     for (const Previous previous : {Previous::young, Previous::oneMebibyte, Previous::tooOld}) {
         SCOPED_TRACE(static_cast<int>(previous));
         FileLoggerRig rig;
-        const Path file =
-            Path(rig.folder) /
-            ("com.quillorchid.TavrelUninstaller " +
-             LogFileTimestamp::fileNameText(std::chrono::system_clock::now() - 1h) + ".log");
+        const std::string file =
+            rig.folder + "com.quillorchid.TavrelUninstaller " +
+            LogFileTimestamp::fileNameText(std::chrono::system_clock::now() - 1h) + ".log";
         // A mebibyte with its line feed: the default maximum size.
         const std::string earlier = previous == Previous::oneMebibyte
                                         ? std::string((std::size_t{1} << 20) - 1, 'e')
@@ -120,12 +118,12 @@ TEST(FileLoggerTest, ANewModeKeepsTheFileButDeletingOrRenamingItSendsLinesToANew
         SCOPED_TRACE(renamed);
         FileLoggerRig rig;
         rig.write("before");
-        const Path file = logFiles(rig.folder).at(0);
+        const auto file = logFiles(rig.folder).at(0);
         std::filesystem::permissions(file, std::filesystem::perms::owner_read);
         std::this_thread::sleep_for(200ms); // for an event that must not come
         rig.write("kept");
         EXPECT_EQ(listing(rig.folder), (Lines{"open", "before", "kept"}));
-        const Path moved = rig.root.path() / "moved.log";
+        const auto moved = rig.root.path() / "moved.log";
         renamed ? std::filesystem::rename(file, moved) : (void)std::filesystem::remove(file);
         int probe = 0;
         ASSERT_TRUE(eventually([&] {

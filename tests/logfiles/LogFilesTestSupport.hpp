@@ -36,9 +36,8 @@ makeRecord(std::string text,
 struct FileLoggerRig {
     TemporaryFolder root;
     std::string folder = root.string() + "/Logs/";
-    std::shared_ptr<logging::LogFileManagerDefault> manager =
-        std::make_shared<logging::LogFileManagerDefault>(folder);
-    std::shared_ptr<logging::FileLogger> logger = logging::FileLogger::make(manager);
+    std::shared_ptr<logging::FileLogger> logger =
+        logging::FileLogger::make(std::make_shared<logging::LogFileManagerDefault>(folder));
     logging::LogDispatcher dispatcher{2};
 
     FileLoggerRig() { dispatcher.addLogger(logger, logging::log_levels::kInfo); }

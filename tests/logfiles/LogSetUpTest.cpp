@@ -48,8 +48,7 @@ TEST(LogSetUpTest, StartUpPrunesTheFolderAndWritesTheBannerOnceInLocalTimeAndToA
         << name;
     const std::string text = readFile(files.back());
     const Lines written = logMessages(text);
-    ASSERT_EQ(written.size(), 5U) << text;
-    EXPECT_TRUE(written[1].starts_with("Linux: ") && written[1].size() > 7) << written[1];
+    EXPECT_TRUE(written.at(1).starts_with("Linux: ") && written[1].size() > 7) << text;
     const std::string stars(61, '*');
     EXPECT_EQ(written, (Lines{stars, written[1],
                               std::string("TavelUninstaller: ") + TAVREL_PROJECT_VERSION + " (" +
