@@ -65,7 +65,7 @@ TEST(FileLoggerTest, AgeTimerRollsTheFileWithoutLinesReArmsWhenNotDueAndAllowsAS
     std::this_thread::sleep_for(2500ms);
     EXPECT_EQ(listing(rig.folder), Lines{"open"});
     // The next file waits for a line.
-    EXPECT_TRUE(eventually([&] { return listing(rig.folder) == Lines{"archived"}; }));
+    EXPECT_TRUE(eventually([&] { return listing(rig.folder) == Lines{"archived"}; }, 5s));
     for (const char* line : {"after the roll", "ends with a line feed\n", ""}) {
         rig.write(line);
     }
@@ -79,8 +79,7 @@ TEST(FileLoggerTest, AgeTimerRollsTheFileWithoutLinesReArmsWhenNotDueAndAllowsAS
     }
 }
 
-// A log folder that fails whenever the logger asks for its files, each time in other words,
-// so that the system log's terminal copy shows every report.
+// A log folder that fails with a new message each time, so that no report is folded as a repeat.
 class FailingLogFolder : public LogFileManager {
 public:
     std::vector<LogFileInfo> sortedLogFileInfos() override {

@@ -105,9 +105,10 @@ inline Lines listing(const std::string& folder) {
     return lines;
 }
 
-/// Polls the condition until it holds or ten seconds are up; true when it held.
-inline bool eventually(const std::function<bool()>& condition) {
-    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+/// Polls the condition until it holds or the time is up; true when it held.
+inline bool eventually(const std::function<bool()>& condition,
+                       std::chrono::milliseconds limit = std::chrono::seconds(10)) {
+    const auto until = std::chrono::steady_clock::now() + limit;
     while (!condition()) {
         if (std::chrono::steady_clock::now() > until) {
             return false;
