@@ -101,14 +101,14 @@ TEST(FileLoggerTest, ExceptionsAreReportedTenTimesTheLastWithAFarewell) {
         dispatcher.log(false, makeRecord("lost"));
     }
     dispatcher.flushLog();
-    // The tenth failure, then the farewell, and no report after it.
+    // The tenth failure, the farewell right after it, and no report after that.
     const std::string text = reports.text();
-    const std::string report = "] FileLogger.logMessage: ";
-    const auto tenth = text.find(report + "failure " + std::string(10, 'x') + "\n");
+    const std::string prefix = "] FileLogger.logMessage: ";
+    const auto tenth = text.find(prefix + "failure " + std::string(10, 'x') + "\n");
     const auto farewell =
-        text.find(report + "Too many exceptions -- will not log any more of them.");
-    EXPECT_TRUE(tenth < farewell && farewell != std::string::npos &&
-                text.find(report, farewell + 1) == std::string::npos)
+        text.find(prefix + "Too many exceptions -- will not log any more of them.");
+    EXPECT_TRUE(tenth != std::string::npos && text.find(prefix, tenth + 1) == farewell &&
+                text.find(prefix, farewell + 1) == std::string::npos)
         << text;
 }
 
