@@ -168,7 +168,7 @@ TEST(FileLoggerTest, FullDiskIsReportedAndLoggingResumesWithWholeLinesWhenSpaceR
     const TemporaryFolder disk;
     const ProcessRun run =
         Sandbox()
-            .tmpfs(disk.string(), 64 * 1024)
+            .tmpfs(disk.string(), std::size_t{64} * 1024)
             .run({TAVREL_LOGFILES_HELPER, "write", disk.string() + "/logs",
                   "before the disk filled up", "--fill", std::string(6000, 'L') + " lost", "--free",
                   "after space returned"},
