@@ -4,7 +4,7 @@
 //   logfiles_helper startup <line>  Logger::startUp(), then <line> at info and one debug line
 //   logfiles_helper write <dir> <line | --fill | --free>...
 //                                   write each line with a file logger on <dir>, fill its file
-//                                   system up or free it again, then print the log files
+//                                   system up or free it again, then print the log set's listing
 //   logfiles_helper marks <dir>     make three log files in <dir>, archive the 1st and 3rd, then
 //                                   print each file's mark as a new manager reads it, and prune
 #include "Source/app/Logger.hpp"
@@ -30,17 +30,14 @@ int startup(const std::string& line) {
 }
 
 int writeLines(const std::string& folder, char** argument, char** end) {
-    auto manager = std::make_shared<LogFileManagerDefault>(folder);
     LogDispatcher dispatcher;
-    dispatcher.addLogger(FileLogger::make(manager), log_levels::kInfo);
+    dispatcher.addLogger(FileLogger::make(std::make_shared<LogFileManagerDefault>(folder)),
+                         log_levels::kInfo);
     const std::string filler = folder + "/filler"; // no log file, by its name
     for (; argument != end; ++argument) {
         if (std::string(*argument) == "--fill") {
             const int descriptor = open(filler.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
-            const std::string block(4096, 'x');
-            for (std::size_t size = block.size(); size > 0; size /= 2) {
-                while (::write(descriptor, block.data(), size) > 0) { // to the last byte of room
-                }
+            while (::write(descriptor, "x", 1) > 0) { // to the last byte of room
             }
             close(descriptor);
             std::cerr << "--- disk full" << std::endl;
@@ -52,33 +49,25 @@ int writeLines(const std::string& folder, char** argument, char** end) {
         }
     }
     dispatcher.flushLog();
-    for (const auto& path : manager->sortedLogFilePaths()) {
-        if (std::filesystem::is_regular_file(path)) {
-            std::cout << "=== " << std::filesystem::path(path).filename().string() << "\n"
-                      << tavrel::testing::readFile(path);
-        }
+    for (const std::string& line : tavrel::testing::listing(folder)) {
+        std::cout << line << "\n";
     }
     return 0;
 }
 
 int marks(const std::string& folder) {
-    const std::string probe = folder + "/probe";
-    tavrel::testing::writeFile(probe, "");
-    const bool accepted = setxattr(probe.c_str(), "user.test", "1", 1, 0) == 0;
+    const bool accepted = setxattr(folder.c_str(), "user.test", "1", 1, 0) == 0;
     std::cout << "user attributes: " << (accepted ? "accepted" : "refused") << "\n";
-    std::filesystem::remove(probe);
     for (int i = 0; i < 3; ++i) {
-        const auto path = LogFileManagerDefault(folder).createNewLogFile();
-        if (!path.ok()) {
-            return 1;
-        }
-        tavrel::testing::writeFile(*path, "a line\n");
+        // No file: value() throws, and the run fails.
+        const std::string path = LogFileManagerDefault(folder).createNewLogFile().value();
+        tavrel::testing::writeFile(path, "a line\n");
         usleep(2000);
-        LogFileInfo(*path).setIsArchived(i != 1);
+        LogFileInfo(path).setIsArchived(i != 1);
     }
     LogFileManagerDefault manager(folder);
     for (const auto& info : manager.sortedLogFileInfos()) {
-        std::cout << (info.isArchived() ? "archived " : "open ") << info.fileName() << "\n";
+        std::cout << (info.isArchived() ? "archived\n" : "open\n");
     }
     manager.setLogFilesDiskQuota(1); // every file is over it, and the newest is archived
     manager.setMaximumNumberOfLogFiles(0);

@@ -4,6 +4,7 @@
 
 #include "logging/FileLogger.hpp"
 #include "logging/LogDispatcher.hpp"
+#include "logging/LogFileInfo.hpp"
 #include "logging/LogFileManagerDefault.hpp"
 #include "logging/LogMessage.hpp"
 #include "tests/support/TemporaryFolder.hpp"
@@ -35,20 +36,15 @@ makeRecord(std::string text,
 struct FileLoggerRig {
     TemporaryFolder root;
     std::string folder = root.string() + "/Logs/";
-    std::shared_ptr<logging::LogFileManagerDefault> manager =
-        std::make_shared<logging::LogFileManagerDefault>(folder);
-    std::shared_ptr<logging::FileLogger> logger = logging::FileLogger::make(manager);
+    std::shared_ptr<logging::FileLogger> logger =
+        logging::FileLogger::make(std::make_shared<logging::LogFileManagerDefault>(folder));
     logging::LogDispatcher dispatcher{2};
 
     FileLoggerRig() { dispatcher.addLogger(logger, logging::log_levels::kInfo); }
     ~FileLoggerRig() { dispatcher.flushLog(); }
-    FileLoggerRig(const FileLoggerRig&) = delete;
-    FileLoggerRig& operator=(const FileLoggerRig&) = delete;
 
     /// Writes a line and returns once the logger has written it.
     void write(const std::string& text) { dispatcher.log(false, makeRecord(text)); }
-    /// Waits until every setting and line handed over so far has been applied.
-    void settle() { dispatcher.flushLog(); }
 };
 
 /// Whether the text has the shape, in which '0' stands for any digit and every other character
@@ -73,18 +69,14 @@ inline std::vector<std::string> logMessages(const std::string& text) {
     return messages;
 }
 
-/// Whether the name is "com.quillorchid.TavrelUninstaller yyyy-MM-dd--HH-mm-ss-SSS.log".
-inline bool isNewLogFileName(std::string_view name) {
-    return hasShape(name, "com.quillorchid.TavrelUninstaller 0000-00-00--00-00-00-000.log");
-}
-
 /// A log file name of 31 May 2024 at the hour, in the form the manager makes.
 inline std::string nameAtHour(int hour) {
     return "com.quillorchid.TavrelUninstaller 2024-05-31--" + std::string(hour < 10 ? "0" : "") +
            std::to_string(hour) + "-00-00-000.log";
 }
 
-/// The log set of a folder (names that start with the application name), sorted by name.
+/// The log set of a folder (names that start with the application name), sorted by name
+/// without the extension, so that a numbered name follows the one it was taken for.
 inline std::vector<std::filesystem::path> logFiles(const std::string& folder) {
     std::vector<std::filesystem::path> files;
     std::error_code error;
@@ -93,8 +85,24 @@ inline std::vector<std::filesystem::path> logFiles(const std::string& folder) {
             files.push_back(entry.path());
         }
     }
-    std::sort(files.begin(), files.end());
+    std::sort(files.begin(), files.end(),
+              [](const auto& lhs, const auto& rhs) { return lhs.stem() < rhs.stem(); });
     return files;
+}
+
+/// The regular files of a folder's log set in that order, each as a line "archived" or "open",
+/// then its messages.
+inline Lines listing(const std::string& folder) {
+    Lines lines;
+    for (const auto& path : logFiles(folder)) {
+        if (std::filesystem::is_regular_file(path)) {
+            lines.emplace_back(logging::LogFileInfo(path.string()).isArchived() ? "archived"
+                                                                                : "open");
+            const Lines messages = logMessages(readFile(path));
+            lines.insert(lines.end(), messages.begin(), messages.end());
+        }
+    }
+    return lines;
 }
 
 /// Polls the condition until it holds or the time is up; true when it held.

@@ -15,7 +15,6 @@ namespace {
 
 using namespace testing;
 
-constexpr const char* kHelper = TAVREL_LOGFILES_HELPER;
 constexpr std::size_t kNotFound = std::string::npos;
 
 // The time of the first timestamp in the text, in seconds since the epoch: its first fourteen
@@ -37,7 +36,7 @@ TEST(LogSetUpTest, StartUpPrunesTheFolderAndWritesTheBannerOnceInLocalTimeAndToA
         LogFileInfo(path(hour)).setIsArchived(true);
     }
     // Half an hour's offset shows a time zone handled as whole hours; no zone database needed.
-    const ProcessRun run = runProcess({kHelper, "startup", "after the banner"},
+    const ProcessRun run = runProcess({TAVREL_LOGFILES_HELPER, "startup", "after the banner"},
                                       homeEnvironment(home.string(), {"TZ=XST-5:30"}));
     ASSERT_EQ(run.status, 0) << run.err;
     // The new file, named last, and the six newest of the old ones.
@@ -45,11 +44,11 @@ TEST(LogSetUpTest, StartUpPrunesTheFolderAndWritesTheBannerOnceInLocalTimeAndToA
     ASSERT_EQ(files.size(), 7U);
     EXPECT_EQ(files[0], path(5));
     const std::string name = files.back().filename().string();
-    EXPECT_TRUE(isNewLogFileName(name)) << name;
+    EXPECT_TRUE(hasShape(name, "com.quillorchid.TavrelUninstaller 0000-00-00--00-00-00-000.log"))
+        << name;
     const std::string text = readFile(files.back());
     const Lines written = logMessages(text);
-    ASSERT_EQ(written.size(), 5U) << text;
-    EXPECT_TRUE(written[1].starts_with("Linux: ") && written[1].size() > 7) << written[1];
+    EXPECT_TRUE(written.at(1).starts_with("Linux: ") && written[1].size() > 7) << text;
     const std::string stars(61, '*');
     EXPECT_EQ(written, (Lines{stars, written[1],
                               std::string("TavelUninstaller: ") + TAVREL_PROJECT_VERSION + " (" +
@@ -58,18 +57,15 @@ TEST(LogSetUpTest, StartUpPrunesTheFolderAndWritesTheBannerOnceInLocalTimeAndToA
 
     // The terminal shows the same lines after a prefix of its own, and the warning once.
     Lines terminal;
-    std::string terminalStamp;
     for (const std::string& line : splitLines(run.err)) {
         if (line.find(" logfiles_helpe") == 23 && line.find("] ") != kNotFound) {
-            terminalStamp = terminalStamp.empty() ? line.substr(0, 23) : terminalStamp;
             terminal.push_back(line.substr(line.find("] ") + 2));
         }
     }
-    EXPECT_EQ(terminal, written) << run.err;
+    const std::string terminalStamp = run.err.substr(run.err.find(" logfiles_helpe") - 23, 23);
+    EXPECT_EQ(terminal, written) << run.err; // the debug line in neither
     const auto warning = run.err.find("Warning: Usage of TTYLogger");
-    EXPECT_NE(warning, kNotFound);
-    EXPECT_EQ(warning, run.err.rfind("Warning: Usage of TTYLogger"));
-    EXPECT_EQ(run.err.find("DEBUG Build Version"), kNotFound);
+    EXPECT_TRUE(warning != kNotFound && warning == run.err.rfind("Warning: Usage of TTYLogger"));
 
     // One record, two clocks: the terminal's local time is 5:30 ahead of the file's UTC. The
     // file was named in UTC too, when the logger's first setting opened it, on its own queue:
