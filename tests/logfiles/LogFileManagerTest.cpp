@@ -80,7 +80,8 @@ TEST(LogFileManagerDefaultTest, KeepsTheNewestByCountAndQuotaButNeverTheFileBein
         for (int hour = 23; hour > 14; --hour) {
             made.push_back(nameAtHour(hour));
             const std::string path = root.string() + "/" + made.back();
-            writeFile(path, std::string(test.size, ' '));
+            writeFile(path, "");
+            std::filesystem::resize_file(path, test.size); // sparse: nothing written
             LogFileInfo(path).setIsArchived(!test.newestOpen || hour != 23);
         }
         LogFileManagerDefault manager(root.string());
