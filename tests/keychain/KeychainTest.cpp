@@ -114,7 +114,6 @@ protected:
         return removed;
     }
 
-    // Runs tavrel-uninstall on this bus, in a sandbox with a temporary home.
     [[nodiscard]] ProcessRun uninstall() const {
         const TemporaryFolder home;
         const TemporaryFolder applications;
@@ -134,7 +133,6 @@ std::string row(const std::string& label, const std::string& items) {
 } // namespace
 
 TEST_F(KeychainTest, TheJobLooksAtEveryServiceAndTheCommandRemovesExactlyTheProductsItems) {
-    // With nothing stored, nothing is written.
     EXPECT_EQ(standardOutputOf([] { EXPECT_EQ(removeAll(), std::vector<int>(6, 0)); }), "");
     EXPECT_EQ(takeLogLines(),
               (Lines{"I removeAll() ----- Delete Keychain Item -----",

@@ -56,7 +56,6 @@ void say(QString line) {
     std::cout << line.replace(qEnvironmentVariable("HOME"), "~").toStdString() << std::endl;
 }
 
-// The window while it shows; none once it has closed.
 QMainWindow* mainWindow() {
     for (QWidget* widget : QApplication::topLevelWidgets()) {
         if (auto* window = qobject_cast<QMainWindow*>(widget); window && window->isVisible()) {
@@ -107,8 +106,6 @@ void reportAlert(const QMainWindow* window, const QMessageBox* box) {
     }
 }
 
-// One action, on the open alert if there is one (the window takes nothing then), else on the
-// window; there is always one of them.
 void act(QMainWindow* window, QMessageBox* box, const QString& action) {
     QWidget* target = box != nullptr ? static_cast<QWidget*>(box) : window;
     if (box == nullptr && !window->isActiveWindow()) {
@@ -202,7 +199,6 @@ void performNext(QTimer* timer) {
     timer->start();
 }
 
-// The application, with the actions argv[2...].
 int driveWindow(int argc, char** argv) {
     for (int index = 2; index < argc; ++index) {
         actions().append(QString::fromLocal8Bit(argv[index]));
@@ -279,7 +275,6 @@ class WindowTest : public QObject {
 private slots:
     void initTestCase() { fs::create_directories(TAVREL_SCREENSHOTS); }
 
-    // Start-up and every route out; the plan, the run and its result.
     void window_data() { // NOLINT(readability-identifier-naming): QtTest's name for the table
         QTest::addColumn<Case>("row");
         const QString noBus = "DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent";
@@ -408,8 +403,7 @@ private slots:
         const std::string browser = folder.string() + "/browser";
         writeFile(browser, "#!/bin/sh\nprintf '%s\\n' \"$@\" >\"$0.opened\"\n");
         fs::permissions(browser, fs::perms::owner_all);
-        // Only ever the private keyring with-private-keyring.sh started, unless the case has no
-        // bus.
+        // Only ever the private keyring, or none where the case says so.
         std::vector<std::string> variables{"BROWSER=" + browser, "QT_QPA_PLATFORM=offscreen",
                                            "XDG_RUNTIME_DIR=" + home + "/run",
                                            "DBUS_SESSION_BUS_ADDRESS=" + bus.toStdString()};
