@@ -19,10 +19,6 @@ TEST(RecordPool, ABurstBeyondWhatIsRetainedGetsDistinctWholeBlocksBackFromAnothe
             taken.push_back(block);
         }
         EXPECT_EQ(std::set<void*>(taken.begin(), taken.end()).size(), taken.size()) << round;
-        std::thread([&] {
-            for (void* block : taken) {
-                RecordPool::release(block);
-            }
-        }).join();
+        std::thread([&] { std::for_each(taken.begin(), taken.end(), RecordPool::release); }).join();
     }
 }

@@ -72,27 +72,21 @@ TEST(SerialQueue, KnowsWhichQueuesRunTheCodeAndSyncsOnItselfInline) {
         return std::string(outer.isCurrent() ? "outer " : "") +
                (inner.isCurrent() ? "inner " : "") + SerialQueue::current()->label();
     };
-    std::string onOuter;
-    std::string onInnerFromOuter;
-    std::string onOuterAgain;
-    std::atomic<bool> done{false};
+    std::vector<std::string> places;
     // From the outer worker; the inner queue is kept busy so that its sync is queued and runs
-    // on the inner worker, which must still count the outer queue as current.
+    // on the inner worker, which must still count the outer queue as current. A sync on a queue
+    // the code already runs on runs inline instead of waiting on itself.
     inner.async([] { std::this_thread::sleep_for(20ms); });
     outer.async([&] {
-        onOuter = where();
+        places.push_back(where());
         inner.sync([&] {
-            onInnerFromOuter = where();
-            outer.sync([&] { outer.sync([&] { onOuterAgain = where(); }); });
+            places.push_back(where());
+            outer.sync([&] { outer.sync([&] { places.push_back(where()); }); });
         });
-        done = true;
     });
     outer.sync([] {});
-    EXPECT_TRUE(done);
-    EXPECT_EQ(onOuter, "outer test.outer");
-    EXPECT_EQ(onInnerFromOuter, "outer inner test.inner");
-    // A sync on a queue the code already runs on runs inline instead of waiting on itself.
-    EXPECT_EQ(onOuterAgain, "outer inner test.inner");
+    EXPECT_EQ(places, (std::vector<std::string>{"outer test.outer", "outer inner test.inner",
+                                                "outer inner test.inner"}));
     EXPECT_EQ(SerialQueue::current(), nullptr);
 }
 
